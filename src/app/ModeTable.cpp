@@ -1,0 +1,83 @@
+#include "app/ModeTable.h"
+
+#include "app/LineReader.h"
+#include "app/NumberText.h"
+
+namespace kiramo {
+
+ModeTable::ModeTable() {
+    m_modes[0] = CaptureMode{QStringLiteral("FreeSize"), QStringLiteral("FreeSize"), 0.0, 0.0};
+}
+
+bool ModeTable::has(int index) const {
+    return index >= 0 && index <= kLast && m_modes[index].has_value();
+}
+
+const std::optional<CaptureMode>& ModeTable::mode(int index) const {
+    static const std::optional<CaptureMode> none;
+    return has(index) ? m_modes[index] : none;
+}
+
+QString ModeTable::ModeName(int index) const {
+    return has(index) ? m_modes[index]->name : QString();
+}
+
+double ModeTable::ModeWidth(int index) const {
+    return has(index) ? m_modes[index]->width : 0.0;
+}
+
+double ModeTable::ModeHeight(int index) const {
+    return has(index) ? m_modes[index]->height : 0.0;
+}
+
+void ModeTable::set(int index, CaptureMode mode) {
+    if (index >= 1 && index <= kLast) {
+        m_modes[index] = std::move(mode);
+    }
+}
+
+RawModeTexts readRawModeTexts(QIODevice& device) {
+    RawModeTexts raw;
+    LineReader reader(device);
+    int i = 1;
+    while (i <= ModeTable::kLast) {
+        const std::optional<QByteArray> bytes = reader.next();
+        if (!bytes) {
+            break;
+        }
+        const QString line = decodeLine(*bytes);
+        if (line.startsWith(u'@')) {
+            raw[i] = line.mid(2);
+            ++i;
+        }
+    }
+    return raw;
+}
+
+std::optional<CaptureMode> parseModeText(const QString& text) {
+    if (text.isEmpty()) {
+        return std::nullopt;
+    }
+    CaptureMode mode;
+    mode.menuCaption = text;
+    const qsizetype space = text.indexOf(u' ');
+    const qsizetype x = text.indexOf(u'x');
+    mode.name = space < 0 ? text : text.left(space);
+    if (space >= 0 && x > space) {
+        mode.width = readNumber(text.mid(space + 1, x - space - 1));
+        mode.height = readNumber(text.mid(x + 1));
+    }
+    return mode;
+}
+
+ModeTable buildModeTable(const RawModeTexts& raw) {
+    ModeTable table;
+    for (int i = 1; i <= ModeTable::kLast; ++i) {
+        if (std::optional<CaptureMode> mode = parseModeText(raw[i])) {
+            table.set(i, std::move(*mode));
+        }
+    }
+    return table;
+}
+
+}  // namespace kiramo

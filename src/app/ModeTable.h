@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class QIODevice;
+
+namespace kiramo {
+
+// One capture mode from KIRAMO.INI: a name and two sizes in centimetres. The sizes are taken
+// as written; nothing requires the first to be the larger.
+struct CaptureMode {
+    QString menuCaption;  // the whole mode text, as the Mode menu shows it
+    QString name;
+    double width = 0.0;
+    double height = 0.0;
+};
+
+// The capture modes: index 0 is "FreeSize" (no size, no ratio), 1..30 come from the settings
+// file. An index that the file gave no mode text has no mode, so it can never be chosen.
+class ModeTable {
+public:
+    static constexpr int kLast = 30;
+
+    ModeTable();
+
+    [[nodiscard]] bool has(int index) const;
+    // Name and sizes of a mode; an index outside 0..30 or without a mode reads "" and 0.
+    [[nodiscard]] QString ModeName(int index) const;
+    [[nodiscard]] double ModeWidth(int index) const;
+    [[nodiscard]] double ModeHeight(int index) const;
+    [[nodiscard]] const std::optional<CaptureMode>& mode(int index) const;
+
+    void set(int index, CaptureMode mode);
+
+private:
+    std::array<std::optional<CaptureMode>, kLast + 1> m_modes;
+};
+
+// The raw mode texts of a settings file, indices 1..30 (index 0 unused). Only lines starting
+// with "@" count; of those the "@" and the character after it are dropped and the rest is kept
+// untrimmed. Reading stops after the 30th "@" line; a line shorter than three characters uses a
+// place and leaves its text empty.
+using RawModeTexts = std::array<QString, ModeTable::kLast + 1>;
+[[nodiscard]] RawModeTexts readRawModeTexts(QIODevice& device);
+
+// Splits "name width x height" (name up to the first blank, width up to the first lower-case
+// "x", height after it). A text that cannot be split that way (no blank, no "x", or the "x"
+// before the blank) still gives a mode: its name is the text up to the first blank and both
+// sizes are 0, so the user sees it listed and nothing divides by its sizes. Empty text: no mode.
+[[nodiscard]] std::optional<CaptureMode> parseModeText(const QString& text);
+
+[[nodiscard]] ModeTable buildModeTable(const RawModeTexts& raw);
+
+}  // namespace kiramo

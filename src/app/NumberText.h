@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Numbers as the program reads them from text (settings sizes, prompt answers) and writes them
+// into captions and prompts, and the two ways it turns reals into whole numbers.
+namespace kiramo {
+
+// Reads the longest leading number of `text`. Blanks, tabs and line feeds anywhere in the text
+// are skipped first, "." is the decimal point, an optional sign and exponent are taken, and
+// whatever follows the number is ignored ("29.7cm" reads 29.7, "2 5" reads 25). Text without a
+// leading number, or a number beyond the range of a double, reads 0.
+[[nodiscard]] double readNumber(const QString& text);
+
+// Plain decimal text: "." as decimal point, no blanks, no exponent, no trailing zeros, at most
+// 15 significant digits (21 -> "21", 29.7 -> "29.7", 282.857142857142857 -> "282.857142857143").
+[[nodiscard]] QString writeNumber(double value);
+
+// The nearest whole number, a half going to the even neighbour (2.5 -> 2, 3.5 -> 4, -0.5 -> 0).
+[[nodiscard]] double roundHalfEven(double value);
+
+// roundHalfEven clamped into the 16-bit signed range that some of the program's whole numbers
+// are kept in. NaN gives 0.
+[[nodiscard]] int roundHalfEven16(double value);
+
+}  // namespace kiramo

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QSize>
+#include <Qt>
+
+#include <optional>
+
+// How the main window is sized around its canvas. All values are logical pixels of the main
+// window's geometry (see AppState).
+namespace kiramo {
+
+// The window size after a commit: the canvas plus the frame, never narrower than the start-up
+// width, plus the colour strip's height when the strip is shown (stripHeight 0 when hidden).
+// No upper limit: a canvas larger than the screen gives a window larger than the screen.
+[[nodiscard]] QSize committedWindowSize(QSize canvas, int frameExtraWidth, int frameExtraHeight,
+                                        int minFormWidth, int stripHeight);
+
+// The width the resize rule sets after the window's size changed, or nothing when it leaves
+// the window alone: only a window in its normal state narrower than the start-up width grows
+// back to it. Minimised, maximised and full-screen windows are never touched.
+[[nodiscard]] std::optional<int> widthAfterResize(Qt::WindowStates state, int width,
+                                                  int minFormWidth);
+
+// The start-up width: the design's inner width plus the frame, widened where the menu bar
+// needs more room to show every top-level menu.
+[[nodiscard]] int startupWindowWidth(int designInnerWidth, int frameExtraWidth, int menuBarWidth);
+
+}  // namespace kiramo

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+namespace kiramo {
+
+// A picture box: a widget that shows a persistent image, one image pixel per device pixel.
+// What is drawn into the image stays until the image is replaced, and can be read back. The
+// widget always has the size of its image.
+class Surface : public QWidget {
+    Q_OBJECT
+
+public:
+    Surface(const QColor& background, QWidget* parent);
+
+    [[nodiscard]] const QImage& image() const { return m_image; }
+    [[nodiscard]] QColor background() const { return m_background; }
+    [[nodiscard]] QSize imageSize() const { return m_image.size(); }
+
+    // Replaces the picture; the widget takes its size.
+    void setImage(const QImage& image);
+    // A blank picture of `pixels` in the background colour.
+    void clear(QSize pixels);
+    // Gives the picture a new size, keeping the pixels that still fit and filling new ones
+    // with the background colour.
+    void resizeImage(QSize pixels);
+    // Runs `draw` on a painter over the image, then repaints.
+    template <typename Draw> void paintOnImage(Draw&& draw);
+
+    void setBackground(const QColor& background) { m_background = background; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void fitWidgetToImage();
+
+    QColor m_background;
+    QImage m_image;
+};
+
+}  // namespace kiramo
+
+#include <QPainter>
+
+template <typename Draw> void kiramo::Surface::paintOnImage(Draw&& draw) {
+    {
+        QPainter painter(&m_image);
+        draw(painter);
+    }
+    update();
+}

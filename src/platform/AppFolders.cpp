@@ -1,0 +1,75 @@
+#include "platform/AppFolders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace kiramo {
+
+QString joinPath(const QString& folder, const QString& name) {
+    if (folder.endsWith(u'/') || folder.endsWith(u'\\')) {
+        return folder + name;
+    }
+    return folder + u'/' + name;
+}
+
+AppFolders AppFolders::resolve(const QString& executableFolder, const QString& configFolder,
+                               const QString& runtimeFolder, const QString& windowsFolder) {
+    AppFolders folders;
+    folders.executable = executableFolder;
+    const bool writable = QFileInfo(executableFolder).isWritable();
+    const bool hasSettings =
+        QFileInfo(joinPath(executableFolder, QStringLiteral("KIRAMO.INI"))).isFile();
+    folders.settings = (writable || hasSettings) ? executableFolder : configFolder;
+    folders.temporary = writable ? executableFolder : runtimeFolder;
+    folders.windows = windowsFolder.isEmpty() ? configFolder : windowsFolder;
+    return folders;
+}
+
+AppFolders AppFolders::forThisProgram() {
+    const QString config =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+            .filePath(QStringLiteral("KIRAMO"));
+    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty()) {
+        runtime = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    }
+    runtime = QDir(runtime).filePath(QStringLiteral("KIRAMO"));
+    QString windows;
+#ifdef Q_OS_WIN
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const UINT length = GetWindowsDirectoryW(buffer, MAX_PATH);
+    if (length > 0 && length <= MAX_PATH) {
+        windows = QString::fromWCharArray(buffer, static_cast<int>(length));
+    }
+#endif
+    return resolve(QCoreApplication::applicationDirPath(), config, runtime, windows);
+}
+
+QString AppFolders::settingsFile() const {
+    return joinPath(settings, QStringLiteral("KIRAMO.INI"));
+}
+
+QString AppFolders::winIniFile() const {
+    return joinPath(windows, QStringLiteral("WIN.INI"));
+}
+
+QString AppFolders::temporaryBitmap() const {
+    return joinPath(temporary, QStringLiteral("$KIRTMP$.bmp"));
+}
+
+bool removeTemporaryBitmap(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink() || !info.isFile()) {
+        return false;
+    }
+    return QFile::remove(path);
+}
+
+}  // namespace kiramo

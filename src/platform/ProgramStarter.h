@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+namespace kiramo {
+
+// Starts other programs and opens web pages. Programs are started detached, never through a
+// shell: each argument reaches the program whole, whatever blanks or shell characters it holds.
+class ProgramStarter {
+public:
+    virtual ~ProgramStarter() = default;
+    // Starts `program` without waiting for it; false when it could not be started.
+    virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
+    // Opens `url` with the system's default handler (a browser for http and file pages).
+    virtual bool openUrl(const QUrl& url) = 0;
+};
+
+class QtProgramStarter final : public ProgramStarter {
+public:
+    bool startDetached(const QString& program, const QStringList& arguments) override;
+    bool openUrl(const QUrl& url) override;
+};
+
+}  // namespace kiramo

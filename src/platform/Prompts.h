@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace kiramo {
+
+// One entry of a file dialog's type list: what the user reads and the pattern it filters by.
+struct FileFilter {
+    QString description;  // "All Files (*.*)"
+    QString pattern;      // "*.*"
+    bool operator==(const FileFilter&) const = default;
+};
+
+// Splits a filter text written as "description|pattern|description|pattern|" (the trailing
+// "|" optional) into its entries. An odd last description without a pattern is dropped.
+[[nodiscard]] QList<FileFilter> parseFilterText(const QString& text);
+
+// Everything an Open or Save As dialog is set up with.
+struct FileDialogRequest {
+    QString title;
+    QList<FileFilter> filters;
+    int selectedFilter = 0;  // 0-based index into filters
+    QString defaultSuffix;   // added when the user types a name without one ("bmp")
+    QString initialName;     // file name, or a full path, proposed in the name field
+    QString initialFolder;   // where the dialog starts when initialName has no folder
+};
+
+// The program's dialogs with the user: message boxes titled KIRAMO, the text-input prompt, the
+// Open and Save As dialogs and the system beep. Widgets and commands call this interface only,
+// so that tests can answer each question from a script.
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    virtual void beep() = 0;
+    // Message box with an OK button only.
+    virtual void showMessage(const QString& text) = 0;
+    // Yes/No message box with the warning icon; true when the answer is Yes.
+    virtual bool askYesNo(const QString& text) = 0;
+    // Text-input prompt with OK and Cancel; Cancel gives an empty answer.
+    virtual QString askText(const QString& prompt, const QString& title,
+                            const QString& defaultAnswer) = 0;
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<QString> askOpenFileName(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> askSaveFileName(const FileDialogRequest& request) = 0;
+};
+
+}  // namespace kiramo

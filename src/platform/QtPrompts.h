@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/Prompts.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace kiramo {
+
+// Prompts through Qt's message box, input dialog and file dialogs, owned by one parent window.
+class QtPrompts final : public Prompts {
+public:
+    static QString title() { return QStringLiteral("KIRAMO"); }
+
+    void setParentWindow(QWidget* parent) { m_parent = parent; }
+
+    void beep() override;
+    void showMessage(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    QString askText(const QString& prompt, const QString& title,
+                    const QString& defaultAnswer) override;
+    std::optional<QString> askOpenFileName(const FileDialogRequest& request) override;
+    std::optional<QString> askSaveFileName(const FileDialogRequest& request) override;
+
+    // The name filters as QFileDialog takes them ("All Files (*.*)" stays as it is; a
+    // description without its pattern in parentheses gets it appended).
+    [[nodiscard]] static QStringList nameFilters(const QList<FileFilter>& filters);
+
+private:
+    std::optional<QString> askFileName(const FileDialogRequest& request, bool save);
+
+    QPointer<QWidget> m_parent;
+};
+
+}  // namespace kiramo

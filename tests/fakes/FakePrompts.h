@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/Prompts.h"
+
+#include <QQueue>
+#include <QStringList>
+
+namespace kiramo::testing {
+
+// Prompts answered from a script. Every call is recorded in `calls` as one line ("beep",
+// "message: text", "yesno: text", "text: prompt | title | default", "open: title",
+// "save: title"). A question without a queued answer fails the running test and is answered
+// as if the user had cancelled, so a test never hangs on a dialog.
+class FakePrompts final : public Prompts {
+public:
+    QStringList calls;
+    QQueue<bool> yesNoAnswers;
+    QQueue<QString> textAnswers;
+    QQueue<std::optional<QString>> openAnswers;
+    QQueue<std::optional<QString>> saveAnswers;
+    QList<FileDialogRequest> fileRequests;
+
+    void beep() override;
+    void showMessage(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    QString askText(const QString& prompt, const QString& title,
+                    const QString& defaultAnswer) override;
+    std::optional<QString> askOpenFileName(const FileDialogRequest& request) override;
+    std::optional<QString> askSaveFileName(const FileDialogRequest& request) override;
+};
+
+}  // namespace kiramo::testing

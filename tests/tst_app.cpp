@@ -1,0 +1,614 @@
+#include "app/Caption.h"
+#include "app/Form1.h"
+#include "app/LineReader.h"
+#include "app/ModeTable.h"
+#include "app/NumberText.h"
+#include "app/Startup.h"
+#include "app/WindowRules.h"
+#include "canvas/SelectionLabel.h"
+#include "canvas/Surface.h"
+#include "fakes/FakeServices.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QToolButton>
+
+using namespace kiramo;
+using kiramo::testing::FakeServices;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+RawModeTexts rawTextsOf(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readRawModeTexts(buffer);
+}
+
+// "index=text" for each non-empty raw text, and "index=" for used places left empty up to the
+// last used index, so gaps show.
+QStringList describe(const RawModeTexts& raw) {
+    QStringList out;
+    for (int i = 1; i <= ModeTable::kLast; ++i) {
+        if (!raw[i].isEmpty()) {
+            out.append(QStringLiteral("%1=%2").arg(i).arg(raw[i]));
+        }
+    }
+    return out;
+}
+
+std::unique_ptr<Form1> startIn(FakeServices& fake, const QString& commandLine = QString()) {
+    QString error;
+    std::unique_ptr<Form1> form = startKiramo(fake.services(), commandLine, &error);
+    if (!form) {
+        qWarning() << "start-up failed:" << error;
+    }
+    return form;
+}
+
+QStringList modeMenuTexts(const Form1& form) {
+    QStringList texts;
+    for (QAction* action : form.menus.MMode->actions()) {
+        texts.append(action->text());
+    }
+    return texts;
+}
+
+QImage filled(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+}  // namespace
+
+class TestApp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readNumber_data();
+    void readNumber();
+    void writeNumber_data();
+    void writeNumber();
+    void roundHalfEven_data();
+    void roundHalfEven();
+    void lineEndings_data();
+    void lineEndings();
+    void rawModeTexts_data();
+    void rawModeTexts();
+    void parseModeText_data();
+    void parseModeText();
+    void captionForMode_data();
+    void captionForMode();
+    void committedWindowSize_data();
+    void committedWindowSize();
+    void resizeRule_data();
+    void resizeRule();
+    void settingsFolder_data();
+    void settingsFolder();
+
+    void startWithoutSettingsCreatesEmptyFile();
+    void startWithExampleModes();
+    void unwritableSettingsEndsStartUp();
+    void menuBarAsDesigned();
+    void everyMenuVisibleAtStartupWidth();
+    void commitFitsWindowAroundCanvas();
+    void resizeSpringsBackToStartupWidth();
+    void enableImageCommands();
+    void fileMenuRuleFollowsSelection();
+    void shutDownRemovesOnlyTheTemporaryFile_data();
+    void shutDownRemovesOnlyTheTemporaryFile();
+};
+
+void TestApp::readNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("whole") << "21" << 21.0;
+    QTest::newRow("decimal") << "29.7" << 29.7;
+    QTest::newRow("unit after") << "29.7cm" << 29.7;
+    QTest::newRow("leading blank") << " 25.7cm" << 25.7;
+    QTest::newRow("blanks inside") << "2 5\t.\n5" << 25.5;
+    QTest::newRow("trailing text") << "21.6 (US)" << 21.6;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("letters") << "abc" << 0.0;
+    QTest::newRow("negative") << "-5" << -5.0;
+    QTest::newRow("plus") << "+3" << 3.0;
+    QTest::newRow("leading point") << ".5" << 0.5;
+    QTest::newRow("trailing point") << "7." << 7.0;
+    QTest::newRow("lone point") << "." << 0.0;
+    QTest::newRow("lone sign") << "-" << 0.0;
+    QTest::newRow("exponent") << "1e3" << 1000.0;
+    QTest::newRow("exponent D") << "2D2" << 200.0;
+    QTest::newRow("e without digits") << "2e" << 2.0;
+    QTest::newRow("two points") << "1.2.3" << 1.2;
+    QTest::newRow("comma is no point") << "1,5" << 1.0;
+    QTest::newRow("overflow") << "1e999" << 0.0;
+    QTest::newRow("upper-case X stops") << "29.7X21" << 29.7;
+}
+
+void TestApp::readNumber() {
+    QFETCH(QString, text);
+    QFETCH(double, expected);
+    QCOMPARE(kiramo::readNumber(text), expected);
+}
+
+void TestApp::writeNumber_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("whole") << 21.0 << "21";
+    QTest::newRow("decimal") << 29.7 << "29.7";
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("negative") << -2.5 << "-2.5";
+    QTest::newRow("ratio") << 200.0 * 29.7 / 21.0 << "282.857142857143";
+    QTest::newRow("small") << 0.000125 << "0.000125";
+    QTest::newRow("large") << 123456789012.0 << "123456789012";
+    QTest::newRow("huge") << 1e20 << "100000000000000000000";
+    QTest::newRow("float noise") << 0.1 + 0.2 << "0.3";
+}
+
+void TestApp::writeNumber() {
+    QFETCH(double, value);
+    QFETCH(QString, expected);
+    QCOMPARE(kiramo::writeNumber(value), expected);
+}
+
+void TestApp::roundHalfEven_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("expected");
+    QTest::addColumn<int>("expected16");
+    QTest::newRow("2.5") << 2.5 << 2.0 << 2;
+    QTest::newRow("3.5") << 3.5 << 4.0 << 4;
+    QTest::newRow("-0.5") << -0.5 << 0.0 << 0;
+    QTest::newRow("-1.5") << -1.5 << -2.0 << -2;
+    QTest::newRow("282.857") << 282.857 << 283.0 << 283;
+    QTest::newRow("141.42") << 141.42 << 141.0 << 141;
+    QTest::newRow("34.0") << 34.0 << 34.0 << 34;
+    QTest::newRow("beyond 16 bits") << 40000.4 << 40000.0 << 32767;
+    QTest::newRow("below 16 bits") << -40000.0 << -40000.0 << -32768;
+}
+
+void TestApp::roundHalfEven() {
+    QFETCH(double, value);
+    QFETCH(double, expected);
+    QFETCH(int, expected16);
+    QCOMPARE(kiramo::roundHalfEven(value), expected);
+    QCOMPARE(kiramo::roundHalfEven16(value), expected16);
+}
+
+void TestApp::lineEndings_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+    QTest::newRow("lone CR") << QByteArray("a\rb") << QStringList{"a", "b"};
+    QTest::newRow("lone LF") << QByteArray("a\nb\n") << QStringList{"a", "b"};
+    QTest::newRow("mixed") << QByteArray("a\r\n\nb\r\rc") << QStringList{"a", "", "b", "", "c"};
+    QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << QStringList{"a", "", "b"};
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QTest::newRow("no last end") << QByteArray("a") << QStringList{"a"};
+    QTest::newRow("only an end") << QByteArray("\r\n") << QStringList{""};
+}
+
+void TestApp::lineEndings() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lines);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    LineReader reader(buffer);
+    QStringList read;
+    while (std::optional<QByteArray> line = reader.next()) {
+        read.append(QString::fromLatin1(*line));
+    }
+    QCOMPARE(read, lines);
+}
+
+void TestApp::rawModeTexts_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("examples") << QByteArray("@ A4 29.7x21\r\n@ Letter 27.9x21.6 (US)\r\n"
+                                            "@ B5 25.7cmx18.2cm\r\n@A4 29.7x21\r\n@\r\n")
+                              << QStringList{"1=A4 29.7x21", "2=Letter 27.9x21.6 (US)",
+                                             "3=B5 25.7cmx18.2cm", "4=4 29.7x21"};
+    QTest::newRow("other lines do not count")
+        << QByteArray("[modes]\r\n; comment\r\n\r\n @ indented\r\n@ A4 29.7x21\r\n")
+        << QStringList{"1=A4 29.7x21"};
+    QTest::newRow("short lines use places")
+        << QByteArray("@\r\n@x\r\n@ A4 29.7x21\r\n") << QStringList{"3=A4 29.7x21"};
+    QTest::newRow("nothing is trimmed") << QByteArray("@  F 1x2 \r\n") << QStringList{"1= F 1x2 "};
+    QTest::newRow("LF only") << QByteArray("@ A 1x2\n@ B 3x4\n")
+                             << QStringList{"1=A 1x2", "2=B 3x4"};
+    QTest::newRow("UTF-8 name") << QByteArray("@ 色紙 27.3x24.2\n")
+                                << QStringList{QStringLiteral("1=色紙 27.3x24.2")};
+    QTest::newRow("Shift_JIS name") << QByteArray("@ \x90\x46\x8e\x86 27.3x24.2\r\n")
+                                    << QStringList{QStringLiteral("1=色紙 27.3x24.2")};
+
+    QByteArray many;
+    QStringList expected;
+    for (int i = 1; i <= 35; ++i) {
+        many += QStringLiteral("@ M%1 %1x1\r\nplain\r\n").arg(i).toLatin1();
+        if (i <= 30) {
+            expected.append(QStringLiteral("%1=M%1 %1x1").arg(i));
+        }
+    }
+    QTest::newRow("31st @ line ignored") << many << expected;
+}
+
+void TestApp::rawModeTexts() {
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, expected);
+    QCOMPARE(describe(rawTextsOf(file)), expected);
+}
+
+void TestApp::parseModeText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isMode");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("height");
+    QTest::newRow("A4") << "A4 29.7x21" << true << "A4" << 29.7 << 21.0;
+    QTest::newRow("text after height")
+        << "Letter 27.9x21.6 (US)" << true << "Letter" << 27.9 << 21.6;
+    QTest::newRow("units") << "B5 25.7cmx18.2cm" << true << "B5" << 25.7 << 18.2;
+    QTest::newRow("first char lost") << "4 29.7x21" << true << "4" << 29.7 << 21.0;
+    QTest::newRow("sizes 0") << "Zero 0x0" << true << "Zero" << 0.0 << 0.0;
+    QTest::newRow("no numbers") << "Odd axb" << true << "Odd" << 0.0 << 0.0;
+    QTest::newRow("x right after blank") << "N x5" << true << "N" << 0.0 << 5.0;
+    QTest::newRow("upper-case X") << "A4 29.7X21" << true << "A4" << 0.0 << 0.0;
+    QTest::newRow("no blank") << "A4" << true << "A4" << 0.0 << 0.0;
+    QTest::newRow("x before blank") << "xy 3x4" << true << "xy" << 0.0 << 0.0;
+    QTest::newRow("leading blank") << " F 1x2" << true << "" << 0.0 << 2.0;
+    QTest::newRow("empty") << "" << false << "" << 0.0 << 0.0;
+}
+
+void TestApp::parseModeText() {
+    QFETCH(QString, text);
+    QFETCH(bool, isMode);
+    QFETCH(QString, name);
+    QFETCH(double, width);
+    QFETCH(double, height);
+    const std::optional<CaptureMode> mode = kiramo::parseModeText(text);
+    QCOMPARE(mode.has_value(), isMode);
+    if (mode) {
+        QCOMPARE(mode->menuCaption, text);
+        QCOMPARE(mode->name, name);
+        QCOMPARE(mode->width, width);
+        QCOMPARE(mode->height, height);
+    }
+}
+
+void TestApp::captionForMode_data() {
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("expected");
+    const QString notice = captionNotice();
+    QTest::newRow("start-up") << captionText("", "FreeSize") << "A4"
+                              << " Mode:A4" + notice;
+    QTest::newRow("keeps subject") << captionText("IMAGE.BMP (640x480)", "A4") << "FreeSize"
+                                   << "IMAGE.BMP (640x480) Mode:FreeSize" + notice;
+    QTest::newRow("no colon") << "KIRAMO"
+                              << "B5"
+                              << " Mode:B5" + notice;
+    QTest::newRow("first colon only") << "a:b:c"
+                                      << "A4"
+                                      << "a:A4" + notice;
+}
+
+void TestApp::captionForMode() {
+    QFETCH(QString, current);
+    QFETCH(QString, mode);
+    QFETCH(QString, expected);
+    QCOMPARE(kiramo::captionForMode(current, mode), expected);
+    QVERIFY(!captionNotice().contains(u':'));
+    QVERIFY(!captionNotice().contains(QStringLiteral("KIRAMO"), Qt::CaseInsensitive));
+}
+
+void TestApp::committedWindowSize_data() {
+    QTest::addColumn<QSize>("canvas");
+    QTest::addColumn<int>("strip");
+    QTest::addColumn<QSize>("expected");
+    // Frame: 0 wide, 25 high (menu bar); start-up width 200.
+    QTest::newRow("narrow image keeps start-up width") << QSize(100, 50) << 0 << QSize(200, 75);
+    QTest::newRow("wide image exact") << QSize(640, 480) << 0 << QSize(640, 505);
+    QTest::newRow("strip adds its height") << QSize(640, 480) << 19 << QSize(640, 524);
+    QTest::newRow("larger than any screen") << QSize(9000, 7000) << 0 << QSize(9000, 7025);
+    QTest::newRow("empty canvas") << QSize(0, 0) << 0 << QSize(200, 25);
+}
+
+void TestApp::committedWindowSize() {
+    QFETCH(QSize, canvas);
+    QFETCH(int, strip);
+    QFETCH(QSize, expected);
+    QCOMPARE(kiramo::committedWindowSize(canvas, 0, 25, 200, strip), expected);
+}
+
+void TestApp::resizeRule_data() {
+    QTest::addColumn<int>("state");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("expected");  // -1: left alone
+    QTest::newRow("normal, narrower") << int(Qt::WindowNoState) << 150 << 200;
+    QTest::newRow("normal, wider") << int(Qt::WindowNoState) << 250 << -1;
+    QTest::newRow("normal, exact") << int(Qt::WindowNoState) << 200 << -1;
+    QTest::newRow("active, narrower") << int(Qt::WindowActive) << 150 << 200;
+    QTest::newRow("minimised") << int(Qt::WindowMinimized) << 0 << -1;
+    QTest::newRow("maximised") << int(Qt::WindowMaximized) << 150 << -1;
+    QTest::newRow("full screen") << int(Qt::WindowFullScreen) << 150 << -1;
+}
+
+void TestApp::resizeRule() {
+    QFETCH(int, state);
+    QFETCH(int, width);
+    QFETCH(int, expected);
+    const std::optional<int> result =
+        widthAfterResize(Qt::WindowStates(Qt::WindowState(state)), width, 200);
+    QCOMPARE(result.value_or(-1), expected);
+}
+
+void TestApp::settingsFolder_data() {
+    QTest::addColumn<bool>("exeExists");
+    QTest::addColumn<bool>("iniInExe");
+    QTest::addColumn<bool>("settingsInExe");
+    QTest::newRow("writable program folder") << true << false << true;
+    QTest::newRow("writable, with settings") << true << true << true;
+    QTest::newRow("unwritable, no settings") << false << false << false;
+}
+
+void TestApp::settingsFolder() {
+    QFETCH(bool, exeExists);
+    QFETCH(bool, iniInExe);
+    QFETCH(bool, settingsInExe);
+    QTemporaryDir root;
+    const QString exe = exeExists ? root.path() : root.filePath(QStringLiteral("missing/bin"));
+    if (iniInExe) {
+        writeFile(joinPath(exe, QStringLiteral("KIRAMO.INI")), "");
+    }
+    const QString config = root.filePath(QStringLiteral("config"));
+    const AppFolders folders =
+        AppFolders::resolve(exe, config, root.filePath(QStringLiteral("run")), QString());
+    QCOMPARE(folders.settings, settingsInExe ? exe : config);
+    QCOMPARE(folders.temporary, exeExists ? exe : root.filePath(QStringLiteral("run")));
+    QCOMPARE(folders.windows, config);
+    QCOMPARE(folders.temporaryBitmap(), joinPath(folders.temporary, "$KIRTMP$.bmp"));
+    QCOMPARE(joinPath("C:\\TOOLS\\", "x"), QStringLiteral("C:\\TOOLS\\x"));
+}
+
+void TestApp::startWithoutSettingsCreatesEmptyFile() {
+    FakeServices fake;
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    QFile ini(fake.path(QStringLiteral("KIRAMO.INI")));
+    QVERIFY(ini.exists());
+    QCOMPARE(ini.size(), 0);
+    QCOMPARE(form->windowTitle(), " Mode:FreeSize" + captionNotice());
+    QCOMPARE(modeMenuTexts(*form), QStringList{"FreeSize"});
+    QCOMPARE(form->P1->imageSize(), QSize(165, 137));
+    QCOMPARE(form->P1->image().pixelColor(10, 10), QColor(192, 192, 192));
+    QVERIFY(fake.prompts.calls.isEmpty());
+}
+
+void TestApp::startWithExampleModes() {
+    FakeServices fake;
+    const QByteArray settings = "@ A4 29.7x21\r\n@ Letter 27.9x21.6 (US)\r\n@ B5 25.7cmx18.2cm\r\n"
+                                "@A4 29.7x21\r\n@\r\n@ R&D 10x10\r\n";
+    writeFile(fake.path(QStringLiteral("KIRAMO.INI")), settings);
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    QCOMPARE(modeMenuTexts(*form), (QStringList{"FreeSize", "A4 29.7x21", "Letter 27.9x21.6 (US)",
+                                                "B5 25.7cmx18.2cm", "4 29.7x21", "R&&D 10x10"}));
+    // The empty fifth place leaves a gap: the next mode keeps index 6.
+    QVERIFY(form->menus.MCanvas[5] == nullptr);
+    QCOMPARE(form->state.modes.ModeName(6), QStringLiteral("R&D"));
+
+    // The file itself is never written.
+    QFile ini(fake.path(QStringLiteral("KIRAMO.INI")));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QCOMPARE(ini.readAll(), settings);
+
+    form->L1->show();
+    form->menus.MCanvas[2]->trigger();
+    QCOMPARE(form->state.ModeIndex, 2);
+    QCOMPARE(form->windowTitle(), " Mode:Letter" + captionNotice());
+    QVERIFY(form->L1->isHidden());
+
+    form->setWindowTitle(captionText("PHOTO.BMP (640x480)", "Letter"));
+    form->menus.MCanvas[0]->trigger();
+    QCOMPARE(form->windowTitle(), "PHOTO.BMP (640x480) Mode:FreeSize" + captionNotice());
+    QCOMPARE(form->state.ModeIndex, 0);
+}
+
+void TestApp::unwritableSettingsEndsStartUp() {
+    // A folder where the settings file should be can be neither created nor opened as a file.
+    FakeServices fake;
+    QVERIFY(QDir(fake.root.path()).mkdir(QStringLiteral("KIRAMO.INI")));
+    QString error;
+    std::unique_ptr<Form1> form = startKiramo(fake.services(), QString(), &error);
+    QVERIFY(!form);
+    QVERIFY2(error.contains(QStringLiteral("KIRAMO.INI")), qPrintable(error));
+}
+
+void TestApp::menuBarAsDesigned() {
+    FakeServices fake;
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+
+    // name, text, visible, enabled; separators show as "-".
+    QStringList rows;
+    std::function<void(QMenu*, const QString&)> walk = [&](QMenu* menu, const QString& indent) {
+        for (QAction* a : menu->actions()) {
+            rows.append(QStringLiteral("%1%2 %3%4%5")
+                            .arg(indent, a->objectName(), a->isSeparator() ? "-" : a->text(),
+                                 a->isVisible() ? "" : " hidden",
+                                 Form1Menus::isCommandEnabled(a) ? "" : " off"));
+            if (a->menu() != nullptr) {
+                walk(a->menu(), indent + "  ");
+            }
+        }
+    };
+    for (QAction* top : form->menuBar()->actions()) {
+        rows.append(top->objectName() + " " + top->text());
+        walk(top->menu(), "  ");
+    }
+    const QStringList expected{
+        "MFile &File",
+        "  MOpen &Open...",
+        "  MSave &Save As... off",
+        "  MBmpEd Send BMP hidden off",
+        "  MBmpEdS Send BMP(selected) hidden off",
+        "  MORBELLO Send BMP to ORBELLO hidden off",
+        "  MSPExit -",
+        "  MExit E&xit",
+        "MEdit &Edit",
+        "  MCopy &Copy off",
+        "  MPaste &Paste",
+        "  MSpPal -",
+        "  MPal &Color Table",
+        "  MSPGrid -",
+        "  MGrid Grid",
+        "    MGrid8 1/8 分割",
+        "    MGridT 等分...",
+        "    MGridCM 寸法(cm)指定...",
+        "  MGridClear Grid Clear",
+        "MOption &Option",
+        "  MCap &Capture",
+        "  MSpMode -",
+        "  MMode &Mode",
+        "    MCanvas(0) FreeSize",
+        "MHelp &Help",
+        "  MWeb Support&Website",
+    };
+    QCOMPARE(rows, expected);
+    for (QAction* action : form->findChildren<QAction*>()) {
+        QVERIFY2(action->shortcut().isEmpty(), qPrintable(action->text()));
+        QVERIFY2(!action->isChecked(), qPrintable(action->text()));
+    }
+}
+
+void TestApp::everyMenuVisibleAtStartupWidth() {
+    FakeServices fake;
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QCOMPARE(form->width(), form->state.MinFormWidth);
+    QVERIFY(form->width() >= 171);  // the design's inner width of 2565 twips
+    QCOMPARE(form->height(), form->state.FrameExtraHeight);  // no inner height at first
+    QCOMPARE(form->menuBar()->height(), form->state.FrameExtraHeight);
+    for (QAction* top : form->menuBar()->actions()) {
+        const QRect r = form->menuBar()->actionGeometry(top);
+        QVERIFY2(!r.isEmpty() && r.right() < form->menuBar()->width(), qPrintable(top->text()));
+    }
+    for (QToolButton* button : form->menuBar()->findChildren<QToolButton*>()) {
+        QVERIFY(!button->isVisible());  // no overflow button
+    }
+}
+
+void TestApp::commitFitsWindowAroundCanvas() {
+    FakeServices fake;
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    const int minWidth = form->state.MinFormWidth;
+
+    form->P1->setImage(filled(QSize(100, 80), Qt::red));
+    form->CommitCanvas();
+    QCOMPARE(form->width(), minWidth);
+    QCOMPARE(form->innerSize(), QSize(minWidth - form->state.FrameExtraWidth, 80));
+    QCOMPARE(form->P2, form->P1->image());
+
+    form->P1->setImage(filled(QSize(640, 480), Qt::blue));
+    form->CommitCanvas();
+    QCOMPARE(form->innerSize(), QSize(640, 480));
+
+    form->P3->show();
+    form->CommitCanvas();
+    QCOMPARE(form->innerSize(), QSize(640, 480 + 19));
+    QCOMPARE(form->P3->geometry(), QRect(0, 480, 640, 19));
+    QCOMPARE(form->P1->geometry(), QRect(0, 0, 640, 480));
+
+    form->P3->hide();
+    form->CommitCanvas();
+    QCOMPARE(form->innerSize(), QSize(640, 480));
+}
+
+void TestApp::resizeSpringsBackToStartupWidth() {
+    FakeServices fake;
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    form->resize(50, 300);
+    QTRY_COMPARE(form->width(), form->state.MinFormWidth);
+    QCOMPARE(form->height(), 300);  // the height is free
+}
+
+void TestApp::enableImageCommands() {
+    FakeServices fake;
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    form->EnableImageCommands();
+    for (QAction* a :
+         {form->menus.MSave, form->menus.MBmpEd, form->menus.MORBELLO, form->menus.MCopy}) {
+        QVERIFY2(Form1Menus::isCommandEnabled(a), qPrintable(a->text()));
+    }
+    QVERIFY(!Form1Menus::isCommandEnabled(form->menus.MBmpEdS));
+    QVERIFY(!form->menus.MBmpEd->isVisible());
+}
+
+void TestApp::fileMenuRuleFollowsSelection() {
+    FakeServices fake;
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    form->L1->show();
+    emit form->menus.MFile->aboutToShow();
+    QVERIFY(Form1Menus::isCommandEnabled(form->menus.MBmpEdS));
+    form->selectMode(0);  // a mode change removes the selection
+    emit form->menus.MFile->aboutToShow();
+    QVERIFY(!Form1Menus::isCommandEnabled(form->menus.MBmpEdS));
+}
+
+void TestApp::shutDownRemovesOnlyTheTemporaryFile_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("ordinary file") << "file" << true;
+    QTest::newRow("none") << "none" << false;
+    QTest::newRow("folder") << "folder" << false;
+    QTest::newRow("link to a file") << "link" << false;
+}
+
+void TestApp::shutDownRemovesOnlyTheTemporaryFile() {
+    QFETCH(QString, kind);
+    QFETCH(bool, removed);
+    FakeServices fake;
+    const QString temporary = fake.path(QStringLiteral("$KIRTMP$.bmp"));
+    const QString target = fake.path(QStringLiteral("precious.bmp"));
+    writeFile(target, "keep");
+    if (kind == "file") {
+        writeFile(temporary, "BM");
+    } else if (kind == "folder") {
+        QVERIFY(QDir().mkdir(temporary));
+    } else if (kind == "link") {
+        QVERIFY(QFile::link(target, temporary));
+    }
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    form->show();
+    form->menus.MExit->trigger();
+    QVERIFY(!form->isVisible());
+    QCOMPARE(QFileInfo(temporary).exists() || QFileInfo(temporary).isSymLink(),
+             kind != "none" && !removed);
+    QVERIFY(QFile::exists(target));
+}
+
+QTEST_MAIN(TestApp)
+#include "tst_app.moc"

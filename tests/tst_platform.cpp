@@ -1,0 +1,205 @@
+#include "platform/AppFolders.h"
+#include "platform/QtPrompts.h"
+#include "platform/ScreenMetrics.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace kiramo;
+
+namespace {
+
+// Runs `answer` on the modal dialog as soon as one is shown, so that the dialog call under test
+// returns. The timer gives up after five seconds; the dialog is then rejected.
+void answerNextDialog(std::function<void(QWidget*)> answer) {
+    auto* timer = new QTimer(qApp);
+    auto* waited = new int(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, waited, answer] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal->isVisible()) {
+            timer->stop();
+            answer(modal);
+            timer->deleteLater();
+            delete waited;
+        } else if (++*waited > 500) {
+            timer->stop();
+            timer->deleteLater();
+            delete waited;
+        }
+    });
+    timer->start(10);
+}
+
+}  // namespace
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filterText_data();
+    void filterText();
+    void metricsAt96Dpi();
+    void messageBox();
+    void yesNo_data();
+    void yesNo();
+    void textPrompt_data();
+    void textPrompt();
+    void openDialogCancel();
+    void saveDialogChoosesName();
+};
+
+void TestPlatform::filterText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("nameFilters");
+    QTest::newRow("open") << QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|All Files (*.*)|*.*|")
+                          << QStringList{QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)"), "All Files (*.*)"};
+    QTest::newRow("save") << QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|All Files (*.*)|*.*|")
+                          << QStringList{QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"), "All Files (*.*)"};
+    QTest::newRow("pattern not in description")
+        << "Bitmaps|*.bmp" << QStringList{"Bitmaps (*.bmp)"};
+    QTest::newRow("odd entry dropped") << "Bitmaps|*.bmp|Other" << QStringList{"Bitmaps (*.bmp)"};
+    QTest::newRow("empty") << "" << QStringList{};
+}
+
+void TestPlatform::filterText() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, nameFilters);
+    QCOMPARE(QtPrompts::nameFilters(parseFilterText(text)), nameFilters);
+}
+
+void TestPlatform::metricsAt96Dpi() {
+    const ScreenMetrics metrics = ScreenMetrics::fromPrimaryScreen();
+    QCOMPARE(metrics.twipsPerPixelX, 15.0);
+    QCOMPARE(metrics.twipsPerPixelY, 15.0);
+    QVERIFY(!metrics.screenPixels.isEmpty());
+}
+
+void TestPlatform::messageBox() {
+    QtPrompts prompts;
+    QString title;
+    QString text;
+    answerNextDialog([&](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        QVERIFY(box);
+        title = box->windowTitle();
+        text = box->text();
+        QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+        box->button(QMessageBox::Ok)->click();
+    });
+    prompts.showMessage(QStringLiteral("範囲が選択されていません"));
+    QCOMPARE(title, QStringLiteral("KIRAMO"));
+    QCOMPARE(text, QStringLiteral("範囲が選択されていません"));
+}
+
+void TestPlatform::yesNo_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("yes") << int(QMessageBox::Yes) << true;
+    QTest::newRow("no") << int(QMessageBox::No) << false;
+}
+
+void TestPlatform::yesNo() {
+    QFETCH(int, button);
+    QFETCH(bool, expected);
+    QtPrompts prompts;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    answerNextDialog([&](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        QVERIFY(box);
+        icon = box->icon();
+        box->button(QMessageBox::StandardButton(button))->click();
+    });
+    QCOMPARE(prompts.askYesNo(QStringLiteral("上書きしますか？")), expected);
+    QCOMPARE(icon, QMessageBox::Warning);
+}
+
+void TestPlatform::textPrompt_data() {
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("default kept") << true << QString() << "10";
+    QTest::newRow("typed") << true << "12cm"
+                           << "12cm";
+    QTest::newRow("cancel gives empty") << false << "7"
+                                        << "";
+}
+
+void TestPlatform::textPrompt() {
+    QFETCH(bool, accept);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    QtPrompts prompts;
+    QString label;
+    QString title;
+    answerNextDialog([&](QWidget* dialog) {
+        auto* input = qobject_cast<QInputDialog*>(dialog);
+        QVERIFY(input);
+        label = input->labelText();
+        title = input->windowTitle();
+        if (!typed.isEmpty()) {
+            input->setTextValue(typed);
+        }
+        accept ? input->accept() : input->reject();
+    });
+    const QString answer = prompts.askText(
+        QStringLiteral("\r\n画像左右幅を基準に\r\n何等分のグリッドを描きますか？\r\n"),
+        QStringLiteral("等分グリッドの指定"), QStringLiteral("10"));
+    QCOMPARE(answer, expected);
+    QCOMPARE(title, QStringLiteral("等分グリッドの指定"));
+    QCOMPARE(label, QStringLiteral("\n画像左右幅を基準に\n何等分のグリッドを描きますか？\n"));
+}
+
+void TestPlatform::openDialogCancel() {
+    QtPrompts prompts;
+    QString title;
+    answerNextDialog([&](QWidget* dialog) {
+        title = dialog->windowTitle();
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+    FileDialogRequest request;
+    request.title = QStringLiteral("ファイルを開く");
+    request.filters = parseFilterText(QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|All Files (*.*)|*.*|"));
+    request.initialName = QStringLiteral("image");
+    request.defaultSuffix = QStringLiteral("bmp");
+    QVERIFY(!prompts.askOpenFileName(request).has_value());
+    QCOMPARE(title, QStringLiteral("ファイルを開く"));
+}
+
+void TestPlatform::saveDialogChoosesName() {
+    QTemporaryDir folder;
+    QtPrompts prompts;
+    QStringList filters;
+    QString selectedFilter;
+    answerNextDialog([&](QWidget* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        QVERIFY(files);
+        filters = files->nameFilters();
+        selectedFilter = files->selectedNameFilter();
+        QMetaObject::invokeMethod(files, "accept");
+    });
+    FileDialogRequest request;
+    request.title = QStringLiteral("保存");
+    request.filters =
+        parseFilterText(QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|All Files (*.*)|*.*|"));
+    request.initialName = QStringLiteral("image");
+    request.initialFolder = folder.path();
+    request.defaultSuffix = QStringLiteral("bmp");
+    const std::optional<QString> chosen = prompts.askSaveFileName(request);
+    QVERIFY(chosen.has_value());
+    QCOMPARE(QFileInfo(*chosen).fileName(), QStringLiteral("image.bmp"));
+    QCOMPARE(filters.size(), 2);
+    QCOMPARE(selectedFilter, filters.first());
+}
+
+QTEST_MAIN(TestPlatform)
+#include "tst_platform.moc"
