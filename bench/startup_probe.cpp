@@ -3,9 +3,7 @@
 // bench_startup runs it as a child process and times it from the outside.
 #include "app/Form1.h"
 #include "app/Startup.h"
-#include "platform/ProgramStarter.h"
-#include "platform/QtPrompts.h"
-#include "platform/ScreenGrabber.h"
+#include "platform/QtServices.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -51,14 +49,9 @@ int main(int argc, char* argv[]) {
         watch(window, watcher);
         return QApplication::exec();
     }
-    kiramo::QtPrompts prompts;
-    kiramo::QtProgramStarter programs;
-    kiramo::QtScreenGrabber screen;
-    const kiramo::Services services{prompts, programs, screen,
-                                    kiramo::ScreenMetrics::fromPrimaryScreen(),
-                                    kiramo::AppFolders::forThisProgram()};
+    kiramo::QtServices real;
     QString error;
-    std::unique_ptr<kiramo::Form1> form = kiramo::startKiramo(services, QString(), &error);
+    std::unique_ptr<kiramo::Form1> form = kiramo::startKiramo(real.services(), QString(), &error);
     if (!form) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;

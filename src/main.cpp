@@ -1,8 +1,6 @@
 #include "app/Form1.h"
 #include "app/Startup.h"
-#include "platform/ProgramStarter.h"
-#include "platform/QtPrompts.h"
-#include "platform/ScreenGrabber.h"
+#include "platform/QtServices.h"
 
 #include <QApplication>
 
@@ -10,22 +8,17 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KIRAMO"));
 
-    kiramo::QtPrompts prompts;
-    kiramo::QtProgramStarter programs;
-    kiramo::QtScreenGrabber screen;
-    const kiramo::Services services{prompts, programs, screen,
-                                    kiramo::ScreenMetrics::fromPrimaryScreen(),
-                                    kiramo::AppFolders::forThisProgram()};
+    kiramo::QtServices real;
 
     // The command line is one path, never split at blanks: the arguments are joined again.
     const QString commandLine = QApplication::arguments().mid(1).join(u' ');
     QString error;
-    std::unique_ptr<kiramo::Form1> form = kiramo::startKiramo(services, commandLine, &error);
+    std::unique_ptr<kiramo::Form1> form = kiramo::startKiramo(real.services(), commandLine, &error);
     if (!form) {
-        prompts.showMessage(error);
+        real.prompts.showMessage(error);
         return 1;
     }
-    prompts.setParentWindow(form.get());
+    real.prompts.setParentWindow(form.get());
     form->show();
     return QApplication::exec();
 }
