@@ -5,7 +5,7 @@
 #include "app/NumberText.h"
 #include "app/Startup.h"
 #include "app/WindowRules.h"
-#include "canvas/SelectionLabel.h"
+#include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
 #include "fakes/FakeServices.h"
 

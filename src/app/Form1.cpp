@@ -2,7 +2,7 @@
 
 #include "app/Caption.h"
 #include "app/WindowRules.h"
-#include "canvas/SelectionLabel.h"
+#include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
 
 #include <QAction>
@@ -38,7 +38,8 @@ Form1::Form1(const Services& services_, QWidget* parent)
     , services(services_)
     , P1(new Surface(kLightGrey, nullptr))
     , P3(new Surface(QApplication::palette().color(QPalette::Active, QPalette::Highlight), nullptr))
-    , L1(new SelectionLabel(services_.metrics, P1))
+    , L1(new SizeLabel(services_.metrics.twipsPerPixelX, services_.metrics.twipsPerPixelY,
+                       QColor(255, 255, 0), P1))
     , m_area(new QWidget(this)) {
     initKiramoResources();
     setWindowIcon(QIcon(QStringLiteral(":/kiramo.xpm")));
@@ -61,8 +62,6 @@ Form1::Form1(const Services& services_, QWidget* parent)
     P3->setObjectName(QStringLiteral("P3"));
     P3->hide();
 
-    L1->setObjectName(QStringLiteral("L1"));
-
     // P2 starts as the blank canvas, so a Grid Clear before any commit gives a blank canvas.
     P2 = QImage(P1->imageSize(), QImage::Format_RGB32);
     P2.fill(kDarkGrey);
@@ -75,6 +74,8 @@ Form1::Form1(const Services& services_, QWidget* parent)
             [this] { Form1Menus::setCommandEnabled(menus.MBmpEdS, hasSelection()); });
     connect(menus.MExit, &QAction::triggered, this, &QWidget::close);
     connect(menus.MCanvas[0], &QAction::triggered, this, [this] { selectMode(0); });
+
+    connectCommands();
 
     measureFrame();
     setCaption(QString());
@@ -191,11 +192,10 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 void Form1::shutDown() {
+    m_closing = true;
     removeTemporaryBitmap(services.folders.temporaryBitmap());
-    for (QWidget* window : {Form2.data(), Form3.data()}) {
-        if (window != nullptr) {
-            window->close();
-        }
+    if (Form2) {
+        Form2->close();
     }
 }
 

@@ -11,7 +11,7 @@
 namespace kiramo {
 
 class Surface;
-class SelectionLabel;
+class SizeLabel;
 
 // The main window: the canvas `P1`, the hidden committed copy `P2`, the colour strip `P3`, the
 // scratch image `P4`, the selection label `L1` and the menu bar. It owns the program's state.
@@ -36,11 +36,10 @@ public:
     QImage P2;          // the last committed copy of the canvas
     Surface* const P3;  // the colour strip, docked to the bottom
     QImage P4;          // scratch image for the selected part
-    SelectionLabel* const L1;
+    SizeLabel* const L1;
 
-    // The capture windows, while they are loaded; closed at shut-down.
+    // The capture window, while a capture is under way; closed at shut-down.
     QPointer<QWidget> Form2;
-    QPointer<QWidget> Form3;
 
     // Start-up steps 1 to 3: blank canvas, frame measured, start-up width fixed.
     void clearCanvas();
@@ -58,6 +57,8 @@ public:
     void EnableImageCommands();
 
     [[nodiscard]] bool hasSelection() const;
+    // True once shut-down has begun: nothing brings the window back then.
+    [[nodiscard]] bool isClosing() const { return m_closing; }
     // The canvas area's size in pixels: what lies inside the menu bar and the window frame.
     [[nodiscard]] QSize innerSize() const;
 
@@ -67,11 +68,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void connectCommands();
     void layOutStrip();
     void shutDown();
     [[nodiscard]] int stripPixelHeight() const;
 
     QWidget* const m_area;
+    bool m_closing = false;
 };
 
 }  // namespace kiramo

@@ -1,0 +1,60 @@
+#include "canvas/SizeLabel.h"
+
+#include <QMouseEvent>
+
+#include <cmath>
+
+namespace kiramo {
+
+SizeLabel::SizeLabel(double unitsPerPixelX, double unitsPerPixelY, const QColor& text,
+                     QWidget* parent)
+    : QLabel(QStringLiteral("L1"), parent)
+    , m_unitsPerPixelX(unitsPerPixelX)
+    , m_unitsPerPixelY(unitsPerPixelY) {
+    setObjectName(QStringLiteral("L1"));
+    setAlignment(Qt::AlignCenter);
+    setFrameShape(QFrame::Box);
+    setLineWidth(1);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, text);
+    setPalette(palette);
+    setCursor(Qt::SizeAllCursor);
+    hide();
+}
+
+void SizeLabel::setRect(const LabelRect& rect) {
+    m_rect = rect;
+    // Window units -> device pixels of the image below -> logical pixels of the widget.
+    const double ratio = devicePixelRatioF();
+    const double x = std::floor(rect.left / m_unitsPerPixelX);
+    const double y = std::floor(rect.top / m_unitsPerPixelY);
+    const double w = std::max(1.0, std::round(rect.width / m_unitsPerPixelX));
+    const double h = std::max(1.0, std::round(rect.height / m_unitsPerPixelY));
+    setGeometry(static_cast<int>(std::floor(x / ratio)), static_cast<int>(std::floor(y / ratio)),
+                static_cast<int>(std::ceil(w / ratio)), static_cast<int>(std::ceil(h / ratio)));
+}
+
+void SizeLabel::moveTopLeft(double left, double top) {
+    setRect(LabelRect{left, top, m_rect.width, m_rect.height});
+}
+
+QPointF SizeLabel::toUnits(QPointF local) const {
+    const double ratio = devicePixelRatioF();
+    return QPointF(local.x() * ratio * m_unitsPerPixelX, local.y() * ratio * m_unitsPerPixelY);
+}
+
+void SizeLabel::mousePressEvent(QMouseEvent* event) {
+    emit pressed(event->button(), toUnits(event->position()));
+    event->accept();
+}
+
+void SizeLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit doubleClicked();
+    }
+    event->accept();
+}
+
+}  // namespace kiramo

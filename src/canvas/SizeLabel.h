@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QLabel>
+
+namespace kiramo {
+
+// A rectangle in the units of the window that holds a size label: twips on the canvas, device
+// pixels on the capture window. Fractions are kept.
+struct LabelRect {
+    double left = 0.0;
+    double top = 0.0;
+    double width = 0.0;
+    double height = 0.0;
+    bool operator==(const LabelRect&) const = default;
+};
+
+// A size label `L1`: a caption centred on a see-through background with a thin frame, stretched
+// over a rectangle, with the four-way move pointer. Its rectangle is kept in its window's units
+// and shown rounded to pixels. It reports presses and double-clicks to its window, which owns
+// all behaviour; visible means that the rectangle exists.
+class SizeLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    // `unitsPerPixelX/Y`: the window's units per device pixel (twips per pixel, or 1).
+    SizeLabel(double unitsPerPixelX, double unitsPerPixelY, const QColor& text, QWidget* parent);
+
+    [[nodiscard]] const LabelRect& rect() const { return m_rect; }
+    void setRect(const LabelRect& rect);
+    void moveTopLeft(double left, double top);
+
+    // A point of the label in logical widget pixels, in the window's units relative to the label.
+    [[nodiscard]] QPointF toUnits(QPointF local) const;
+
+signals:
+    // A press on the label, with the point in the window's units relative to the label.
+    void pressed(Qt::MouseButton button, QPointF inLabel);
+    void doubleClicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    double m_unitsPerPixelX;
+    double m_unitsPerPixelY;
+    LabelRect m_rect;
+};
+
+}  // namespace kiramo

@@ -1,0 +1,300 @@
+#include "app/Caption.h"
+#include "app/Form1.h"
+#include "app/Startup.h"
+#include "canvas/ImageBlock.h"
+#include "canvas/RubberBand.h"
+#include "canvas/SizeLabel.h"
+#include "canvas/Surface.h"
+#include "capture/Capture.h"
+#include "capture/Form2.h"
+#include "fakes/FakeServices.h"
+#include "fakes/MouseInput.h"
+
+#include <QAction>
+#include <QTest>
+
+using namespace kiramo;
+using namespace kiramo::testing;
+
+namespace {
+
+// A screen whose pixel (x, y) has red x % 256, green y % 256 and blue 7: every block tells
+// where it came from.
+QImage patternScreen(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            line[x] = qRgb(x % 256, y % 256, 7);
+        }
+    }
+    return image;
+}
+
+struct Session {
+    FakeServices fake;
+    std::unique_ptr<Form1> form;
+
+    explicit Session(const QByteArray& settings = QByteArray()) {
+        if (!settings.isEmpty()) {
+            QFile ini(fake.path(QStringLiteral("KIRAMO.INI")));
+            ini.open(QIODevice::WriteOnly);
+            ini.write(settings);
+        }
+        fake.screen.screen = patternScreen(QSize(1280, 1024));
+        QString error;
+        form = startKiramo(fake.services(), QString(), &error);
+        form->show();
+    }
+
+    // Starts a capture and waits until the frozen screen is shown.
+    Form2* capture() {
+        startCapture(*form);
+        auto* window = qobject_cast<Form2*>(form->Form2.data());
+        if (window == nullptr || !QTest::qWaitFor([&] { return window->isVisible(); })) {
+            return nullptr;
+        }
+        return window;
+    }
+};
+
+}  // namespace
+
+class TestCapture : public QObject {
+    Q_OBJECT
+
+private slots:
+    void stretch_data();
+    void stretch();
+    void blockCopy_data();
+    void blockCopy();
+
+    void freezesTheScreen();
+    void bandFollowsThePointer();
+    void bandMovesByItsLabel();
+    void transferTakesTheBlockBelowAndRightOfTheCorner();
+    void transferInAModeKeepsTheFraction();
+    void abandonLeavesEverything_data();
+    void abandonLeavesEverything();
+};
+
+void TestCapture::stretch_data() {
+    QTest::addColumn<double>("w");
+    QTest::addColumn<double>("h");
+    QTest::addColumn<bool>("modifier");
+    QTest::addColumn<int>("mode");  // 0 FreeSize, 1 a mode of modeW x modeH
+    QTest::addColumn<double>("modeW");
+    QTest::addColumn<double>("modeH");
+    QTest::addColumn<QString>("expected");  // "w x h" of the new size, "-" when unchanged
+
+    QTest::newRow("free") << 320.0 << 200.0 << false << 0 << 0.0 << 0.0 << "320 x 200";
+    QTest::newRow("free square") << 320.0 << 200.0 << true << 0 << 0.0 << 0.0 << "200 x 200";
+    QTest::newRow("free 1 px wide") << 1.0 << 200.0 << false << 0 << 0.0 << 0.0 << "-";
+    QTest::newRow("free up") << 50.0 << -10.0 << false << 0 << 0.0 << 0.0 << "-";
+    QTest::newRow("free left") << -50.0 << 10.0 << false << 0 << 0.0 << 0.0 << "-";
+    QTest::newRow("free 2 px") << 2.0 << 2.0 << false << 0 << 0.0 << 0.0 << "2 x 2";
+    QTest::newRow("mode second over first")
+        << 0.0 << 200.0 << false << 1 << 21.0 << 29.7 << "282.857142857143 x 200";
+    QTest::newRow("mode first over second")
+        << 0.0 << 200.0 << true << 1 << 21.0 << 29.7 << "141.414141414141 x 200";
+    QTest::newRow("mode ignores w") << 5000.0 << 100.0 << false << 1 << 2.0 << 1.0 << "50 x 100";
+    QTest::newRow("mode too flat") << 0.0 << 200.0 << false << 1 << 1000.0 << 1.0 << "-";
+    QTest::newRow("mode zero width") << 0.0 << 200.0 << false << 1 << 0.0 << 29.7 << "-";
+    QTest::newRow("mode zero height, modifier") << 0.0 << 200.0 << true << 1 << 21.0 << 0.0 << "-";
+    QTest::newRow("mode both zero") << 0.0 << 200.0 << false << 1 << 0.0 << 0.0 << "-";
+    QTest::newRow("mode zero ratio") << 0.0 << 200.0 << false << 1 << 21.0 << 0.0 << "-";
+}
+
+void TestCapture::stretch() {
+    QFETCH(double, w);
+    QFETCH(double, h);
+    QFETCH(bool, modifier);
+    QFETCH(int, mode);
+    QFETCH(double, modeW);
+    QFETCH(double, modeH);
+    QFETCH(QString, expected);
+    const std::optional<QSizeF> size = stretchedSize(w, h, modifier, mode, modeW, modeH);
+    QCOMPARE(size ? captureCaption(*size, 0, QString()) : QStringLiteral("-"), expected);
+}
+
+void TestCapture::blockCopy_data() {
+    QTest::addColumn<QRect>("block");
+    QTest::addColumn<QPoint>("probe");     // a pixel of the block
+    QTest::addColumn<QColor>("expected");  // its colour
+    QTest::newRow("inside") << QRect(10, 20, 5, 5) << QPoint(0, 0) << QColor(10, 20, 7);
+    QTest::newRow("far corner") << QRect(10, 20, 5, 5) << QPoint(4, 4) << QColor(14, 24, 7);
+    QTest::newRow("right of source is black")
+        << QRect(95, 0, 10, 10) << QPoint(6, 0) << QColor(Qt::black);
+    QTest::newRow("left of source is black")
+        << QRect(-3, 0, 10, 10) << QPoint(2, 0) << QColor(Qt::black);
+    QTest::newRow("overlap keeps source")
+        << QRect(-3, -3, 10, 10) << QPoint(3, 3) << QColor(0, 0, 7);
+    QTest::newRow("wholly outside") << QRect(500, 500, 4, 4) << QPoint(3, 3) << QColor(Qt::black);
+}
+
+void TestCapture::blockCopy() {
+    QFETCH(QRect, block);
+    QFETCH(QPoint, probe);
+    QFETCH(QColor, expected);
+    const QImage copy = copyImageBlock(patternScreen(QSize(100, 80)), block.x(), block.y(),
+                                       block.width(), block.height());
+    QCOMPARE(copy.size(), block.size());
+    QCOMPARE(copy.pixelColor(probe), expected);
+}
+
+void TestCapture::freezesTheScreen() {
+    Session s;
+    Form2* window = s.capture();
+    QVERIFY(window);
+    QCOMPARE(s.fake.screen.grabs, 1);
+    QVERIFY(!s.form->isVisible());
+    QCOMPARE(window->frozenImage(), s.fake.screen.screen);
+    QVERIFY(window->band()->isHidden());
+    QCOMPARE(window->band()->text(), QStringLiteral("L1"));
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    QCOMPARE(window->cursor().shape(), Qt::CrossCursor);
+
+    // A second capture command while one is under way does nothing.
+    startCapture(*s.form);
+    QCOMPARE(s.form->Form2.data(), window);
+    window->abandon();
+}
+
+void TestCapture::bandFollowsThePointer() {
+    Session s("@ A4 21x29.7\r\n");
+    Form2* window = s.capture();
+    QVERIFY(window);
+    SizeLabel* band = window->band();
+
+    press(window, QPoint(10, 20));
+    QVERIFY(band->isVisible());
+    QCOMPARE(band->rect(), (LabelRect{10, 20, 1, 1}));
+    release(window, QPoint(10, 20));
+    dragTo(window, QPoint(330, 220));
+    QCOMPARE(band->rect(), (LabelRect{10, 20, 320, 200}));
+    QCOMPARE(band->text(), QStringLiteral("320 x 200"));
+    QCOMPARE(band->geometry(), QRect(10, 20, 320, 200));
+
+    dragTo(window, QPoint(5, 300));   // left of the anchor: no change
+    dragTo(window, QPoint(400, 10));  // above it: no change
+    dragTo(window, QPoint(11, 300));  // one pixel wide: no change
+    QCOMPARE(band->text(), QStringLiteral("320 x 200"));
+    dragTo(window, QPoint(500, 120), Qt::NoModifier, Qt::LeftButton | Qt::RightButton);
+    QCOMPARE(band->rect().width, 320.0);  // not the left button alone
+
+    dragTo(window, QPoint(500, 120), Qt::ControlModifier);
+    QCOMPARE(band->text(), QStringLiteral("100 x 100"));
+
+    // Another press does not move the anchor.
+    press(window, QPoint(600, 600));
+    dragTo(window, QPoint(60, 70));
+    QCOMPARE(band->rect(), (LabelRect{10, 20, 50, 50}));
+
+    s.form->selectMode(1);
+    dragTo(window, QPoint(60, 220));
+    QCOMPARE(band->text(), QStringLiteral("A4 283x200"));
+    dragTo(window, QPoint(60, 220), Qt::ShiftModifier);
+    QCOMPARE(band->text(), QStringLiteral("A4 141x200"));
+    window->abandon();
+}
+
+void TestCapture::bandMovesByItsLabel() {
+    Session s;
+    Form2* window = s.capture();
+    QVERIFY(window);
+    SizeLabel* band = window->band();
+    press(window, QPoint(100, 100));
+    dragTo(window, QPoint(300, 200));
+    release(window, QPoint(300, 200));
+
+    press(band, QPoint(20, 30));  // grabbed 20, 30 inside the label
+    QVERIFY(band->isHidden());
+    dragTo(window, QPoint(520, 430));
+    QVERIFY(band->isHidden());
+    release(window, QPoint(520, 430));
+    QVERIFY(band->isVisible());
+    QCOMPARE(band->rect(), (LabelRect{500, 400, 200, 100}));
+    QCOMPARE(band->text(), QStringLiteral("200 x 100"));
+
+    // Stretching again measures from the first anchor, from where the label now is.
+    press(window, QPoint(5, 5));
+    dragTo(window, QPoint(150, 160));
+    QCOMPARE(band->rect(), (LabelRect{500, 400, 50, 60}));
+    window->abandon();
+}
+
+void TestCapture::transferTakesTheBlockBelowAndRightOfTheCorner() {
+    Session s;
+    s.form->state.CurrentFile = QStringLiteral("/tmp/old.bmp");
+    Form2* window = s.capture();
+    QVERIFY(window);
+    press(window, QPoint(40, 50));
+    dragTo(window, QPoint(240, 150));
+    release(window, QPoint(240, 150));
+    press(window->band(), QPoint(3, 3));
+    release(window, window->band()->geometry().topLeft() + QPoint(3, 3));
+    doubleClick(window->band(), QPoint(3, 3));
+
+    QTRY_VERIFY(s.form->Form2.isNull());
+    QVERIFY(s.form->isVisible());
+    QCOMPARE(s.form->windowState() & Qt::WindowMinimized, Qt::WindowNoState);
+    QCOMPARE(s.form->P1->imageSize(), QSize(200, 100));
+    QCOMPARE(s.form->P1->image(), s.fake.screen.screen.copy(41, 51, 200, 100));
+    QCOMPARE(s.form->P2, s.form->P1->image());
+    QCOMPARE(s.form->windowTitle(), "Untitled (200x100) Mode:FreeSize" + captionNotice());
+    QVERIFY(s.form->state.CurrentFile.isEmpty());
+    QVERIFY(s.form->menus.MSave->isEnabled());
+    QCOMPARE(s.form->innerSize(), QSize(200, 100));
+}
+
+void TestCapture::transferInAModeKeepsTheFraction() {
+    Session s("@ A4 21x29.7\r\n");
+    s.form->selectMode(1);
+    Form2* window = s.capture();
+    QVERIFY(window);
+    press(window, QPoint(1270, 900));  // the block runs off the right edge of the screen
+    dragTo(window, QPoint(1270, 1100));
+    QCOMPARE(window->band()->text(), QStringLiteral("A4 283x200"));
+    window->TransferCapture();
+    QCOMPARE(s.form->windowTitle(), "Untitled (282.857142857143x200) Mode:A4" + captionNotice());
+    QCOMPARE(s.form->P1->imageSize(), QSize(283, 200));
+    QCOMPARE(s.form->P1->image().pixelColor(8, 0), QColor(1279 % 256, 901 % 256, 7));
+    QCOMPARE(s.form->P1->image().pixelColor(9, 0), QColor(Qt::black));
+    QCOMPARE(s.form->P1->image().pixelColor(8, 199), QColor(Qt::black));
+}
+
+void TestCapture::abandonLeavesEverything_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("right press on the band") << "right";
+    QTest::newRow("escape") << "escape";
+    QTest::newRow("window closed") << "close";
+}
+
+void TestCapture::abandonLeavesEverything() {
+    QFETCH(QString, how);
+    Session s;
+    s.form->state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    s.form->setCaption(QStringLiteral("A.BMP (165x137)"));
+    const QString caption = s.form->windowTitle();
+    const QImage canvas = s.form->P1->image();
+    Form2* window = s.capture();
+    QVERIFY(window);
+    press(window, QPoint(40, 50));
+    dragTo(window, QPoint(240, 150));
+    if (how == "right") {
+        press(window->band(), QPoint(5, 5), Qt::RightButton);
+    } else if (how == "escape") {
+        QTest::keyClick(window, Qt::Key_Escape);
+    } else {
+        window->close();
+    }
+    QTRY_VERIFY(s.form->Form2.isNull());
+    QVERIFY(s.form->isVisible());
+    QCOMPARE(s.form->windowTitle(), caption);
+    QCOMPARE(s.form->P1->image(), canvas);
+    QCOMPARE(s.form->state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    QVERIFY(!s.form->menus.MSave->isEnabled());
+}
+
+QTEST_MAIN(TestCapture)
+#include "tst_capture.moc"

@@ -1,0 +1,106 @@
+// A capture with the real screen grab under an X server and a window manager: the frozen
+// image is the screen as displayed, without the main window, and the canvas is the block of it
+// that the band marked.
+#include "app/Caption.h"
+#include "app/Form1.h"
+#include "app/Startup.h"
+#include "canvas/SizeLabel.h"
+#include "canvas/Surface.h"
+#include "capture/Capture.h"
+#include "capture/Form2.h"
+#include "fakes/FakeServices.h"
+#include "fakes/MouseInput.h"
+#include "platform/ScreenGrabber.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace kiramo;
+using namespace kiramo::testing;
+
+class TestCaptureX11 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void captureOfAKnownPicture();
+
+private:
+    QProcess m_windowManager;
+};
+
+void TestCaptureX11::initTestCase() {
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+    QVERIFY2(!openbox.isEmpty(), "openbox is needed for this test (scripts/install-deps)");
+    m_windowManager.start(openbox, {QStringLiteral("--sm-disable")});
+    QVERIFY(m_windowManager.waitForStarted());
+    QTest::qWait(500);
+}
+
+void TestCaptureX11::cleanupTestCase() {
+    m_windowManager.terminate();
+    m_windowManager.waitForFinished(3000);
+}
+
+void TestCaptureX11::captureOfAKnownPicture() {
+    // A picture whose pixel (x, y) is (x % 251, y % 241, 99), over the top-left of the screen.
+    QImage pattern(800, 600, QImage::Format_RGB32);
+    for (int y = 0; y < pattern.height(); ++y) {
+        for (int x = 0; x < pattern.width(); ++x) {
+            pattern.setPixel(x, y, qRgb(x % 251, y % 241, 99));
+        }
+    }
+    QLabel picture;
+    picture.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    picture.setPixmap(QPixmap::fromImage(pattern));
+    picture.setGeometry(0, 0, 800, 600);
+    picture.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&picture));
+
+    FakeServices fake;
+    QtScreenGrabber grabber;
+    Services services = fake.services();
+    Services real{services.prompts, services.programs, grabber, services.metrics, services.folders};
+    QString error;
+    std::unique_ptr<Form1> form = startKiramo(real, QString(), &error);
+    QVERIFY(form);
+    form->P1->setImage(QImage(400, 300, QImage::Format_RGB32));  // a black canvas
+    form->CommitCanvas();
+    form->move(120, 100);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTest::qWait(200);
+    const QRect covered = form->frameGeometry();
+
+    startCapture(*form);
+    QTRY_VERIFY(form->Form2 && form->Form2->isVisible());
+    auto* window = qobject_cast<Form2*>(form->Form2.data());
+    const QImage frozen = window->frozenImage();
+    QCOMPARE(frozen.size(), QGuiApplication::primaryScreen()->size());
+    // What lay beneath the main window, not the main window.
+    for (const QPoint& p : {covered.topLeft() + QPoint(5, 5), covered.center(),
+                            covered.bottomRight() - QPoint(5, 5)}) {
+        QCOMPARE(frozen.pixelColor(p), pattern.pixelColor(p));
+    }
+    QCOMPARE(frozen.copy(0, 0, 800, 600), pattern);
+
+    const QPoint corner(150, 120);
+    press(window, corner);
+    dragTo(window, corner + QPoint(200, 100));
+    release(window, corner + QPoint(200, 100));
+    doubleClick(window->band(), QPoint(4, 4));
+
+    QTRY_VERIFY(form->Form2.isNull());
+    QCOMPARE(form->P1->image(), pattern.copy(corner.x() + 1, corner.y() + 1, 200, 100));
+    QCOMPARE(form->windowTitle(), "Untitled (200x100) Mode:FreeSize" + captionNotice());
+    QTRY_VERIFY(form->isVisible());
+    form->close();
+}
+
+QTEST_MAIN(TestCaptureX11)
+#include "tst_capture_x11.moc"
