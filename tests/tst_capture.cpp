@@ -1,14 +1,12 @@
 #include "app/Caption.h"
-#include "app/Form1.h"
-#include "app/Startup.h"
 #include "canvas/ImageBlock.h"
 #include "canvas/RubberBand.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
 #include "capture/Capture.h"
 #include "capture/Form2.h"
-#include "fakes/FakeServices.h"
 #include "fakes/MouseInput.h"
+#include "fakes/Session.h"
 
 #include <QAction>
 #include <QTest>
@@ -31,20 +29,11 @@ QImage patternScreen(QSize size) {
     return image;
 }
 
-struct Session {
-    FakeServices fake;
-    std::unique_ptr<Form1> form;
-
-    explicit Session(const QByteArray& settings = QByteArray()) {
-        if (!settings.isEmpty()) {
-            QFile ini(fake.path(QStringLiteral("KIRAMO.INI")));
-            ini.open(QIODevice::WriteOnly);
-            ini.write(settings);
-        }
+// A main window over fake services whose screen shows patternScreen().
+struct CaptureSession : Session {
+    explicit CaptureSession(const QByteArray& settings = QByteArray())
+        : Session(settings) {
         fake.screen.screen = patternScreen(QSize(1280, 1024));
-        QString error;
-        form = startKiramo(fake.services(), QString(), &error);
-        form->show();
     }
 
     // Starts a capture and waits until the frozen screen is shown.
@@ -143,7 +132,7 @@ void TestCapture::blockCopy() {
 }
 
 void TestCapture::freezesTheScreen() {
-    Session s;
+    CaptureSession s;
     Form2* window = s.capture();
     QVERIFY(window);
     QCOMPARE(s.fake.screen.grabs, 1);
@@ -161,7 +150,7 @@ void TestCapture::freezesTheScreen() {
 }
 
 void TestCapture::bandFollowsThePointer() {
-    Session s("@ A4 21x29.7\r\n");
+    CaptureSession s("@ A4 21x29.7\r\n");
     Form2* window = s.capture();
     QVERIFY(window);
     SizeLabel* band = window->band();
@@ -199,7 +188,7 @@ void TestCapture::bandFollowsThePointer() {
 }
 
 void TestCapture::bandMovesByItsLabel() {
-    Session s;
+    CaptureSession s;
     Form2* window = s.capture();
     QVERIFY(window);
     SizeLabel* band = window->band();
@@ -224,7 +213,7 @@ void TestCapture::bandMovesByItsLabel() {
 }
 
 void TestCapture::transferTakesTheBlockBelowAndRightOfTheCorner() {
-    Session s;
+    CaptureSession s;
     s.form->state.CurrentFile = QStringLiteral("/tmp/old.bmp");
     Form2* window = s.capture();
     QVERIFY(window);
@@ -248,7 +237,7 @@ void TestCapture::transferTakesTheBlockBelowAndRightOfTheCorner() {
 }
 
 void TestCapture::transferInAModeKeepsTheFraction() {
-    Session s("@ A4 21x29.7\r\n");
+    CaptureSession s("@ A4 21x29.7\r\n");
     s.form->selectMode(1);
     Form2* window = s.capture();
     QVERIFY(window);
@@ -272,7 +261,7 @@ void TestCapture::abandonLeavesEverything_data() {
 
 void TestCapture::abandonLeavesEverything() {
     QFETCH(QString, how);
-    Session s;
+    CaptureSession s;
     s.form->state.CurrentFile = QStringLiteral("/pics/a.bmp");
     s.form->setCaption(QStringLiteral("A.BMP (165x137)"));
     const QString caption = s.form->windowTitle();

@@ -2,8 +2,10 @@
 
 #include "app/Caption.h"
 #include "app/WindowRules.h"
+#include "canvas/CanvasSelection.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
+#include "overlay/ColorSwatches.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,6 +63,16 @@ Form1::Form1(const Services& services_, QWidget* parent)
     P3->setParent(m_area);
     P3->setObjectName(QStringLiteral("P3"));
     P3->hide();
+
+    m_selection =
+        new CanvasSelection(P1, L1, state.modes, state.ModeIndex, services.metrics,
+                            CanvasSelection::Hooks{[this](QRgb colour) { PushColorSwatch(colour); },
+                                                   [this] {
+        // As when a capture is abandoned: the window comes back in
+        // its normal state.
+        setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+        show();
+                                                   }});
 
     // P2 starts as the blank canvas, so a Grid Clear before any commit gives a blank canvas.
     P2 = QImage(P1->imageSize(), QImage::Format_RGB32);
@@ -163,11 +175,32 @@ void Form1::EnableImageCommands() {
 }
 
 void Form1::layOutStrip() {
+    // The strip's image never shrinks, so swatches cut off by a narrower window come back
+    // when it widens again.
     const int height = stripPixelHeight();
-    P3->setGeometry(0, m_area->height() - height, m_area->width(), height);
     const double ratio = P3->devicePixelRatioF();
-    P3->resizeImage(QSize(static_cast<int>(std::ceil(m_area->width() * ratio)),
-                          static_cast<int>(std::ceil(height * ratio))));
+    P3->resizeImage(QSize(
+        std::max(P3->imageSize().width(), static_cast<int>(std::ceil(m_area->width() * ratio))),
+        static_cast<int>(std::ceil(height * ratio))));
+    P3->setGeometry(0, m_area->height() - height, m_area->width(), height);
+}
+
+void Form1::toggleColorTable() {
+    P3->setVisible(P3->isHidden());
+    CommitCanvas();
+}
+
+void Form1::PushColorSwatch(QRgb colour) {
+    if (P3->isHidden()) {
+        return;
+    }
+    const ScreenMetrics& m = services.metrics;
+    const int n = lastSwatchIndex(m.toTwipsX(width() * devicePixelRatioF()), kStripHeight);
+    QImage strip = P3->image();
+    pushSwatch(strip, colour, n, kStripHeight, m.twipsPerPixelX, m.twipsPerPixelY,
+               P3->background().rgb());
+    P3->setImage(strip);
+    layOutStrip();
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {

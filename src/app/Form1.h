@@ -10,6 +10,7 @@
 
 namespace kiramo {
 
+class CanvasSelection;
 class Surface;
 class SizeLabel;
 
@@ -56,6 +57,11 @@ public:
     // Enables the commands that need an image; nothing disables them again.
     void EnableImageCommands();
 
+    // Shows or hides the colour strip, then commits.
+    void toggleColorTable();
+    // Records a colour in the strip, newest at the left; ignored while the strip is hidden.
+    void PushColorSwatch(QRgb colour);
+
     [[nodiscard]] bool hasSelection() const;
     // True once shut-down has begun: nothing brings the window back then.
     [[nodiscard]] bool isClosing() const { return m_closing; }
@@ -74,6 +80,7 @@ private:
     [[nodiscard]] int stripPixelHeight() const;
 
     QWidget* const m_area;
+    CanvasSelection* m_selection = nullptr;
     bool m_closing = false;
 };
 

@@ -8,6 +8,7 @@ namespace kiramo {
 
 void Form1::connectCommands() {
     connect(menus.MCap, &QAction::triggered, this, [this] { startCapture(*this); });
+    connect(menus.MPal, &QAction::triggered, this, &Form1::toggleColorTable);
 }
 
 }  // namespace kiramo

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/Form1.h"
+#include "app/Startup.h"
+#include "canvas/Surface.h"
+#include "fakes/FakeServices.h"
+
+#include <QFile>
+
+namespace kiramo::testing {
+
+// A started main window over fake services, optionally with settings lines, showing a canvas.
+struct Session {
+    FakeServices fake;
+    std::unique_ptr<Form1> form;
+
+    explicit Session(const QByteArray& settings = QByteArray()) {
+        if (!settings.isEmpty()) {
+            QFile ini(fake.path(QStringLiteral("KIRAMO.INI")));
+            if (ini.open(QIODevice::WriteOnly)) {
+                ini.write(settings);
+            }
+        }
+        QString error;
+        form = startKiramo(fake.services(), QString(), &error);
+        form->show();
+    }
+
+    // Gives the canvas `image` and commits it, as a load would.
+    void setCanvas(const QImage& image) const {
+        form->P1->setImage(image);
+        form->CommitCanvas();
+        form->EnableImageCommands();
+    }
+};
+
+}  // namespace kiramo::testing

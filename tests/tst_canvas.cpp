@@ -1,0 +1,163 @@
+#include "canvas/CanvasSelection.h"
+#include "canvas/SizeLabel.h"
+#include "fakes/MouseInput.h"
+#include "fakes/Session.h"
+
+#include <QTest>
+
+using namespace kiramo;
+using namespace kiramo::testing;
+
+namespace {
+
+// A 640 x 480 canvas; the left third red, the middle green, the right blue.
+QImage stripes() {
+    QImage image(640, 480, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 213; x < 640; ++x) {
+            image.setPixel(x, y, x < 426 ? qRgb(0, 255, 0) : qRgb(0, 0, 255));
+        }
+    }
+    return image;
+}
+
+void drawSelection(Form1& form, QPoint from, QPoint to,
+                   Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    press(form.P1, from);
+    dragTo(form.P1, to, modifiers);
+    release(form.P1, to);
+}
+
+}  // namespace
+
+class TestCanvas : public QObject {
+    Q_OBJECT
+
+private slots:
+    void dragShowsSizeOverTheRectangle();
+    void stretchRules_data();
+    void stretchRules();
+    void twoPressesInARow();
+    void rightPressNeverTouchesTheSelection();
+    void dropLandsTheGrabbedPointUnderThePointer();
+    void dropOutsideTheCanvasRemovesTheSelection();
+    void rightPressOnTheLabel();
+};
+
+void TestCanvas::dragShowsSizeOverTheRectangle() {
+    Session s;
+    s.setCanvas(stripes());
+    drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
+    QVERIFY(s.form->L1->isVisible());
+    QCOMPARE(s.form->L1->text(), QStringLiteral("100 x 50"));
+    QCOMPARE(s.form->L1->rect(), (LabelRect{150, 150, 1500, 750}));
+    QCOMPARE(s.form->L1->geometry(), QRect(10, 10, 100, 50));
+    QCOMPARE(s.form->L1->cursor().shape(), Qt::SizeAllCursor);
+    QCOMPARE(s.form->P1->cursor().shape(), Qt::CrossCursor);
+}
+
+void TestCanvas::stretchRules_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QPoint>("to");  // from (100, 100)
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QSizeF>("twips");
+
+    QTest::newRow("free") << 0 << QPoint(300, 200) << 0 << "200 x 100" << QSizeF(3000, 1500);
+    QTest::newRow("free square, ctrl")
+        << 0 << QPoint(300, 200) << int(Qt::ControlModifier) << "100 x 100" << QSizeF(1500, 1500);
+    QTest::newRow("free square, alt")
+        << 0 << QPoint(300, 150) << int(Qt::AltModifier) << "50 x 50" << QSizeF(750, 750);
+    QTest::newRow("left of the anchor") << 0 << QPoint(50, 200) << 0 << "L1" << QSizeF(1, 1);
+    QTest::newRow("above the anchor") << 0 << QPoint(300, 50) << 0 << "L1" << QSizeF(1, 1);
+    QTest::newRow("one pixel each way") << 0 << QPoint(101, 101) << 0 << "1 x 1" << QSizeF(15, 15);
+    // A4 written short side first: the width follows the height by 29.7 / 21.
+    QTest::newRow("mode") << 1 << QPoint(300, 240) << 0 << "A4" << QSizeF(2100 * 29.7 / 21, 2100);
+    QTest::newRow("mode, shift") << 1 << QPoint(300, 240) << int(Qt::ShiftModifier) << "A4"
+                                 << QSizeF(2100 * 21 / 29.7, 2100);
+    QTest::newRow("mode with zero size") << 2 << QPoint(300, 240) << 0 << "L1" << QSizeF(1, 1);
+}
+
+void TestCanvas::stretchRules() {
+    QFETCH(int, mode);
+    QFETCH(QPoint, to);
+    QFETCH(int, modifiers);
+    QFETCH(QString, caption);
+    QFETCH(QSizeF, twips);
+    Session s("@ A4 21x29.7\r\n@ Zero 0x0\r\n");
+    s.setCanvas(stripes());
+    s.form->selectMode(mode);
+    press(s.form->P1, QPoint(100, 100));
+    dragTo(s.form->P1, to, Qt::KeyboardModifiers(modifiers));
+    const LabelRect r = s.form->L1->rect();
+    QCOMPARE(s.form->L1->text(), caption);
+    QCOMPARE(QPointF(r.left, r.top), QPointF(1500, 1500));
+    QCOMPARE(QSizeF(r.width, r.height), twips);
+}
+
+void TestCanvas::twoPressesInARow() {
+    Session s;
+    s.setCanvas(stripes());
+    drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
+    press(s.form->P1, QPoint(300, 300));
+    QVERIFY(s.form->L1->isHidden());  // the first press only removes the selection
+    release(s.form->P1, QPoint(300, 300));
+    press(s.form->P1, QPoint(300, 300));
+    QVERIFY(s.form->L1->isVisible());
+    QCOMPARE(s.form->L1->rect(), (LabelRect{4500, 4500, 1, 1}));
+}
+
+void TestCanvas::rightPressNeverTouchesTheSelection() {
+    Session s;
+    s.setCanvas(stripes());
+    press(s.form->P1, QPoint(50, 50), Qt::RightButton);
+    QVERIFY(s.form->L1->isHidden());
+    drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
+    const LabelRect before = s.form->L1->rect();
+    press(s.form->P1, QPoint(500, 400), Qt::RightButton);
+    QVERIFY(s.form->L1->isVisible());
+    QCOMPARE(s.form->L1->rect(), before);
+}
+
+void TestCanvas::dropLandsTheGrabbedPointUnderThePointer() {
+    Session s;
+    s.setCanvas(stripes());
+    drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
+    press(s.form->L1, QPoint(30, 20));
+    QVERIFY(s.form->L1->isHidden());
+    dragTo(s.form->P1, QPoint(230, 220));
+    release(s.form->P1, QPoint(230, 220));
+    QVERIFY(s.form->L1->isVisible());
+    QCOMPARE(s.form->L1->rect(), (LabelRect{3000, 3000, 1500, 750}));
+    QCOMPARE(s.form->L1->text(), QStringLiteral("100 x 50"));
+
+    // The anchor stays where it was: stretching again measures from it.
+    press(s.form->P1, QPoint(600, 400));  // removes the selection
+    QVERIFY(s.form->L1->isHidden());
+}
+
+void TestCanvas::dropOutsideTheCanvasRemovesTheSelection() {
+    Session s;
+    s.setCanvas(stripes());
+    drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
+    press(s.form->L1, QPoint(5, 5));
+    release(s.form->P1, QPoint(700, 100));  // beyond the canvas's right edge
+    QVERIFY(s.form->L1->isHidden());
+    QVERIFY(!s.form->hasSelection());
+}
+
+void TestCanvas::rightPressOnTheLabel() {
+    Session s;
+    s.setCanvas(stripes());
+    s.form->menus.MPal->trigger();
+    drawSelection(*s.form, QPoint(200, 10), QPoint(300, 60));
+    s.form->showMaximized();
+    press(s.form->L1, QPoint(50, 5), Qt::RightButton);  // canvas pixel (250, 15): green
+    QCOMPARE(s.form->windowState() & Qt::WindowMaximized, Qt::WindowNoState);
+    QVERIFY(s.form->L1->isVisible());
+    QCOMPARE(s.form->P3->image().pixelColor(0, 0), QColor(0, 255, 0));
+}
+
+QTEST_MAIN(TestCanvas)
+#include "tst_canvas.moc"
