@@ -1,6 +1,10 @@
+#include "canvas/SizeLabel.h"
 #include "fakes/MouseInput.h"
 #include "fakes/Session.h"
 #include "overlay/ColorSwatches.h"
+#include "overlay/GridCommands.h"
+#include "overlay/GridDrawing.h"
+#include "overlay/GridGeometry.h"
 
 #include <QAction>
 #include <QTest>
@@ -21,6 +25,44 @@ QColor swatch(const Form1& form, int i) {
     return form.P3->image().pixelColor(i * 19 + 9, 9);
 }
 
+// Positions of the lines of a grid: "x" for each vertical line, "y" for each horizontal one,
+// "d" for each other line, and "frame" when it has one.
+QStringList describe(const Grid& grid) {
+    QStringList out;
+    for (const QLineF& l : grid.lines) {
+        if (l.x1() == l.x2()) {
+            out.append(QStringLiteral("x%1").arg(l.x1()));
+        } else if (l.y1() == l.y2()) {
+            out.append(QStringLiteral("y%1").arg(l.y1()));
+        } else {
+            out.append(QStringLiteral("d"));
+        }
+    }
+    if (grid.frame) {
+        out.append(QStringLiteral("frame"));
+    }
+    return out;
+}
+
+QStringList sequence(QChar axis, double from, double step, double to) {
+    QStringList out;
+    for (double v = from; v <= to; v += step) {
+        out.append(axis + QString::number(v));
+    }
+    return out;
+}
+
+// Pixels of the image that are grid grey.
+int greyPixels(const QImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            count += image.pixelColor(x, y) == kGridGrey;
+        }
+    }
+    return count;
+}
+
 }  // namespace
 
 class TestOverlay : public QObject {
@@ -34,6 +76,18 @@ private slots:
     void hiddenStripIgnoresColours();
     void lastSwatchDropsOut();
     void stripTogglesWindowHeight();
+
+    void gridGeometry_data();
+    void gridGeometry();
+    void equalPartsAnswers_data();
+    void equalPartsAnswers();
+    void equalPartsOnTheStartCanvas();
+    void divisionGridFrameOnlyBelowTheTop();
+    void centimetreGrid_data();
+    void centimetreGrid();
+    void centimetreGridRefusals_data();
+    void centimetreGridRefusals();
+    void gridClear();
 };
 
 void TestOverlay::lastSwatchIndex_data() {
@@ -125,6 +179,248 @@ void TestOverlay::stripTogglesWindowHeight() {
     s.form->menus.MPal->trigger();
     QCOMPARE(s.form->height(), height);
     QCOMPARE(s.form->P1->image(), canvas);
+}
+
+void TestOverlay::gridGeometry_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QRectF>("region");
+    QTest::addColumn<double>("value");  // N, or the step of the centimetre grid
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("equal parts, 2475 wide, N 10")
+        << "equal" << QRectF(0, 0, 2475, 1000) << 10.0
+        << sequence('x', 0, 247, 2475) + sequence('y', 0, 247, 1000);
+    QTest::newRow("equal parts, N 1") << "equal" << QRectF(100, 200, 1500.5, 2000) << 1.0
+                                      << QStringList{"x100", "x1600", "y200", "y1700"};
+    QTest::newRow("equal parts, N 1, lower than wide")
+        << "equal" << QRectF(0, 0, 1500, 1000) << 1.0 << QStringList{"x0", "x1500", "y0"};
+    QTest::newRow("equal parts, N 2.5") << "equal" << QRectF(0, 0, 1000, 400) << 2.5
+                                        << QStringList{"x0", "x400", "x800", "y0", "y400"};
+    QTest::newRow("equal parts, narrower than N twips")
+        << "equal" << QRectF(10, 10, 1, 1) << 10.0 << QStringList{};
+    QTest::newRow("division into eighths")
+        << "division" << QRectF(0, 0, 800, 1600) << 8.0
+        << QStringList{"d",    "d",    "x100", "y200",  "x200", "y400",  "x300", "y600",
+                       "x400", "y800", "x500", "y1000", "x600", "y1200", "x700", "y1400"};
+    QTest::newRow("centimetres, step 1000")
+        << "cm" << QRectF(0, 0, 6000, 4000) << 1000.0
+        << sequence('x', 1000, 1000, 6000) + sequence('y', 1000, 1000, 4000) + QStringList{"frame"};
+    QTest::newRow("centimetres, fractional step")
+        << "cm" << QRectF(30, 60, 1000, 500) << 333.3
+        << QStringList{"x363.3", "x696.6", "x1029.9", "y393.3", "frame"};
+    QTest::newRow("centimetres, no width") << "cm" << QRectF(0, 0, 0, 500) << 0.0 << QStringList{};
+}
+
+void TestOverlay::gridGeometry() {
+    QFETCH(QString, kind);
+    QFETCH(QRectF, region);
+    QFETCH(double, value);
+    QFETCH(QStringList, lines);
+    Grid grid;
+    if (kind == "equal") {
+        grid = equalPartsGrid(region, equalPartsStep(region.width(), value));
+    } else if (kind == "division") {
+        grid = divisionGrid(region, value);
+        QVERIFY(grid.dotted);
+    } else {
+        grid = kiramo::centimetreGrid(region, value);
+    }
+    QCOMPARE(describe(grid), lines);
+}
+
+void TestOverlay::equalPartsAnswers_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("columns");  // vertical lines inside the image; 0: nothing drawn
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("0") << "0" << 0;
+    QTest::newRow("101") << "101" << 0;
+    QTest::newRow("abc") << "abc" << 0;
+    QTest::newRow("-5") << "-5" << 0;
+    // 9600 twips wide: the line at the right edge falls on pixel 640, beyond the image.
+    QTest::newRow("12cm") << "12cm" << 12;
+    QTest::newRow("1") << "1" << 1;
+    QTest::newRow("100") << "100" << 100;
+}
+
+void TestOverlay::equalPartsAnswers() {
+    QFETCH(QString, answer);
+    QFETCH(int, columns);
+    Session s;
+    s.setCanvas(canvasOf(Qt::white, QSize(640, 480)));
+    press(s.form->P1, QPoint(0, 10));  // a selection 640 x 400 pixels, at the left edge
+    dragTo(s.form->P1, QPoint(640, 410));
+    s.fake.prompts.textAnswers.enqueue(answer);
+    s.form->menus.MGridT->trigger();
+    QCOMPARE(s.fake.prompts.calls.size(), 1);
+    QCOMPARE(s.fake.prompts.calls.first(),
+             "text: \r\n選択部分左右幅を基準に\r\n何等分のグリッドを描きますか？\r\n | "
+             "等分グリッドの指定 | 10");
+    // A column is a vertical line when it is grey all the way down the selection.
+    const QImage& image = s.form->P1->image();
+    int lines = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        bool grey = true;
+        for (int y = 10; y <= 409 && grey; ++y) {
+            grey = image.pixelColor(x, y) == kGridGrey;
+        }
+        lines += grey;
+    }
+    QCOMPARE(lines, columns);
+    QCOMPARE(s.form->hasSelection(), columns == 0);
+}
+
+void TestOverlay::equalPartsOnTheStartCanvas() {
+    Session s;  // 165 x 137 pixels, 2475 x 2055 twips
+    const QImage before = s.form->P1->image().copy();
+    s.fake.prompts.textAnswers.enqueue(QStringLiteral("10"));
+    s.form->menus.MGridT->trigger();
+    QVERIFY(s.fake.prompts.calls.first().startsWith("text: \r\n画像左右幅を基準に"));
+    const QImage& image = s.form->P1->image();
+    QList<int> columns;
+    QList<int> rows;
+    for (int x = 0; x < image.width(); ++x) {
+        if (image.pixelColor(x, 3) == kGridGrey && image.pixelColor(x, 100) == kGridGrey) {
+            columns.append(x);
+        }
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        if (image.pixelColor(3, y) == kGridGrey && image.pixelColor(100, y) == kGridGrey) {
+            rows.append(y);
+        }
+    }
+    // 0, 247, ..., 2470 twips and 0, 247, ..., 1976 twips, at 15 twips per pixel, rounded down.
+    QCOMPARE(columns, (QList<int>{0, 16, 32, 49, 65, 82, 98, 115, 131, 148, 164}));
+    QCOMPARE(rows, (QList<int>{0, 16, 32, 49, 65, 82, 98, 115, 131}));
+    s.form->menus.MGridClear->trigger();
+    QCOMPARE(s.form->P1->image(), before);
+}
+
+void TestOverlay::divisionGridFrameOnlyBelowTheTop() {
+    Session s;
+    s.setCanvas(canvasOf(Qt::white, QSize(320, 320)));
+    s.form->menus.MGrid8->trigger();  // whole canvas: no frame, the top row has one dot only
+    QImage image = s.form->P1->image();
+    QCOMPARE(image.pixelColor(0, 0), kGridGrey);
+    QCOMPARE(image.pixelColor(160, 1), QColor(Qt::white));
+    // The division line at x = 40 is dotted: about every other pixel down the column is grey.
+    auto greyInColumn = [&](int x) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            n += image.pixelColor(x, y) == kGridGrey;
+        }
+        return n;
+    };
+    QVERIFY2(greyInColumn(40) > 80 && greyInColumn(40) < 240,
+             qPrintable(QString::number(greyInColumn(40))));
+    QVERIFY(greyInColumn(41) < 20);
+    QVERIFY(s.fake.prompts.calls.isEmpty());
+
+    s.form->menus.MGridClear->trigger();
+    press(s.form->P1, QPoint(80, 80));
+    dragTo(s.form->P1, QPoint(240, 240));
+    s.form->menus.MGrid8->trigger();
+    image = s.form->P1->image();
+    QVERIFY(!s.form->hasSelection());
+    QCOMPARE(image.pixelColor(80, 80), kGridGrey);  // top-left corner of the frame
+    auto greyInRow = [&](int y) {
+        int n = 0;
+        for (int x = 82; x < 239; ++x) {  // between the diagonals' ends
+            n += image.pixelColor(x, y) == kGridGrey;
+        }
+        return n;
+    };
+    QVERIFY(greyInRow(80) > 30 && greyInRow(80) < 120);  // the frame's top edge, dotted
+    QCOMPARE(greyInRow(79), 0);
+    QCOMPARE(image.pixelColor(50, 50), QColor(Qt::white));  // nothing outside the selection
+}
+
+void TestOverlay::centimetreGrid_data() {
+    QTest::addColumn<QByteArray>("mode");
+    QTest::addColumn<QSize>("selection");  // pixels, from (0, 10)
+    QTest::addColumn<QString>("firstLine");
+    QTest::addColumn<int>("stepPixels");
+    QTest::newRow("landscape") << QByteArray("@ F 30x20") << QSize(400, 200) << "F [ 30x20 ] 横位置"
+                               << 400 * 5 / 30;
+    QTest::newRow("square is portrait")
+        << QByteArray("@ F 30x20") << QSize(200, 200) << "F [ 30x20 ] 縦位置" << 200 * 5 / 20;
+    QTest::newRow("short side first, landscape")
+        << QByteArray("@ A4 21x29.7") << QSize(420, 210) << "A4 [ 21x29.7 ] 横位置" << 100;
+}
+
+void TestOverlay::centimetreGrid() {
+    QFETCH(QByteArray, mode);
+    QFETCH(QSize, selection);
+    QFETCH(QString, firstLine);
+    QFETCH(int, stepPixels);
+    Session s(mode);
+    s.setCanvas(canvasOf(Qt::white));
+    s.form->selectMode(1);
+    press(s.form->P1, QPoint(0, 10));
+    dragTo(s.form->P1, QPoint(selection.width(), 10 + selection.height()), Qt::NoModifier);
+    const LabelRect r = s.form->L1->rect();
+    s.form->L1->setRect(LabelRect{r.left, r.top, selection.width() * 15.0,
+                                  selection.height() * 15.0});  // the mode's ratio aside
+    s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
+    s.form->menus.MGridCM->trigger();
+    QCOMPARE(s.fake.prompts.calls.first().section(" | ", 0, 0),
+             "text: " + firstLine + "\r\n画像左上を基点に\r\n何cmのグリッドを描きますか？\r\n");
+    QVERIFY(s.fake.prompts.calls.first().endsWith(" | グリッド寸法の指定 | 5"));
+    const QImage& image = s.form->P1->image();
+    QCOMPARE(image.pixelColor(stepPixels, 100), kGridGrey);
+    QCOMPARE(image.pixelColor(stepPixels - 1, 100), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(0, 100), kGridGrey);  // the frame's left edge
+    QCOMPARE(image.pixelColor(50, 10), kGridGrey);  // and its top edge
+    QVERIFY(!s.form->hasSelection());
+}
+
+void TestOverlay::centimetreGridRefusals_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("select");
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("no selection") << 1 << false << QStringList{"message: 範囲が選択されていません"};
+    QTest::newRow("FreeSize") << 0 << true
+                              << QStringList{"beep", "message: FreeSizeは寸法(cm)指定ができません"};
+    QTest::newRow("mode without size")
+        << 2 << true << QStringList{"beep", "message: Zeroは寸法が0のため寸法(cm)指定ができません"};
+}
+
+void TestOverlay::centimetreGridRefusals() {
+    QFETCH(int, mode);
+    QFETCH(bool, select);
+    QFETCH(QStringList, calls);
+    Session s("@ A4 29.7x21\r\n@ Zero 0x0\r\n");
+    s.setCanvas(canvasOf(Qt::white));
+    s.form->selectMode(mode);
+    if (select) {
+        press(s.form->P1, QPoint(10, 10));
+        dragTo(s.form->P1, QPoint(200, 100));
+    }
+    const QImage before = s.form->P1->image();
+    s.form->menus.MGridCM->trigger();
+    QCOMPARE(s.fake.prompts.calls, calls);
+    QCOMPARE(s.form->P1->image(), before);
+    QCOMPARE(s.form->hasSelection(), select);
+}
+
+void TestOverlay::gridClear() {
+    Session s;
+    s.setCanvas(canvasOf(Qt::white));
+    const QImage clean = s.form->P1->image().copy();
+    s.form->menus.MGrid8->trigger();
+    s.fake.prompts.textAnswers.enqueue(QStringLiteral("7"));
+    s.form->menus.MGridT->trigger();
+    QVERIFY(greyPixels(s.form->P1->image()) > 0);
+    s.form->menus.MGridClear->trigger();  // both grids go
+    QCOMPARE(s.form->P1->image(), clean);
+
+    s.form->menus.MGrid8->trigger();
+    const QImage withGrid = s.form->P1->image().copy();
+    s.form->menus.MPal->trigger();  // commits: the grid stays from now on
+    s.fake.prompts.textAnswers.enqueue(QStringLiteral("3"));
+    s.form->menus.MGridT->trigger();
+    s.form->menus.MGridClear->trigger();
+    QCOMPARE(s.form->P1->image(), withGrid);
+    QCOMPARE(s.form->innerSize(), QSize(640, 480 + 19));
 }
 
 QTEST_MAIN(TestOverlay)

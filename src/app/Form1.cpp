@@ -27,7 +27,6 @@ namespace kiramo {
 namespace {
 
 const QColor kLightGrey(192, 192, 192);
-const QColor kDarkGrey(64, 64, 64);
 
 int toPixels(double twips, double twipsPerPixel) {
     return static_cast<int>(std::lround(twips / twipsPerPixel));
@@ -74,10 +73,9 @@ Form1::Form1(const Services& services_, QWidget* parent)
         show();
                                                    }});
 
-    // P2 starts as the blank canvas, so a Grid Clear before any commit gives a blank canvas.
-    P2 = QImage(P1->imageSize(), QImage::Format_RGB32);
-    P2.fill(kDarkGrey);
-    P4 = QImage();
+    // P2 starts as a copy of the blank canvas, so a Grid Clear before anything was committed
+    // gives back the blank canvas that the grid was drawn on.
+    P2 = P1->image().copy();
 
     // The menu bar stays inside the window on every desktop: the frame arithmetic counts it.
     menuBar()->setNativeMenuBar(false);
@@ -159,7 +157,12 @@ int Form1::stripPixelHeight() const {
 }
 
 void Form1::CommitCanvas() {
-    P2 = P1->image();
+    // A copy of its own: drawing on the canvas then never has to copy the image first.
+    P2 = P1->image().copy();
+    fitWindowToCanvas();
+}
+
+void Form1::fitWindowToCanvas() {
     const int strip = P3->isHidden() ? 0 : stripPixelHeight();
     const QSize size = committedWindowSize(P1->size(), state.FrameExtraWidth,
                                            state.FrameExtraHeight, state.MinFormWidth, strip);

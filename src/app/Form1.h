@@ -54,6 +54,8 @@ public:
 
     // Copies the canvas into P2 and fits the window around the canvas (and the strip).
     void CommitCanvas();
+    // The second half of CommitCanvas alone, for when P2 already holds the canvas.
+    void fitWindowToCanvas();
     // Enables the commands that need an image; nothing disables them again.
     void EnableImageCommands();
 

@@ -26,8 +26,11 @@ public:
     // Gives the picture a new size, keeping the pixels that still fit and filling new ones
     // with the background colour.
     void resizeImage(QSize pixels);
-    // Runs `draw` on a painter over the image, then repaints.
-    template <typename Draw> void paintOnImage(Draw&& draw);
+    // Runs `edit` on the image (drawing into it in place), then repaints.
+    template <typename Edit> void editImage(Edit&& edit) {
+        edit(m_image);
+        update();
+    }
 
     void setBackground(const QColor& background) { m_background = background; }
 
@@ -42,13 +45,3 @@ private:
 };
 
 }  // namespace kiramo
-
-#include <QPainter>
-
-template <typename Draw> void kiramo::Surface::paintOnImage(Draw&& draw) {
-    {
-        QPainter painter(&m_image);
-        draw(painter);
-    }
-    update();
-}

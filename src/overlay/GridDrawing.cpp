@@ -1,0 +1,44 @@
+#include "overlay/GridDrawing.h"
+
+#include "overlay/GridGeometry.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+#include <set>
+#include <tuple>
+
+namespace kiramo {
+
+void drawGrid(QImage& image, const Grid& grid, double twipsPerPixelX, double twipsPerPixelY) {
+    auto toPixel = [&](QPointF twips) {
+        return QPoint(static_cast<int>(std::floor(twips.x() / twipsPerPixelX)),
+                      static_cast<int>(std::floor(twips.y() / twipsPerPixelY)));
+    };
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPen pen(kGridGrey, 0, grid.dotted ? Qt::DotLine : Qt::SolidLine);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+
+    std::set<std::tuple<int, int, int, int>> drawn;
+    auto line = [&](QPoint a, QPoint b) {
+        if (drawn.insert({a.x(), a.y(), b.x(), b.y()}).second) {
+            painter.drawLine(a, b);
+        }
+    };
+    for (const QLineF& l : grid.lines) {
+        line(toPixel(l.p1()), toPixel(l.p2()));
+    }
+    if (grid.frame) {
+        const QPoint tl = toPixel(grid.frame->topLeft());
+        const QPoint br = toPixel(grid.frame->bottomRight());
+        line(tl, QPoint(br.x(), tl.y()));
+        line(QPoint(br.x(), tl.y()), br);
+        line(br, QPoint(tl.x(), br.y()));
+        line(QPoint(tl.x(), br.y()), tl);
+    }
+}
+
+}  // namespace kiramo
