@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Associations.h"
 #include "app/ModeTable.h"
 
 #include <QString>
@@ -18,6 +19,9 @@ struct AppState {
     int FrameExtraWidth = 0;   // window width minus the width of the canvas area
     int FrameExtraHeight = 0;  // window height minus the height of the canvas area (menu bar)
     int MinFormWidth = 0;      // window width at start-up; never narrower in normal state
+
+    // Extension -> program, read from WIN.INI at start-up.
+    AssociationTable associations;
 
     // Full path of the file the canvas was last loaded from or saved to; "" when untitled.
     QString CurrentFile;

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QTimer>
 
 #include <cmath>
 
@@ -157,9 +158,17 @@ int Form1::stripPixelHeight() const {
 }
 
 void Form1::CommitCanvas() {
-    // A copy of its own: drawing on the canvas then never has to copy the image first.
-    P2 = P1->image().copy();
+    // P2 shares the canvas's pixels (QImage is copied on write), so a new picture shows without
+    // waiting for a copy. The canvas takes a copy of its own once the event loop is idle, so
+    // that the first grid drawn on it does not have to copy the whole image first. Either way
+    // P2 keeps what was committed.
+    P2 = P1->image();
     fitWindowToCanvas();
+    QTimer::singleShot(0, this, [this] {
+        if (P2.cacheKey() == P1->image().cacheKey()) {
+            P1->detachImage();
+        }
+    });
 }
 
 void Form1::fitWindowToCanvas() {

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/Form1.h"
+#include "files/FileCommands.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,21 +22,38 @@ bool ensureFileExists(const QString& path, QString* error) {
     return true;
 }
 
+// Opens `path` for reading, creating an empty file first when there is none.
+bool openOrCreate(QFile& file, QString* error) {
+    QString reason;
+    if (!ensureFileExists(file.fileName(), &reason)) {
+        *error = QStringLiteral("%1 を作成できません。\n%2").arg(file.fileName(), reason);
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1 を開けません。\n%2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool readSettings(Form1& form, const QString& path, QString* error) {
-    QString reason;
-    if (!ensureFileExists(path, &reason)) {
-        *error = QStringLiteral("設定ファイル %1 を作成できません。\n%2").arg(path, reason);
-        return false;
-    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("設定ファイル %1 を開けません。\n%2").arg(path, file.errorString());
+    if (!openOrCreate(file, error)) {
         return false;
     }
     form.state.modes = buildModeTable(readRawModeTexts(file));
     form.addModeItems();
+    return true;
+}
+
+bool ReadAssociations(Form1& form, const QString& path, QString* error) {
+    QFile file(path);
+    if (!openOrCreate(file, error)) {
+        return false;
+    }
+    form.state.associations = readAssociationTable(file);
     return true;
 }
 
@@ -50,9 +68,12 @@ std::unique_ptr<Form1> startKiramo(const Services& services, const QString& comm
     }
     // Step 8: the caption names the current mode, "FreeSize".
     form->setCaption(QString());
-    // Step 9, the association table, and step 10, the picture named on the command line,
-    // come with file opening.
-    Q_UNUSED(commandLine);
+    // Step 9: the association table.
+    if (!ReadAssociations(*form, services.folders.winIniFile(), error)) {
+        return nullptr;
+    }
+    // Step 10: the picture named on the command line.
+    loadCommandLine(*form, commandLine);
     return form;
 }
 

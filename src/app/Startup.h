@@ -14,6 +14,10 @@ struct Services;
 // a message for the user.
 [[nodiscard]] bool readSettings(Form1& form, const QString& path, QString* error);
 
+// Reads the association table from WIN.INI at `path`, creating an empty file when there is
+// none. On failure returns false and sets `error`.
+[[nodiscard]] bool ReadAssociations(Form1& form, const QString& path, QString* error);
+
 // Builds the main window and runs the start-up steps in their order: blank canvas, frame
 // measured, settings read and Mode menu built, caption set, then the command line's picture
 // loaded. `commandLine` is the process's arguments as one text. Returns nothing, with `error`

@@ -17,6 +17,15 @@ public:
     virtual bool openUrl(const QUrl& url) = 0;
 };
 
+// A command from the association table ("program" or "program -option") with a file added as
+// one more argument: the program and its arguments, ready for startDetached. Quotes in the
+// command group words as a shell would; the file is never split.
+struct CommandLine {
+    QString program;
+    QStringList arguments;
+};
+[[nodiscard]] CommandLine commandWithFile(const QString& command, const QString& file);
+
 class QtProgramStarter final : public ProgramStarter {
 public:
     bool startDetached(const QString& program, const QStringList& arguments) override;

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+namespace kiramo {
+
+class Form1;
+
+// The caption's subject for a picture file: its name without folders ("\" and "/" both
+// separate them), in upper case, then " (width x height)", e.g. "IMAGE.BMP (640x480)".
+[[nodiscard]] QString fileSubject(const QString& path, const QString& width, const QString& height);
+
+// The largest picture that a load accepts, in megabytes of decoded image: 16384 x 16384
+// pixels at 4 bytes each.
+inline constexpr int kLoadLimitMegabytes = 1024;
+
+// Loads the picture at `path` into the canvas, with its caption, commit and enabled commands.
+// On failure the user sees the decoder's error; the canvas is left empty, the caption without
+// subject and the current file cleared, while P2, the window and the menus stay as they were.
+void LoadCanvasImage(Form1& form, const QString& path);
+
+// Writes the canvas (grids included) as a Windows bitmap to `name`, whatever its extension,
+// asking first when a file of that name exists. The bitmap is written beside the target and
+// moved over it only when complete, so a failed save leaves an existing file as it was. On
+// success `name` becomes the current file and the caption names it; on failure a beep and the
+// error, nothing else changed.
+void SaveImageFile(Form1& form, const QString& name);
+
+}  // namespace kiramo

@@ -1,0 +1,507 @@
+#include "app/Associations.h"
+#include "app/Caption.h"
+#include "canvas/Surface.h"
+#include "fakes/Session.h"
+#include "files/BitmapCodec.h"
+#include "files/FileCommands.h"
+#include "files/ImageFiles.h"
+#include "platform/ProgramStarter.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QImageWriter>
+#include <QTest>
+#include <QtEndian>
+
+using namespace kiramo;
+using namespace kiramo::testing;
+
+namespace {
+
+QByteArray le32(qint32 v) {
+    QByteArray b(4, 0);
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+QByteArray le16(qint16 v) {
+    QByteArray b(2, 0);
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+// A Windows bitmap with a BITMAPINFOHEADER, 24 or 32 bits a pixel, bottom-up or top-down
+// (negative height), whose pixel (x, y) is (x * 40, y * 40, 200).
+QByteArray bitmap(int width, int height, int bits, bool topDown) {
+    const int stride = ((width * bits / 8) + 3) & ~3;
+    QByteArray pixels;
+    for (int row = 0; row < height; ++row) {
+        const int y = topDown ? row : height - 1 - row;
+        QByteArray line;
+        for (int x = 0; x < width; ++x) {
+            line.append(char(200)).append(char(y * 40)).append(char(x * 40));  // B, G, R
+            if (bits == 32) {
+                line.append(char(0));
+            }
+        }
+        line.append(QByteArray(stride - line.size(), 0));
+        pixels.append(line);
+    }
+    QByteArray file = "BM" + le32(54 + pixels.size()) + le32(0) + le32(54);
+    file += le32(40) + le32(width) + le32(topDown ? -height : height) + le16(1) + le16(bits) +
+            le32(0) + le32(pixels.size()) + le32(2835) + le32(2835) + le32(0) + le32(0);
+    return file + pixels;
+}
+
+QString writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(bytes);
+    }
+    return path;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+AssociationTable tableOf(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readAssociationTable(buffer);
+}
+
+QImage picture(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) % 256));
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+class TestFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void associations_data();
+    void associations();
+    void commandLinePath_data();
+    void commandLinePath();
+    void extensionKey_data();
+    void extensionKey();
+    void commandWithFile();
+
+    void bitmapRoundTrip_data();
+    void bitmapRoundTrip();
+
+    void openDialogSettings();
+    void openChoices_data();
+    void openChoices();
+    void loadFormats_data();
+    void loadFormats();
+    void loadFailureKeepsCommittedState_data();
+    void loadFailureKeepsCommittedState();
+    void commandLineLoadsAtStart();
+
+    void saveAsProposesTheCurrentFile();
+    void saveWritesABitmap_data();
+    void saveWritesABitmap();
+    void saveOverAnExistingFile();
+    void saveIntoAMissingFolder();
+    void failedWriteLeavesTheOldFile();
+};
+
+void TestFiles::associations_data() {
+    QTest::addColumn<QByteArray>("winIni");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("command");
+
+    const QByteArray examples = "[windows]\r\nload=\r\n[Extensions]\r\n"
+                                "bmp=C:\\WINDOWS\\system32\\mspaint.exe ^.bmp\r\n"
+                                "txt = notepad.exe ^.txt\r\nreadme ^.me\r\n\r\nlate=x ^.late\r\n";
+    QTest::newRow("examples, .BMP") << examples << 3 << ".BMP"
+                                    << "C:\\WINDOWS\\system32\\mspaint.exe";
+    QTest::newRow("examples, trimmed") << examples << 3 << ".TXT"
+                                       << "notepad.exe";
+    QTest::newRow("examples, after the blank line") << examples << 3 << ".LATE"
+                                                    << "";
+    QTest::newRow("header in lower case")
+        << QByteArray("[extensions]\nbmp = gimp ^.bmp\n") << 1 << ".BMP"
+        << "gimp";
+    QTest::newRow("header inside a line")
+        << QByteArray("x [EXTENSIONS] y\r\npng=viewer ^.png\r\n") << 1 << ".PNG"
+        << "viewer";
+    QTest::newRow("no header") << QByteArray("bmp=paint ^.bmp\r\n") << 0 << ".BMP"
+                               << "";
+    QTest::newRow("blank first line")
+        << QByteArray("[EXTENSIONS]\r\n\r\nbmp=paint ^.bmp\r\n") << 0 << ".BMP"
+        << "";
+    QTest::newRow("two lines for one extension")
+        << QByteArray("[EXTENSIONS]\r\nbmp=first ^.bmp\r\nBMP=second ^.bmp\r\n") << 2 << ".BMP"
+        << "first";
+    QTest::newRow("^ before =") << QByteArray("[EXTENSIONS]\r\nbmp ^x=y\r\n") << 1 << ".BMP"
+                                << "";
+    QTest::newRow("key sought must be upper case")
+        << QByteArray("[EXTENSIONS]\r\nbmp=paint ^.bmp\r\n") << 1 << ".bmp"
+        << "";
+
+    QByteArray many = "[EXTENSIONS]\r\n";
+    for (int i = 0; i < 250; ++i) {
+        many += QStringLiteral("e%1=prog%1 ^.e%1\r\n").arg(i).toLatin1();
+    }
+    QTest::newRow("250 lines give 200 entries, last") << many << 200 << ".E199"
+                                                      << "prog199";
+    QTest::newRow("250 lines, the 201st is never read") << many << 200 << ".E200"
+                                                        << "";
+}
+
+void TestFiles::associations() {
+    QFETCH(QByteArray, winIni);
+    QFETCH(int, last);
+    QFETCH(QString, key);
+    QFETCH(QString, command);
+    const AssociationTable table = tableOf(winIni);
+    QCOMPARE(table.AssocLast, last);
+    QCOMPARE(table.lookup(key), command);
+}
+
+void TestFiles::commandLinePath_data() {
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("path");  // "-" when nothing is loaded
+    QTest::newRow("plain") << "/tmp/a.bmp"
+                           << "/tmp/a.bmp";
+    QTest::newRow("quoted with blanks") << "  \"/tmp/some dir/Photo.bmp\" "
+                                        << "/tmp/some dir/Photo.bmp";
+    QTest::newRow("unquoted with blanks") << "/tmp/some dir/Photo.bmp"
+                                          << "/tmp/some dir/Photo.bmp";
+    QTest::newRow("no folder") << "photo.bmp"
+                               << "photo.bmp";
+    QTest::newRow("blanks only") << "    "
+                                 << "-";
+    QTest::newRow("empty") << ""
+                           << "-";
+    QTest::newRow("lone quote") << "\""
+                                << "-";
+    QTest::newRow("two quotes") << "\"\""
+                                << "-";
+    QTest::newRow("quoted blanks") << "\"   \""
+                                   << "-";
+    QTest::newRow("no closing quote keeps the last character") << "\"/tmp/a.bmp"
+                                                               << "/tmp/a.bmp";
+}
+
+void TestFiles::commandLinePath() {
+    QFETCH(QString, commandLine);
+    QFETCH(QString, path);
+    QCOMPARE(kiramo::commandLinePath(commandLine).value_or(QStringLiteral("-")), path);
+}
+
+void TestFiles::extensionKey_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("mixed case") << "photo.Bmp"
+                                << ".BMP";
+    QTest::newRow("double extension") << "photo.bmp.txt"
+                                      << ".TXT";
+    QTest::newRow("long extension") << "a.jpeg"
+                                    << "JPEG";
+    QTest::newRow("short name") << "a.b"
+                                << "A.B";
+}
+
+void TestFiles::extensionKey() {
+    QFETCH(QString, file);
+    QFETCH(QString, key);
+    QCOMPARE(kiramo::extensionKey(file), key);
+}
+
+void TestFiles::commandWithFile() {
+    const CommandLine plain = kiramo::commandWithFile("gimp", "/tmp/a b;rm x.png");
+    QCOMPARE(plain.program, QStringLiteral("gimp"));
+    QCOMPARE(plain.arguments, QStringList{"/tmp/a b;rm x.png"});
+    const CommandLine quoted =
+        kiramo::commandWithFile("\"/opt/My Viewer/view\" -n", "/tmp/$KIRTMP$.bmp");
+    QCOMPARE(quoted.program, QStringLiteral("/opt/My Viewer/view"));
+    QCOMPARE(quoted.arguments, (QStringList{"-n", "/tmp/$KIRTMP$.bmp"}));
+}
+
+void TestFiles::bitmapRoundTrip_data() {
+    QTest::addColumn<QSize>("size");
+    // Widths whose rows need 0, 1, 2 and 3 bytes of padding.
+    QTest::newRow("1 x 1") << QSize(1, 1);
+    QTest::newRow("2 x 3") << QSize(2, 3);
+    QTest::newRow("3 x 2") << QSize(3, 2);
+    QTest::newRow("4 x 5") << QSize(4, 5);
+    QTest::newRow("301 x 257") << QSize(301, 257);
+}
+
+void TestFiles::bitmapRoundTrip() {
+    QFETCH(QSize, size);
+    const QImage original = picture(size);
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    QString error;
+    QVERIFY(writeBitmap(buffer, original, &error));
+    // Another program's reader (Qt's own decoder) sees the same pixels.
+    QImage byQt;
+    QVERIFY(byQt.loadFromData(buffer.data(), "bmp"));
+    QCOMPARE(byQt.convertToFormat(QImage::Format_RGB32), original);
+    // And the program's own fast reader too.
+    const std::optional<PlainBitmap> header = plainBitmapHeader(buffer.data().left(54));
+    QVERIFY(header.has_value());
+    QCOMPARE(header->bits, 24);
+    QCOMPARE(readPlainBitmap(buffer, *header, &error), original);
+    QVERIFY(!writeBitmap(buffer, QImage(), &error));
+}
+
+void TestFiles::openDialogSettings() {
+    Session s;
+    s.fake.prompts.openAnswers.enqueue(std::nullopt);
+    s.form->menus.MOpen->trigger();
+    QCOMPARE(s.fake.prompts.calls, QStringList{"open: ファイルを開く"});
+    const FileDialogRequest& r = s.fake.prompts.fileRequests.first();
+    QCOMPARE(r.filters,
+             (QList<FileFilter>{{"ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)", "*.bmp"}, {"All Files (*.*)", "*.*"}}));
+    QCOMPARE(r.selectedFilter, 0);
+    QCOMPARE(r.defaultSuffix, QStringLiteral("bmp"));
+    QCOMPARE(r.initialName, QStringLiteral("image"));
+    QCOMPARE(r.initialFolder, QDir::currentPath());
+    QVERIFY(s.fake.programs.starts.isEmpty());
+}
+
+void TestFiles::openChoices_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("calls");  // after the dialog
+    QTest::addColumn<QString>("started");    // "program argument", or ""
+    QTest::addColumn<bool>("loaded");
+    QTest::newRow(".Bmp loads") << "photo.Bmp" << QStringList{} << "" << true;
+    QTest::newRow(".bmp.txt is handed on")
+        << "photo.bmp.txt" << QStringList{} << "edit %1" << false;
+    QTest::newRow("a.jpeg is not associated")
+        << "a.jpeg" << QStringList{"beep", "message: 該当する拡張子 [PEG] が関連付けされていません"}
+        << "" << false;
+    QTest::newRow("blanks in the name") << "my photo.png" << QStringList{} << "view %1" << false;
+}
+
+void TestFiles::openChoices() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, calls);
+    QFETCH(QString, started);
+    QFETCH(bool, loaded);
+    Session s;
+    writeFile(s.fake.path("WIN.INI"), "[Extensions]\r\ntxt=edit ^.txt\r\npng=view ^.png\r\n");
+    QVERIFY(ReadAssociations(*s.form, s.fake.path("WIN.INI"), nullptr));
+    const QString path = s.fake.path(name);
+    writeFile(path, bitmap(3, 2, 24, false));
+    s.fake.prompts.openAnswers.enqueue(path);
+    s.form->menus.MOpen->trigger();
+    QCOMPARE(s.fake.prompts.calls.mid(1), calls);
+    if (started.isEmpty()) {
+        QVERIFY(s.fake.programs.starts.isEmpty());
+    } else {
+        QCOMPARE(s.fake.programs.starts.size(), 1);
+        const FakeProgramStarter::Start& start = s.fake.programs.starts.first();
+        QCOMPARE(start.program + u' ' + start.arguments.join(u'|'), started.arg(path));
+    }
+    QCOMPARE(s.form->P1->imageSize() == QSize(3, 2), loaded);
+    QCOMPARE(QDir::currentPath(), QDir(s.fake.root.path()).canonicalPath());
+    QDir::setCurrent(QDir::tempPath());  // the folder goes with the test
+}
+
+void TestFiles::loadFormats_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("1 x 1") << bitmap(1, 1, 24, false) << QSize(1, 1);
+    QTest::newRow("24-bit") << bitmap(5, 3, 24, false) << QSize(5, 3);
+    QTest::newRow("32-bit") << bitmap(5, 3, 32, false) << QSize(5, 3);
+    QTest::newRow("top-down") << bitmap(5, 3, 24, true) << QSize(5, 3);
+    QImage indexed(4, 4, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(0, 0, 0), qRgb(40, 80, 200)});
+    indexed.fill(1);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, "bmp").write(indexed);
+    QTest::newRow("8-bit palette") << buffer.data() << QSize(4, 4);
+}
+
+void TestFiles::loadFormats() {
+    QFETCH(QByteArray, file);
+    QFETCH(QSize, size);
+    Session s;
+    const QString path = writeFile(s.fake.path("Photo.bmp"), file);
+    LoadCanvasImage(*s.form, path);
+    QVERIFY2(s.fake.prompts.calls.isEmpty(), qPrintable(s.fake.prompts.calls.join(", ")));
+    QCOMPARE(s.form->P1->imageSize(), size);
+    if (size.height() >= 3) {
+        // Pixel (1, 2) as written, whichever way the rows run: red 40, green 80, blue 200
+        // (the palette picture is that colour all over).
+        QCOMPARE(s.form->P1->image().pixelColor(1, 2), QColor(40, 80, 200));
+    }
+    QCOMPARE(
+        s.form->windowTitle(),
+        QStringLiteral("PHOTO.BMP (%1x%2) Mode:FreeSize").arg(size.width()).arg(size.height()) +
+            captionNotice());
+    QCOMPARE(s.form->state.CurrentFile, path);
+    QCOMPARE(s.form->P2, s.form->P1->image());
+    QVERIFY(s.form->menus.MSave->isEnabled());
+    QCOMPARE(s.form->width(), std::max(size.width(), s.form->state.MinFormWidth));
+}
+
+void TestFiles::loadFailureKeepsCommittedState_data() {
+    QTest::addColumn<QByteArray>("file");  // empty: no file at all
+    QTest::addColumn<QString>("says");     // a part of the message, where it is ours
+    QTest::newRow("missing") << QByteArray() << "";
+    QTest::newRow("garbage") << QByteArray("this is not a picture at all") << "";
+    QTest::newRow("truncated header") << bitmap(50, 50, 24, false).left(30) << "";
+    QTest::newRow("truncated pixels") << bitmap(50, 50, 24, false).left(54 + 1000) << "ends early";
+    QByteArray huge = bitmap(2, 2, 24, false);
+    huge.replace(18, 8, le32(100000) + le32(100000));  // claims 100000 x 100000 pixels
+    QTest::newRow("impossible size") << huge << "too large";
+    QByteArray tooLarge = bitmap(2, 2, 24, false);
+    tooLarge.replace(18, 8, le32(16385) + le32(16385));
+    tooLarge.replace(2, 4, le32(54 + 16388 * 3 * 16385));  // the file is cut short too
+    QTest::newRow("larger than 16384 x 16384") << tooLarge << "16385 x 16385";
+    QByteArray negative = bitmap(2, 2, 24, false);
+    negative.replace(18, 4, le32(-5));
+    QTest::newRow("negative width") << negative << "";
+}
+
+void TestFiles::loadFailureKeepsCommittedState() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, says);
+    Session s;
+    s.setCanvas(picture(QSize(300, 200)));
+    s.form->state.CurrentFile = QStringLiteral("/pics/old.bmp");
+    s.form->setCaption(QStringLiteral("OLD.BMP (300x200)"));
+    const QSize window = s.form->size();
+    const QImage committed = s.form->P2;
+    const QString path = s.fake.path("broken.bmp");
+    if (!file.isEmpty()) {
+        writeFile(path, file);
+    }
+    LoadCanvasImage(*s.form, path);
+    QCOMPARE(s.fake.prompts.calls.size(), 1);
+    QVERIFY(s.fake.prompts.calls.first().startsWith("message: "));
+    QVERIFY(s.fake.prompts.calls.first().size() > 12);  // the decoder's description
+    QVERIFY2(s.fake.prompts.calls.first().contains(says), qPrintable(s.fake.prompts.calls.first()));
+    QVERIFY(s.form->state.CurrentFile.isEmpty());
+    QCOMPARE(s.form->windowTitle(), " Mode:FreeSize" + captionNotice());
+    QVERIFY(s.form->P1->isVisible());
+    QCOMPARE(s.form->P1->image().pixelColor(10, 10), QColor(192, 192, 192));
+    QCOMPARE(s.form->P2, committed);
+    QCOMPARE(s.form->size(), window);
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+}
+
+void TestFiles::commandLineLoadsAtStart() {
+    FakeServices fake;
+    QDir(fake.root.path()).mkdir("some dir");
+    const QString path = writeFile(fake.path("some dir/Photo.bmp"), bitmap(7, 5, 24, false));
+    QString error;
+    std::unique_ptr<Form1> form = startKiramo(fake.services(), '"' + path + '"', &error);
+    QVERIFY(form);
+    QCOMPARE(form->windowTitle(), "PHOTO.BMP (7x5) Mode:FreeSize" + captionNotice());
+    QCOMPARE(form->state.CurrentFile, path);
+    QVERIFY(QFile::exists(fake.path("windows/WIN.INI")));
+}
+
+void TestFiles::saveAsProposesTheCurrentFile() {
+    Session s;
+    s.setCanvas(picture(QSize(20, 10)));
+    s.fake.prompts.saveAnswers.enqueue(std::nullopt);
+    s.form->menus.MSave->trigger();
+    const FileDialogRequest first = s.fake.prompts.fileRequests.last();
+    QCOMPARE(first.title, QStringLiteral("保存"));
+    QCOMPARE(first.initialName, QStringLiteral("image"));
+    QCOMPARE(first.defaultSuffix, QStringLiteral("bmp"));
+    QCOMPARE(first.filters.first().description, QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"));
+    const QString saved = s.fake.path("Saved.bmp");
+    s.fake.prompts.saveAnswers.enqueue("  " + saved + "  ");
+    s.form->menus.MSave->trigger();
+    QVERIFY(QFile::exists(saved));
+    s.fake.prompts.saveAnswers.enqueue(std::nullopt);
+    s.form->menus.MSave->trigger();
+    QCOMPARE(s.fake.prompts.fileRequests.last().initialName, saved);
+}
+
+void TestFiles::saveWritesABitmap_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("subject");
+    QTest::newRow("lower case") << "scan1.bmp"
+                                << "SCAN1.BMP (640x480)";
+    QTest::newRow("another extension") << "scan1.png"
+                                       << "SCAN1.PNG (640x480)";
+}
+
+void TestFiles::saveWritesABitmap() {
+    QFETCH(QString, name);
+    QFETCH(QString, subject);
+    Session s;
+    const QImage canvas = picture(QSize(640, 480));
+    s.setCanvas(canvas);
+    s.form->menus.MGrid8->trigger();  // the grid is saved with the picture
+    const QImage withGrid = s.form->P1->image().copy();
+    const QString path = s.fake.path(name);
+    SaveImageFile(*s.form, path);
+    QVERIFY(s.fake.prompts.calls.isEmpty());
+    QCOMPARE(readFile(path).left(2), QByteArray("BM"));
+    QImage back;
+    QVERIFY(back.load(path, "bmp"));
+    QCOMPARE(back.convertToFormat(QImage::Format_RGB32), withGrid);
+    QCOMPARE(s.form->state.CurrentFile, path);
+    QCOMPARE(s.form->windowTitle(), subject + " Mode:FreeSize" + captionNotice());
+    QCOMPARE(
+        QDir(s.fake.root.path()).entryList(QDir::Files | QDir::Hidden).filter(name.left(5)).size(),
+        1);
+}
+
+void TestFiles::saveOverAnExistingFile() {
+    Session s;
+    s.setCanvas(picture(QSize(30, 20)));
+    const QString path = writeFile(s.fake.path("old.bmp"), "precious");
+    s.fake.prompts.yesNoAnswers.enqueue(false);
+    SaveImageFile(*s.form, path);
+    QCOMPARE(s.fake.prompts.calls,
+             QStringList{"yesno: 同名ファイル " + path + " が存在します。上書きしますか？"});
+    QCOMPARE(readFile(path), QByteArray("precious"));
+    QVERIFY(s.form->state.CurrentFile.isEmpty());
+    s.fake.prompts.yesNoAnswers.enqueue(true);
+    SaveImageFile(*s.form, path);
+    QCOMPARE(readFile(path).left(2), QByteArray("BM"));
+    QCOMPARE(s.form->state.CurrentFile, path);
+}
+
+void TestFiles::saveIntoAMissingFolder() {
+    Session s;
+    s.setCanvas(picture(QSize(30, 20)));
+    s.form->state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    const QString caption = s.form->windowTitle();
+    SaveImageFile(*s.form, s.fake.path("no such folder/x.bmp"));
+    QCOMPARE(s.fake.prompts.calls.size(), 2);
+    QCOMPARE(s.fake.prompts.calls.first(), QStringLiteral("beep"));
+    QVERIFY(s.fake.prompts.calls.last().startsWith("message: "));
+    QCOMPARE(s.form->state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    QCOMPARE(s.form->windowTitle(), caption);
+}
+
+void TestFiles::failedWriteLeavesTheOldFile() {
+    Session s;
+    const QString path = writeFile(s.fake.path("keep.bmp"), "old contents");
+    s.form->P1->setImage(QImage());  // nothing the writer can write
+    s.fake.prompts.yesNoAnswers.enqueue(true);
+    SaveImageFile(*s.form, path);
+    QCOMPARE(s.fake.prompts.calls.mid(1, 1), QStringList{"beep"});
+    QCOMPARE(readFile(path), QByteArray("old contents"));
+    QCOMPARE(QDir(s.fake.root.path()).entryList({"keep*"}, QDir::Files | QDir::Hidden).size(), 1);
+    QVERIFY(s.form->state.CurrentFile.isEmpty());
+}
+
+QTEST_MAIN(TestFiles)
+#include "tst_files.moc"
