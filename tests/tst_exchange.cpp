@@ -1,0 +1,268 @@
+#include "app/Caption.h"
+#include "canvas/SizeLabel.h"
+#include "exchange/Clipboard.h"
+#include "exchange/HandOff.h"
+#include "fakes/MouseInput.h"
+#include "fakes/Session.h"
+#include "files/FileCommands.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+
+using namespace kiramo;
+using namespace kiramo::testing;
+
+namespace {
+
+QImage picture(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            image.setPixel(x, y, qRgb(x % 256, y % 256, 77));
+        }
+    }
+    return image;
+}
+
+void select(Form1& form, const LabelRect& twips) {
+    form.L1->setRect(twips);
+    form.L1->show();
+}
+
+QImage clipboardImage() {
+    return QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage readBitmap(const QString& path) {
+    return QImage(path, "bmp").convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+class TestExchange : public QObject {
+    Q_OBJECT
+
+private slots:
+    void selectionBlock_data();
+    void selectionBlock();
+    void copyTheSelectionThenTheCanvas();
+    void copyKeepsGridLinesAndBlackOutside();
+    void pasteWithoutAPicture();
+    void pasteAPicture();
+    void editMenuRule_data();
+    void editMenuRule();
+    void sendBitmap_data();
+    void sendBitmap();
+    void sendWithoutAnEditor();
+    void sendToOrbello_data();
+    void sendToOrbello();
+    void temporaryBitmapGoesAtShutDown();
+    void supportPageShipsWithTheProgram();
+};
+
+void TestExchange::selectionBlock_data() {
+    QTest::addColumn<QRectF>("twips");
+    QTest::addColumn<QRect>("pixels");
+    QTest::newRow("worked example") << QRectF(1500, 750, 3000, 1500) << QRect(100, 50, 200, 100);
+    QTest::newRow("corner rounded down") << QRectF(1514, 764, 150, 150) << QRect(100, 50, 10, 10);
+    QTest::newRow("half to even, down") << QRectF(0, 0, 2977.5, 37.5) << QRect(0, 0, 198, 2);
+    QTest::newRow("half to even, up") << QRectF(0, 0, 2992.5, 52.5) << QRect(0, 0, 200, 4);
+    QTest::newRow("1 x 1 twip") << QRectF(30, 30, 1, 1) << QRect(2, 2, 0, 0);
+}
+
+void TestExchange::selectionBlock() {
+    QFETCH(QRectF, twips);
+    QFETCH(QRect, pixels);
+    const LabelRect label{twips.x(), twips.y(), twips.width(), twips.height()};
+    QCOMPARE(kiramo::selectionBlock(label, 15.0, 15.0), pixels);
+}
+
+void TestExchange::copyTheSelectionThenTheCanvas() {
+    Session s;
+    const QImage canvas = picture(QSize(400, 300));
+    s.setCanvas(canvas);
+    select(*s.form, LabelRect{1500, 750, 3000, 1500});
+    s.form->menus.MCopy->trigger();
+    QCOMPARE(clipboardImage(), canvas.copy(100, 50, 200, 100));
+    QVERIFY(!s.form->hasSelection());
+    s.form->menus.MCopy->trigger();
+    QCOMPARE(clipboardImage(), canvas);
+}
+
+void TestExchange::copyKeepsGridLinesAndBlackOutside() {
+    Session s;
+    s.setCanvas(picture(QSize(400, 300)));
+    s.form->menus.MGrid8->trigger();
+    const QImage withGrid = s.form->P1->image().copy();
+    s.form->menus.MCopy->trigger();
+    QCOMPARE(clipboardImage(), withGrid);
+
+    select(*s.form, LabelRect{350 * 15, 280 * 15, 100 * 15, 40 * 15});  // runs off the canvas
+    s.form->menus.MCopy->trigger();
+    const QImage cut = clipboardImage();
+    QCOMPARE(cut.size(), QSize(100, 40));
+    QCOMPARE(cut.pixelColor(49, 19), withGrid.pixelColor(399, 299));
+    QCOMPARE(cut.pixelColor(50, 10), QColor(Qt::black));
+    QCOMPARE(cut.pixelColor(10, 20), QColor(Qt::black));
+}
+
+void TestExchange::pasteWithoutAPicture() {
+    Session s;
+    s.setCanvas(picture(QSize(100, 80)));
+    select(*s.form, LabelRect{150, 150, 300, 300});
+    QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
+    s.form->menus.MPaste->trigger();
+    QCOMPARE(s.fake.prompts.calls, QStringList{"beep"});
+    QCOMPARE(s.form->P1->image(), picture(QSize(100, 80)));
+    QVERIFY(s.form->hasSelection());
+
+    auto* broken = new QMimeData;
+    broken->setData(QStringLiteral("image/png"), "not a png at all");
+    QGuiApplication::clipboard()->setMimeData(broken);
+    s.form->menus.MPaste->trigger();
+    QCOMPARE(s.fake.prompts.calls, (QStringList{"beep", "beep"}));
+}
+
+void TestExchange::pasteAPicture() {
+    Session s;  // the empty start canvas
+    s.form->state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    s.form->setCaption(QStringLiteral("A.BMP (165x137)"));
+    const QString caption = s.form->windowTitle();
+    select(*s.form, LabelRect{150, 150, 300, 300});
+    QImage pasted(1500, 1200, QImage::Format_ARGB32);
+    pasted.fill(QColor(10, 20, 30));
+    pasted.setPixelColor(5, 5, QColor(0, 0, 0, 0));  // a transparent pixel
+    QGuiApplication::clipboard()->setImage(pasted);
+    s.form->menus.MPaste->trigger();
+    QVERIFY(s.fake.prompts.calls.isEmpty());
+    QCOMPARE(s.form->P1->imageSize(), QSize(1500, 1200));
+    QCOMPARE(s.form->P1->image().pixelColor(0, 0), QColor(10, 20, 30));
+    QCOMPARE(s.form->P1->image().pixelColor(5, 5), QColor(Qt::white));
+    QCOMPARE(s.form->innerSize(), QSize(1500, 1200));
+    QCOMPARE(s.form->P2, s.form->P1->image());
+    QVERIFY(!s.form->hasSelection());
+    QCOMPARE(s.form->windowTitle(), caption);
+    QCOMPARE(s.form->state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    for (QAction* a :
+         {s.form->menus.MSave, s.form->menus.MCopy, s.form->menus.MBmpEd, s.form->menus.MORBELLO}) {
+        QVERIFY(Form1Menus::isCommandEnabled(a));
+    }
+}
+
+void TestExchange::editMenuRule_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("selection");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("FreeSize, no selection") << 0 << false << false;
+    QTest::newRow("FreeSize, selection") << 0 << true << false;
+    QTest::newRow("mode, no selection") << 1 << false << false;
+    QTest::newRow("mode, selection") << 1 << true << true;
+}
+
+void TestExchange::editMenuRule() {
+    QFETCH(int, mode);
+    QFETCH(bool, selection);
+    QFETCH(bool, enabled);
+    Session s("@ A4 29.7x21\r\n");
+    s.form->selectMode(mode);
+    if (selection) {
+        select(*s.form, LabelRect{150, 150, 300, 300});
+    }
+    emit s.form->menus.MEdit->aboutToShow();
+    QCOMPARE(s.form->menus.MGridCM->isEnabled(), enabled);
+    QVERIFY(s.form->menus.MPaste->isEnabled());
+    QVERIFY(s.form->menus.MGridClear->isEnabled());
+}
+
+void TestExchange::sendBitmap_data() {
+    QTest::addColumn<bool>("selected");
+    QTest::newRow("the canvas") << false;
+    QTest::newRow("the selection") << true;
+}
+
+void TestExchange::sendBitmap() {
+    QFETCH(bool, selected);
+    Session s;
+    QFile ini(s.fake.path("windows/WIN.INI"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Extensions]\r\nbmp=\"/opt/My Paint/paint\" --new ^.bmp\r\n");
+    ini.close();
+    QVERIFY(ReadAssociations(*s.form, ini.fileName(), nullptr));
+    const QImage canvas = picture(QSize(300, 200));
+    s.setCanvas(canvas);
+    select(*s.form, LabelRect{1500, 750, 3000, 1500});
+    selected ? sendSelectedBitmap(*s.form) : kiramo::sendBitmap(*s.form);
+
+    const QString temporary = s.fake.path("$KIRTMP$.bmp");
+    QCOMPARE(s.fake.programs.starts.size(), 1);
+    QCOMPARE(s.fake.programs.starts.first().program, QStringLiteral("/opt/My Paint/paint"));
+    QCOMPARE(s.fake.programs.starts.first().arguments, (QStringList{"--new", temporary}));
+    QCOMPARE(readBitmap(temporary), selected ? canvas.copy(100, 50, 200, 100) : canvas);
+    QVERIFY(s.form->hasSelection());  // a send leaves the selection
+
+    s.form->menus.MGrid8->trigger();  // the next send overwrites the same file, grid included
+    kiramo::sendBitmap(*s.form);
+    QCOMPARE(readBitmap(temporary), s.form->P1->image());
+}
+
+void TestExchange::sendWithoutAnEditor() {
+    Session s;
+    s.setCanvas(picture(QSize(30, 20)));
+    kiramo::sendBitmap(*s.form);
+    QCOMPARE(s.fake.prompts.calls,
+             (QStringList{"beep", "message: 該当する拡張子 [BMP] が関連付けされていません"}));
+    QVERIFY(s.fake.programs.starts.isEmpty());
+    QVERIFY(!QFile::exists(s.fake.path("$KIRTMP$.bmp")));
+}
+
+void TestExchange::sendToOrbello_data() {
+    QTest::addColumn<QString>("currentFile");
+    QTest::addColumn<bool>("starts");
+    QTest::newRow("current file with blanks") << "/pics/my pictures/a.bmp" << true;
+    QTest::newRow("after a capture") << "" << true;
+    QTest::newRow("ORBELLO missing") << "" << false;
+}
+
+void TestExchange::sendToOrbello() {
+    QFETCH(QString, currentFile);
+    QFETCH(bool, starts);
+    Session s;
+    s.fake.programs.succeeds = starts;
+    s.setCanvas(picture(QSize(30, 20)));
+    s.form->state.CurrentFile = currentFile;
+    kiramo::sendToOrbello(*s.form);
+    const QString temporary = s.fake.path("$KIRTMP$.bmp");
+    QCOMPARE(s.fake.programs.starts.size(), 1);
+    QCOMPARE(s.fake.programs.starts.first().program, s.fake.path("ORBELLO"));
+    QCOMPARE(s.fake.programs.starts.first().arguments,
+             QStringList{currentFile.isEmpty() ? temporary : currentFile});
+    QCOMPARE(QFile::exists(temporary), currentFile.isEmpty());
+    QCOMPARE(s.fake.prompts.calls.isEmpty(), starts);
+}
+
+void TestExchange::temporaryBitmapGoesAtShutDown() {
+    Session s;
+    s.setCanvas(picture(QSize(30, 20)));
+    kiramo::sendToOrbello(*s.form);
+    const QString temporary = s.form->services.folders.temporaryBitmap();
+    QVERIFY(QFile::exists(temporary));
+    s.form->close();
+    QVERIFY(!QFile::exists(temporary));
+}
+
+void TestExchange::supportPageShipsWithTheProgram() {
+    Session s;
+    s.form->menus.MWeb->trigger();
+    QCOMPARE(s.fake.programs.urls.size(), 1);
+    QCOMPARE(s.fake.programs.urls.first(), supportPageUrl(s.fake.root.path()));
+    // Beside this test's executable, as beside the program's in the build tree and installed.
+    const QUrl page = supportPageUrl(QCoreApplication::applicationDirPath());
+    QVERIFY(page.isLocalFile());
+    QVERIFY2(QFile::exists(page.toLocalFile()), qPrintable(page.toLocalFile()));
+}
+
+QTEST_MAIN(TestExchange)
+#include "tst_exchange.moc"

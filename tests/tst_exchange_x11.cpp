@@ -1,0 +1,97 @@
+// The clipboard shared with another program under a real X server: what Copy offers, xclip
+// reads back; what xclip offers, Paste takes.
+#include "canvas/SizeLabel.h"
+#include "fakes/Session.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kiramo;
+using namespace kiramo::testing;
+
+namespace {
+
+QImage picture(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            image.setPixel(x, y, qRgb((x * 3) % 256, (y * 5) % 256, (x + y) % 256));
+        }
+    }
+    return image;
+}
+
+// Runs xclip while this process keeps serving its own clipboard.
+QByteArray xclip(const QStringList& arguments, QProcess& process) {
+    process.start(QStringLiteral("xclip"), arguments);
+    if (!process.waitForStarted(5000)) {
+        return QByteArray();
+    }
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 10000)) {
+        process.kill();
+    }
+    return process.readAllStandardOutput();
+}
+
+}  // namespace
+
+class TestExchangeX11 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void copyIsReadByAnotherProgram();
+    void pasteTakesWhatAnotherProgramOffers();
+};
+
+void TestExchangeX11::initTestCase() {
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty(),
+             "xclip is needed for this test (scripts/install-deps)");
+}
+
+void TestExchangeX11::copyIsReadByAnotherProgram() {
+    Session s;
+    const QImage canvas = picture(QSize(320, 240));
+    s.setCanvas(canvas);
+    s.form->L1->setRect(LabelRect{1500, 750, 3000, 1500});
+    s.form->L1->show();
+    s.form->menus.MCopy->trigger();
+    QProcess process;
+    const QByteArray png = xclip({"-selection", "clipboard", "-t", "image/png", "-o"}, process);
+    QCOMPARE(process.exitCode(), 0);
+    QImage read;
+    QVERIFY2(read.loadFromData(png, "png"), process.readAllStandardError().constData());
+    QCOMPARE(read.convertToFormat(QImage::Format_RGB32), canvas.copy(100, 50, 200, 100));
+}
+
+void TestExchangeX11::pasteTakesWhatAnotherProgramOffers() {
+    Session s;
+    QTemporaryDir folder;
+    const QImage offered = picture(QSize(480, 360));
+    const QString file = folder.filePath(QStringLiteral("offered.png"));
+    QVERIFY(offered.save(file, "png"));
+    // xclip keeps serving the clipboard in the background until another program owns it.
+    QProcess owner;
+    owner.start(QStringLiteral("xclip"),
+                {"-selection", "clipboard", "-t", "image/png", "-i", file});
+    QVERIFY(owner.waitForStarted(5000));
+    // Until xclip owns the clipboard, it may still hold this program's own last copy.
+    QTRY_VERIFY(!QGuiApplication::clipboard()->ownsClipboard() &&
+                QGuiApplication::clipboard()->mimeData()->formats().contains("image/png"));
+    s.form->menus.MPaste->trigger();
+    QVERIFY(s.fake.prompts.calls.isEmpty());
+    QCOMPARE(s.form->P1->image(), offered);
+    QTRY_COMPARE(s.form->innerSize(), QSize(480, 360));
+    owner.kill();
+    owner.waitForFinished(3000);
+}
+
+QTEST_MAIN(TestExchangeX11)
+#include "tst_exchange_x11.moc"
