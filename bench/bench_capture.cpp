@@ -2,12 +2,10 @@
 // (the wait for the main window to leave the screen included), beside a plain
 // QScreen::grabWindow of the same screen, on the X server this runs on; then the cost of one
 // rubber-band move over the frozen screen, paint included.
-#include "app/Form1.h"
-#include "app/Startup.h"
+#include "BenchSupport.h"
 #include "canvas/SizeLabel.h"
 #include "capture/Capture.h"
 #include "capture/Form2.h"
-#include "platform/QtServices.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,11 +22,6 @@ using namespace kiramo;
 
 namespace {
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 void move(QWidget* w, QPoint pos) {
     QMouseEvent event(QEvent::MouseMove, QPointF(pos), w->mapToGlobal(QPointF(pos)), Qt::NoButton,
                       Qt::LeftButton, Qt::NoModifier);
@@ -40,10 +33,8 @@ void move(QWidget* w, QPoint pos) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QtServices real;
-    QString error;
-    std::unique_ptr<Form1> form = startKiramo(real.services(), QString(), &error);
+    std::unique_ptr<Form1> form = bench::startMainWindow(real);
     if (!form) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
     const QSize screen = QGuiApplication::primaryScreen()->size();
@@ -94,11 +85,11 @@ int main(int argc, char* argv[]) {
     }
     std::printf("capture %dx%d: first freeze %.1f ms, median freeze %.1f ms (target <= 100 ms at "
                 "1920x1080 for the first), plain grabWindow %.1f ms, ratio %.2fx\n",
-                screen.width(), screen.height(), freeze.front(), median(freeze), median(plain),
-                median(freeze) / median(plain));
+                screen.width(), screen.height(), freeze.front(), bench::median(freeze),
+                bench::median(plain), bench::median(freeze) / bench::median(plain));
     std::printf("capture %dx%d: rubber-band move %.2f ms each, paint included (target <= 5 ms)"
                 " %s\n",
-                screen.width(), screen.height(), median(moves),
-                median(moves) <= 5.0 ? "ok" : "OVER TARGET");
+                screen.width(), screen.height(), bench::median(moves),
+                bench::median(moves) <= 5.0 ? "ok" : "OVER TARGET");
     return 0;
 }

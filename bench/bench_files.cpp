@@ -2,11 +2,9 @@
 // each beside reading or writing the same bytes the same way (whole file, same durability) in
 // the same run; and the peak memory of a load, measured in a child process, against the size
 // of the decoded picture.
-#include "app/Form1.h"
-#include "app/Startup.h"
+#include "BenchSupport.h"
 #include "canvas/Surface.h"
 #include "files/ImageFiles.h"
-#include "platform/QtServices.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -28,18 +26,6 @@ namespace {
 constexpr int kWidth = 8000;
 constexpr int kHeight = 6000;
 
-double medianMs(int rounds, const std::function<void()>& work) {
-    std::vector<double> times;
-    for (int i = 0; i < rounds; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 // The process's peak resident memory so far. (getrusage would carry the parent's peak over
 // the exec that started this child.)
 long peakKilobytes() {
@@ -55,19 +41,10 @@ long peakKilobytes() {
     return 0;
 }
 
-std::unique_ptr<Form1> startHidden(QtServices& real) {
-    QString error;
-    std::unique_ptr<Form1> form = startKiramo(real.services(), QString(), &error);
-    if (!form) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-    }
-    return form;
-}
-
 // The child: loads the file once and prints how much its peak memory grew.
 int measureLoad(const QString& path) {
     QtServices real;
-    std::unique_ptr<Form1> form = startHidden(real);
+    std::unique_ptr<Form1> form = bench::startMainWindow(real);
     if (!form) {
         return 1;
     }
@@ -87,7 +64,7 @@ int main(int argc, char* argv[]) {
         return measureLoad(QString::fromLocal8Bit(argv[2]));
     }
     QtServices real;
-    std::unique_ptr<Form1> form = startHidden(real);
+    std::unique_ptr<Form1> form = bench::startMainWindow(real);
     if (!form) {
         return 1;
     }
@@ -105,6 +82,7 @@ int main(int argc, char* argv[]) {
     form->CommitCanvas();
 
     constexpr int kRounds = 5;
+    using bench::medianMs;
     const double save = medianMs(kRounds, [&] {
         QFile::remove(saved);
         SaveImageFile(*form, saved);

@@ -4,11 +4,10 @@
 #include "app/Startup.h"
 #include "canvas/Surface.h"
 #include "fakes/FakeServices.h"
+#include "fakes/WindowManager.h"
 
 #include <QGuiApplication>
-#include <QProcess>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTest>
 
 using namespace kiramo;
@@ -18,26 +17,17 @@ class TestAppX11 : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void innerAreaIsExactlyTheCanvas_data();
     void innerAreaIsExactlyTheCanvas();
 
 private:
-    QProcess m_windowManager;
+    testing::WindowManager m_windowManager;
 };
 
 void TestAppX11::initTestCase() {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
-    QVERIFY2(!openbox.isEmpty(), "openbox is needed for this test (scripts/install-deps)");
-    m_windowManager.start(openbox, {QStringLiteral("--sm-disable")});
-    QVERIFY(m_windowManager.waitForStarted());
-    QTest::qWait(500);  // let it take over the screen
-}
-
-void TestAppX11::cleanupTestCase() {
-    m_windowManager.terminate();
-    m_windowManager.waitForFinished(3000);
+    QString problem;
+    QVERIFY2(m_windowManager.start(&problem), qPrintable(problem));  // let it take over the screen
 }
 
 void TestAppX11::innerAreaIsExactlyTheCanvas_data() {

@@ -6,6 +6,7 @@
 #include "capture/Capture.h"
 #include "capture/Form2.h"
 #include "fakes/MouseInput.h"
+#include "fakes/Pictures.h"
 #include "fakes/Session.h"
 
 #include <QAction>
@@ -16,17 +17,8 @@ using namespace kiramo::testing;
 
 namespace {
 
-// A screen whose pixel (x, y) has red x % 256, green y % 256 and blue 7: every block tells
-// where it came from.
 QImage patternScreen(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            line[x] = qRgb(x % 256, y % 256, 7);
-        }
-    }
-    return image;
+    return patternImage(size, 7);
 }
 
 // A main window over fake services whose screen shows patternScreen().

@@ -10,12 +10,11 @@
 #include "capture/Form2.h"
 #include "fakes/FakeServices.h"
 #include "fakes/MouseInput.h"
+#include "fakes/WindowManager.h"
 #include "platform/ScreenGrabber.h"
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 
 using namespace kiramo;
@@ -26,25 +25,16 @@ class TestCaptureX11 : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void captureOfAKnownPicture();
 
 private:
-    QProcess m_windowManager;
+    testing::WindowManager m_windowManager;
 };
 
 void TestCaptureX11::initTestCase() {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
-    QVERIFY2(!openbox.isEmpty(), "openbox is needed for this test (scripts/install-deps)");
-    m_windowManager.start(openbox, {QStringLiteral("--sm-disable")});
-    QVERIFY(m_windowManager.waitForStarted());
-    QTest::qWait(500);
-}
-
-void TestCaptureX11::cleanupTestCase() {
-    m_windowManager.terminate();
-    m_windowManager.waitForFinished(3000);
+    QString problem;
+    QVERIFY2(m_windowManager.start(&problem), qPrintable(problem));
 }
 
 void TestCaptureX11::captureOfAKnownPicture() {

@@ -3,6 +3,7 @@
 #include "exchange/Clipboard.h"
 #include "exchange/HandOff.h"
 #include "fakes/MouseInput.h"
+#include "fakes/Pictures.h"
 #include "fakes/Session.h"
 #include "files/FileCommands.h"
 
@@ -18,13 +19,7 @@ using namespace kiramo::testing;
 namespace {
 
 QImage picture(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-            image.setPixel(x, y, qRgb(x % 256, y % 256, 77));
-        }
-    }
-    return image;
+    return patternImage(size);
 }
 
 void select(Form1& form, const LabelRect& twips) {

@@ -1,6 +1,7 @@
 // The clipboard shared with another program under a real X server: what Copy offers, xclip
 // reads back; what xclip offers, Paste takes.
 #include "canvas/SizeLabel.h"
+#include "fakes/Pictures.h"
 #include "fakes/Session.h"
 
 #include <QAction>
@@ -16,16 +17,6 @@ using namespace kiramo;
 using namespace kiramo::testing;
 
 namespace {
-
-QImage picture(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-            image.setPixel(x, y, qRgb((x * 3) % 256, (y * 5) % 256, (x + y) % 256));
-        }
-    }
-    return image;
-}
 
 // Runs xclip while this process keeps serving its own clipboard.
 QByteArray xclip(const QStringList& arguments, QProcess& process) {
@@ -58,7 +49,7 @@ void TestExchangeX11::initTestCase() {
 
 void TestExchangeX11::copyIsReadByAnotherProgram() {
     Session s;
-    const QImage canvas = picture(QSize(320, 240));
+    const QImage canvas = patternImage(QSize(320, 240));
     s.setCanvas(canvas);
     s.form->L1->setRect(LabelRect{1500, 750, 3000, 1500});
     s.form->L1->show();
@@ -74,7 +65,7 @@ void TestExchangeX11::copyIsReadByAnotherProgram() {
 void TestExchangeX11::pasteTakesWhatAnotherProgramOffers() {
     Session s;
     QTemporaryDir folder;
-    const QImage offered = picture(QSize(480, 360));
+    const QImage offered = patternImage(QSize(480, 360));
     const QString file = folder.filePath(QStringLiteral("offered.png"));
     QVERIFY(offered.save(file, "png"));
     // xclip keeps serving the clipboard in the background until another program owns it.

@@ -1,6 +1,7 @@
 #include "app/Associations.h"
 #include "app/Caption.h"
 #include "canvas/Surface.h"
+#include "fakes/Pictures.h"
 #include "fakes/Session.h"
 #include "files/BitmapCodec.h"
 #include "files/FileCommands.h"
@@ -71,16 +72,6 @@ AssociationTable tableOf(const QByteArray& bytes) {
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     return readAssociationTable(buffer);
-}
-
-QImage picture(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-            image.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) % 256));
-        }
-    }
-    return image;
 }
 
 }  // namespace
@@ -244,7 +235,7 @@ void TestFiles::bitmapRoundTrip_data() {
 
 void TestFiles::bitmapRoundTrip() {
     QFETCH(QSize, size);
-    const QImage original = picture(size);
+    const QImage original = patternImage(size);
     QBuffer buffer;
     buffer.open(QIODevice::ReadWrite);
     QString error;
@@ -377,7 +368,7 @@ void TestFiles::loadFailureKeepsCommittedState() {
     QFETCH(QByteArray, file);
     QFETCH(QString, says);
     Session s;
-    s.setCanvas(picture(QSize(300, 200)));
+    s.setCanvas(patternImage(QSize(300, 200)));
     s.form->state.CurrentFile = QStringLiteral("/pics/old.bmp");
     s.form->setCaption(QStringLiteral("OLD.BMP (300x200)"));
     const QSize window = s.form->size();
@@ -414,7 +405,7 @@ void TestFiles::commandLineLoadsAtStart() {
 
 void TestFiles::saveAsProposesTheCurrentFile() {
     Session s;
-    s.setCanvas(picture(QSize(20, 10)));
+    s.setCanvas(patternImage(QSize(20, 10)));
     s.fake.prompts.saveAnswers.enqueue(std::nullopt);
     s.form->menus.MSave->trigger();
     const FileDialogRequest first = s.fake.prompts.fileRequests.last();
@@ -444,7 +435,7 @@ void TestFiles::saveWritesABitmap() {
     QFETCH(QString, name);
     QFETCH(QString, subject);
     Session s;
-    const QImage canvas = picture(QSize(640, 480));
+    const QImage canvas = patternImage(QSize(640, 480));
     s.setCanvas(canvas);
     s.form->menus.MGrid8->trigger();  // the grid is saved with the picture
     const QImage withGrid = s.form->P1->image().copy();
@@ -464,7 +455,7 @@ void TestFiles::saveWritesABitmap() {
 
 void TestFiles::saveOverAnExistingFile() {
     Session s;
-    s.setCanvas(picture(QSize(30, 20)));
+    s.setCanvas(patternImage(QSize(30, 20)));
     const QString path = writeFile(s.fake.path("old.bmp"), "precious");
     s.fake.prompts.yesNoAnswers.enqueue(false);
     SaveImageFile(*s.form, path);
@@ -480,7 +471,7 @@ void TestFiles::saveOverAnExistingFile() {
 
 void TestFiles::saveIntoAMissingFolder() {
     Session s;
-    s.setCanvas(picture(QSize(30, 20)));
+    s.setCanvas(patternImage(QSize(30, 20)));
     s.form->state.CurrentFile = QStringLiteral("/pics/a.bmp");
     const QString caption = s.form->windowTitle();
     SaveImageFile(*s.form, s.fake.path("no such folder/x.bmp"));

@@ -86,18 +86,13 @@ void CanvasSelection::move(QMouseEvent* event) {
     if (event->buttons() != Qt::LeftButton || m_label->isHidden()) {
         return;
     }
-    const QPointF p = toTwips(event->position());
     const int mode = m_modeIndex;
-    const std::optional<QSizeF> size =
-        stretchedSize(p.x() - DragStartX, p.y() - DragStartY, isRatioModifier(event->modifiers()),
-                      mode, m_modes.ModeWidth(mode), m_modes.ModeHeight(mode));
-    if (!size) {
-        return;
+    if (const std::optional<QSizeF> size =
+            stretchLabel(*m_label, QPointF(DragStartX, DragStartY), toTwips(event->position()),
+                         event->modifiers(), m_modes, mode)) {
+        m_label->setText(selectionCaption(*size, m_metrics.twipsPerPixelX, m_metrics.twipsPerPixelY,
+                                          mode, m_modes.ModeName(mode)));
     }
-    const LabelRect& r = m_label->rect();
-    m_label->setRect(LabelRect{r.left, r.top, size->width(), size->height()});
-    m_label->setText(selectionCaption(*size, m_metrics.twipsPerPixelX, m_metrics.twipsPerPixelY,
-                                      mode, m_modes.ModeName(mode)));
 }
 
 void CanvasSelection::release(QMouseEvent* event) {

@@ -1,5 +1,8 @@
 #include "canvas/SizeLabel.h"
 
+#include "app/ModeTable.h"
+#include "canvas/RubberBand.h"
+
 #include <QMouseEvent>
 
 #include <cmath>
@@ -55,6 +58,19 @@ void SizeLabel::mouseDoubleClickEvent(QMouseEvent* event) {
         emit doubleClicked();
     }
     event->accept();
+}
+
+std::optional<QSizeF> stretchLabel(SizeLabel& label, QPointF anchor, QPointF pointer,
+                                   Qt::KeyboardModifiers modifiers, const ModeTable& modes,
+                                   int mode) {
+    const std::optional<QSizeF> size = stretchedSize(
+        pointer.x() - anchor.x(), pointer.y() - anchor.y(), isRatioModifier(modifiers), mode,
+        modes.ModeWidth(mode), modes.ModeHeight(mode));
+    if (size) {
+        const LabelRect& r = label.rect();
+        label.setRect(LabelRect{r.left, r.top, size->width(), size->height()});
+    }
+    return size;
 }
 
 }  // namespace kiramo

@@ -2,7 +2,11 @@
 
 #include <QLabel>
 
+#include <optional>
+
 namespace kiramo {
+
+class ModeTable;
 
 // A rectangle in the units of the window that holds a size label: twips on the canvas, device
 // pixels on the capture window. Fractions are kept.
@@ -46,5 +50,12 @@ private:
     double m_unitsPerPixelY;
     LabelRect m_rect;
 };
+
+// Stretches `label` from `anchor` to `pointer` (its window's units) by the rubber-band rules of
+// mode `mode`; its top-left corner stays where it is. The new size, or nothing when the label
+// keeps its last size.
+std::optional<QSizeF> stretchLabel(SizeLabel& label, QPointF anchor, QPointF pointer,
+                                   Qt::KeyboardModifiers modifiers, const ModeTable& modes,
+                                   int mode);
 
 }  // namespace kiramo

@@ -48,15 +48,20 @@ void Surface::fitWidgetToImage() {
 }
 
 void Surface::paintEvent(QPaintEvent* event) {
-    // Only the exposed part is drawn: logical rectangle on the widget, the same rectangle in
+    paintImageOneToOne(*this, event->rect(), m_image, m_background);
+}
+
+void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& image,
+                        const QColor& background) {
+    // Only the exposed part is drawn: a logical rectangle of the widget, the same rectangle in
     // device pixels of the image.
-    const double ratio = devicePixelRatioF();
-    const QRectF target = event->rect();
+    const double ratio = widget.devicePixelRatioF();
+    const QRectF target = exposed;
     const QRectF source(target.topLeft() * ratio, target.size() * ratio);
-    QPainter painter(this);
+    QPainter painter(&widget);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(event->rect(), m_background);
-    painter.drawImage(target, m_image, source);
+    painter.fillRect(exposed, background);
+    painter.drawImage(target, image, source);
 }
 
 }  // namespace kiramo

@@ -48,4 +48,9 @@ private:
     QImage m_image;
 };
 
+// Paints the part `exposed` (logical pixels) of `widget` from `image`, one image pixel per
+// device pixel; what the image does not cover shows `background`.
+void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& image,
+                        const QColor& background);
+
 }  // namespace kiramo

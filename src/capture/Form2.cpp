@@ -11,7 +11,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 
@@ -63,13 +62,7 @@ QPointF Form2::toPixels(QPointF logical) const {
 }
 
 void Form2::paintEvent(QPaintEvent* event) {
-    const double ratio = devicePixelRatioF();
-    const QRectF target = event->rect();
-    const QRectF source(target.topLeft() * ratio, target.size() * ratio);
-    QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(event->rect(), Qt::black);
-    painter.drawImage(target, m_frozen, source);
+    paintImageOneToOne(*this, event->rect(), m_frozen, Qt::black);
 }
 
 void Form2::mousePressEvent(QMouseEvent* event) {
@@ -91,18 +84,13 @@ void Form2::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() != Qt::LeftButton || L1->isHidden()) {
         return;
     }
-    const QPointF p = toPixels(event->position());
     const int mode = m_owner.state.ModeIndex;
     const ModeTable& modes = m_owner.state.modes;
-    const std::optional<QSizeF> size =
-        stretchedSize(p.x() - DragStartX, p.y() - DragStartY, isRatioModifier(event->modifiers()),
-                      mode, modes.ModeWidth(mode), modes.ModeHeight(mode));
-    if (!size) {
-        return;
+    if (const std::optional<QSizeF> size =
+            stretchLabel(*L1, QPointF(DragStartX, DragStartY), toPixels(event->position()),
+                         event->modifiers(), modes, mode)) {
+        L1->setText(captureCaption(*size, mode, modes.ModeName(mode)));
     }
-    const LabelRect& r = L1->rect();
-    L1->setRect(LabelRect{r.left, r.top, size->width(), size->height()});
-    L1->setText(captureCaption(*size, mode, modes.ModeName(mode)));
 }
 
 void Form2::mouseReleaseEvent(QMouseEvent* event) {
