@@ -89,7 +89,6 @@ Form1::Form1(const Services& services_, QWidget* parent)
     connectCommands();
 
     measureFrame();
-    setCaption(QString());
 }
 
 Form1::~Form1() = default;
