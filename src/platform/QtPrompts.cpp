@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace kiramo {
@@ -34,6 +35,11 @@ QString QtPrompts::askText(const QString& prompt, const QString& title,
     dialog.setLabelText(shown);
     dialog.setTextValue(defaultAnswer);
     dialog.setInputMode(QInputDialog::TextInput);
+    // As wide as a classic input box, so that the title is not cut short. The dialog keeps
+    // itself at its layout's size, so the answer field is what gets the width.
+    if (auto* field = dialog.findChild<QLineEdit*>()) {
+        field->setMinimumWidth(320);
+    }
     if (dialog.exec() != QDialog::Accepted) {
         return QString();
     }
