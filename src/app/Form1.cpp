@@ -87,6 +87,9 @@ Form1::Form1(const Services& services_, QWidget* parent)
     connect(menus.MCanvas[0], &QAction::triggered, this, [this] { selectMode(0); });
 
     connectCommands();
+    // However the program ends (the session closing, say), the temporary bitmap goes.
+    connect(qApp, &QCoreApplication::aboutToQuit, this,
+            [this] { removeTemporaryBitmap(services.folders.temporaryBitmap()); });
 
     measureFrame();
 }
