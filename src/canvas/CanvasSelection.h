@@ -32,10 +32,6 @@ public:
     CanvasSelection(Surface* canvas, SizeLabel* label, const ModeTable& modes, const int& modeIndex,
                     const ScreenMetrics& metrics, Hooks hooks);
 
-    // Where the last rectangle was anchored, in twips of the canvas.
-    [[nodiscard]] QPointF dragStart() const { return {DragStartX, DragStartY}; }
-    [[nodiscard]] bool isDragging() const { return m_dragger.isActive(); }
-
     // The colour of the canvas pixel under a point of the canvas (logical widget pixels).
     [[nodiscard]] QRgb colourAt(QPointF local) const;
 

@@ -66,8 +66,4 @@ void LabelDragger::finish() {
     m_host->releaseMouse();
 }
 
-QRect LabelDragger::outlineGeometry() const {
-    return m_outline->geometry();
-}
-
 }  // namespace kiramo

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QPointF>
-#include <QRect>
 
 class QWidget;
 
@@ -27,8 +26,6 @@ public:
     void moveTo(QPointF hostPos);
     // Ends the drag: the outline goes, the mouse is released. The label stays hidden.
     void finish();
-
-    [[nodiscard]] QRect outlineGeometry() const;
 
 private:
     QWidget* m_host;

@@ -36,8 +36,6 @@ public:
     // that the next drawing into it does not have to copy first. Nothing visible changes.
     void detachImage() { m_image.bits(); }
 
-    void setBackground(const QColor& background) { m_background = background; }
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -53,7 +53,6 @@ void Form2::GrabScreen() {
         m_loaded = true;
         setCursor(Qt::CrossCursor);
         m_owner.setWindowState(m_owner.windowState() | Qt::WindowMinimized);
-        emit loaded();
     });
 }
 

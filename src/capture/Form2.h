@@ -26,8 +26,7 @@ public:
 
     // The load step: GrabScreen (the main window leaves the screen, the screen is frozen into
     // this window, which is shown over it), then pointers and the main window's state. The
-    // grab waits for the main window to be gone, so this returns before the window is shown;
-    // `loaded` is emitted once it is.
+    // grab waits for the main window to be gone, so this returns before the window is shown.
     void load();
 
     [[nodiscard]] const QImage& frozenImage() const { return m_frozen; }
@@ -37,9 +36,6 @@ public:
     void TransferCapture();
     // Closes the capture and gives the main window back unchanged.
     void abandon();
-
-signals:
-    void loaded();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
