@@ -88,8 +88,8 @@ private slots:
     void rawModeTexts();
     void parseModeText_data();
     void parseModeText();
-    void captionForMode_data();
-    void captionForMode();
+    void modeChangeKeepsSubject_data();
+    void modeChangeKeepsSubject();
     void committedWindowSize_data();
     void committedWindowSize();
     void resizeRule_data();
@@ -287,30 +287,27 @@ void TestApp::parseModeText() {
     }
 }
 
-void TestApp::captionForMode_data() {
-    QTest::addColumn<QString>("current");
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<QString>("expected");
-    const QString notice = captionNotice();
-    QTest::newRow("start-up") << captionText("", "FreeSize") << "A4"
-                              << " Mode:A4" + notice;
-    QTest::newRow("keeps subject") << captionText("IMAGE.BMP (640x480)", "A4") << "FreeSize"
-                                   << "IMAGE.BMP (640x480) Mode:FreeSize" + notice;
-    QTest::newRow("no colon") << "KIRAMO"
-                              << "B5"
-                              << " Mode:B5" + notice;
-    QTest::newRow("first colon only") << "a:b:c"
-                                      << "A4"
-                                      << "a:A4" + notice;
+void TestApp::modeChangeKeepsSubject_data() {
+    QTest::addColumn<QString>("subject");
+    QTest::newRow("start-up") << "";
+    QTest::newRow("file") << "IMAGE.BMP (640x480)";
+    // Linux names may hold ":" and even " Mode:".
+    QTest::newRow("colon") << "SHOT 12:30.BMP (10x10)";
+    QTest::newRow("mode text") << "A MODE:B Mode:C.BMP (1x1)";
 }
 
-void TestApp::captionForMode() {
-    QFETCH(QString, current);
-    QFETCH(QString, mode);
-    QFETCH(QString, expected);
-    QCOMPARE(kiramo::captionForMode(current, mode), expected);
-    QVERIFY(!captionNotice().contains(u':'));
-    QVERIFY(!captionNotice().contains(QStringLiteral("KIRAMO"), Qt::CaseInsensitive));
+void TestApp::modeChangeKeepsSubject() {
+    QFETCH(QString, subject);
+    FakeServices fake;
+    writeFile(fake.path(QStringLiteral("KIRAMO.INI")), "@ A4 29.7x21\r\n@ B5 25.7x18.2\r\n");
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    form->setCaption(subject);
+    form->menus.MCanvas[1]->trigger();
+    QCOMPARE(form->windowTitle(), subject + " Mode:A4" + captionNotice());
+    form->menus.MCanvas[2]->trigger();
+    form->menus.MCanvas[0]->trigger();
+    QCOMPARE(form->windowTitle(), subject + " Mode:FreeSize" + captionNotice());
 }
 
 void TestApp::committedWindowSize_data() {
@@ -420,7 +417,7 @@ void TestApp::startWithExampleModes() {
     QCOMPARE(form->windowTitle(), " Mode:Letter" + captionNotice());
     QVERIFY(form->L1->isHidden());
 
-    form->setWindowTitle(captionText("PHOTO.BMP (640x480)", "Letter"));
+    form->setCaption("PHOTO.BMP (640x480)");
     form->menus.MCanvas[0]->trigger();
     QCOMPARE(form->windowTitle(), "PHOTO.BMP (640x480) Mode:FreeSize" + captionNotice());
     QCOMPARE(form->state.ModeIndex, 0);

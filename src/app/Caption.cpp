@@ -10,12 +10,4 @@ QString captionText(const QString& subject, const QString& modeName) {
     return subject + QStringLiteral(" Mode:") + modeName + captionNotice();
 }
 
-QString captionForMode(const QString& current, const QString& modeName) {
-    const qsizetype colon = current.indexOf(u':');
-    if (colon < 0) {
-        return captionText(QString(), modeName);
-    }
-    return current.left(colon + 1) + modeName + captionNotice();
-}
-
 }  // namespace kiramo

@@ -135,7 +135,8 @@ void Form1::addModeItems() {
 }
 
 void Form1::setCaption(const QString& subject) {
-    setWindowTitle(captionText(subject, state.currentModeName()));
+    m_subject = subject;
+    setWindowTitle(captionText(m_subject, state.currentModeName()));
 }
 
 void Form1::selectMode(int index) {
@@ -144,7 +145,7 @@ void Form1::selectMode(int index) {
     }
     state.ModeIndex = index;
     L1->hide();
-    setWindowTitle(captionForMode(windowTitle(), state.currentModeName()));
+    setCaption(m_subject);
 }
 
 bool Form1::hasSelection() const {

@@ -47,6 +47,8 @@ public:
     void measureFrame();
     // Start-up step 7: the Mode items for the modes of the table.
     void addModeItems();
+    // The caption: `subject` + " Mode:" + the current mode's name + the notice. The subject is
+    // kept, so that a mode change rewrites the caption whatever characters the subject holds.
     void setCaption(const QString& subject);
 
     // Makes the mode current and rewrites the caption; the selection is removed.
@@ -84,6 +86,7 @@ private:
     QWidget* const m_area;
     CanvasSelection* m_selection = nullptr;
     bool m_closing = false;
+    QString m_subject;  // what the caption names before " Mode:"; "" at start-up
 };
 
 }  // namespace kiramo
