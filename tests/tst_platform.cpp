@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -61,10 +62,16 @@ private slots:
 void TestPlatform::filterText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("nameFilters");
+#ifdef Q_OS_WIN
+    const QString allFiles = QStringLiteral("All Files (*.*)");
+#else
+    // Names without a dot are files too.
+    const QString allFiles = QStringLiteral("All Files (*)");
+#endif
     QTest::newRow("open") << QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|All Files (*.*)|*.*|")
-                          << QStringList{QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)"), "All Files (*.*)"};
+                          << QStringList{QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)"), allFiles};
     QTest::newRow("save") << QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|All Files (*.*)|*.*|")
-                          << QStringList{QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"), "All Files (*.*)"};
+                          << QStringList{QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"), allFiles};
     QTest::newRow("pattern not in description")
         << "Bitmaps|*.bmp" << QStringList{"Bitmaps (*.bmp)"};
     QTest::newRow("odd entry dropped") << "Bitmaps|*.bmp|Other" << QStringList{"Bitmaps (*.bmp)"};
@@ -160,19 +167,29 @@ void TestPlatform::textPrompt() {
 }
 
 void TestPlatform::openDialogCancel() {
+    QTemporaryDir folder;
+    QFile(folder.filePath(QStringLiteral("README"))).open(QIODevice::WriteOnly);
     QtPrompts prompts;
     QString title;
+    QStringList shownPatterns;
     answerNextDialog([&](QWidget* dialog) {
         title = dialog->windowTitle();
+        if (auto* model = dialog->findChild<QFileSystemModel*>()) {
+            shownPatterns = model->nameFilters();
+        }
         qobject_cast<QDialog*>(dialog)->reject();
     });
     FileDialogRequest request;
+    request.initialFolder = folder.path();
+    request.selectedFilter = 1;
     request.title = QStringLiteral("ファイルを開く");
     request.filters = parseFilterText(QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|All Files (*.*)|*.*|"));
     request.initialName = QStringLiteral("image");
     request.defaultSuffix = QStringLiteral("bmp");
     QVERIFY(!prompts.askOpenFileName(request).has_value());
     QCOMPARE(title, QStringLiteral("ファイルを開く"));
+    // "All Files" shows a name without a dot.
+    QVERIFY(QDir::match(shownPatterns, QStringLiteral("README")));
 }
 
 void TestPlatform::saveDialogChoosesName() {

@@ -49,9 +49,22 @@ QString QtPrompts::askText(const QString& prompt, const QString& title,
 QStringList QtPrompts::nameFilters(const QList<FileFilter>& filters) {
     QStringList names;
     for (const FileFilter& f : filters) {
-        const QString inParentheses = u'(' + f.pattern + u')';
-        names.append(f.description.contains(inParentheses) ? f.description
-                                                           : f.description + u' ' + inParentheses);
+        QString pattern = f.pattern;
+        QString description = f.description;
+#ifndef Q_OS_WIN
+        // Off Windows a name need not hold a dot: "*.*" would hide "README" or "photo".
+        QStringList patterns = pattern.split(u';');
+        for (QString& p : patterns) {
+            if (p.trimmed() == QLatin1String("*.*")) {
+                p = QStringLiteral("*");
+            }
+        }
+        pattern = patterns.join(u';');
+        description.replace(u'(' + f.pattern + u')', u'(' + pattern + u')');
+#endif
+        const QString inParentheses = u'(' + pattern + u')';
+        names.append(description.contains(inParentheses) ? description
+                                                         : description + u' ' + inParentheses);
     }
     return names;
 }

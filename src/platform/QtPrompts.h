@@ -22,8 +22,8 @@ public:
     std::optional<QString> askOpenFileName(const FileDialogRequest& request) override;
     std::optional<QString> askSaveFileName(const FileDialogRequest& request) override;
 
-    // The name filters as QFileDialog takes them ("All Files (*.*)" stays as it is; a
-    // description without its pattern in parentheses gets it appended).
+    // The name filters as QFileDialog takes them: a description without its pattern in
+    // parentheses gets it appended; off Windows "*.*" becomes "*", as names need no dot there.
     [[nodiscard]] static QStringList nameFilters(const QList<FileFilter>& filters);
 
 private:
