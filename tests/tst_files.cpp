@@ -2,6 +2,7 @@
 #include "app/Caption.h"
 #include "canvas/Surface.h"
 #include "fakes/Pictures.h"
+#include "fakes/ReadOnlyFolder.h"
 #include "fakes/Session.h"
 #include "files/BitmapCodec.h"
 #include "files/FileCommands.h"
@@ -106,6 +107,7 @@ private slots:
     void saveOverAnExistingFile();
     void saveIntoAMissingFolder();
     void failedWriteLeavesTheOldFile();
+    void saveOverAFileInAReadOnlyFolder();
 };
 
 void TestFiles::associations_data() {
@@ -492,6 +494,25 @@ void TestFiles::failedWriteLeavesTheOldFile() {
     QCOMPARE(readFile(path), QByteArray("old contents"));
     QCOMPARE(QDir(s.fake.root.path()).entryList({"keep*"}, QDir::Files | QDir::Hidden).size(), 1);
     QVERIFY(s.form->state.CurrentFile.isEmpty());
+}
+
+void TestFiles::saveOverAFileInAReadOnlyFolder() {
+    // The user may write the file but not its folder: no temporary file can be made beside it,
+    // so the bitmap is written in place.
+    Session s;
+    s.setCanvas(patternImage(QSize(30, 20)));
+    QDir(s.fake.root.path()).mkdir("locked");
+    const QString path = writeFile(s.fake.path("locked/x.bmp"), "old contents");
+    const ReadOnlyFolder folder(s.fake.path("locked"));
+    if (!folder.locked()) {
+        QSKIP("no way to make a read-only folder here");
+    }
+    s.fake.prompts.yesNoAnswers.enqueue(true);
+    SaveImageFile(*s.form, path);
+    QCOMPARE(s.fake.prompts.calls,
+             QStringList{"yesno: 同名ファイル " + path + " が存在します。上書きしますか？"});
+    QCOMPARE(QImage(path, "BMP"), s.form->P1->image());
+    QCOMPARE(s.form->state.CurrentFile, path);
 }
 
 QTEST_MAIN(TestFiles)

@@ -3,14 +3,13 @@
 #include "app/Form1.h"
 #include "canvas/Surface.h"
 #include "exchange/Clipboard.h"
-#include "files/BitmapCodec.h"
+#include "files/BitmapFile.h"
 #include "files/FileCommands.h"
 #include "platform/ProgramStarter.h"
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace kiramo {
 
@@ -21,16 +20,8 @@ namespace {
 std::optional<QString> writeTemporaryBitmap(Form1& form, const QImage& image) {
     const QString path = form.services.folders.temporaryBitmap();
     QDir().mkpath(form.services.folders.temporary);
-    QSaveFile file(path);
     QString error;
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-    } else if (!writeBitmap(file, image, &error)) {
-        file.cancelWriting();
-    } else if (!file.commit()) {
-        error = file.errorString();
-    }
-    if (!error.isEmpty()) {
+    if (!writeBitmapFile(path, image, &error)) {
         form.services.prompts.beep();
         form.services.prompts.showMessage(error);
         return std::nullopt;

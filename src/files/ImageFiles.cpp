@@ -1,6 +1,7 @@
 #include "files/ImageFiles.h"
 
 #include "files/BitmapCodec.h"
+#include "files/BitmapFile.h"
 
 #include "app/Form1.h"
 #include "app/NumberText.h"
@@ -141,16 +142,8 @@ void SaveImageFile(Form1& form, const QString& name) {
                           QStringLiteral(" が存在します。上書きしますか？"))) {
         return;
     }
-    QSaveFile file(name);
     QString error;
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-    } else if (!writeBitmap(file, form.P1->image(), &error)) {
-        file.cancelWriting();
-    } else if (!file.commit()) {
-        error = file.errorString();
-    }
-    if (!error.isEmpty()) {
+    if (!writeBitmapFile(name, form.P1->image(), &error)) {
         prompts.beep();
         prompts.showMessage(error);
         return;
