@@ -2,9 +2,9 @@
 // each beside a plain full-image copy of the same canvas in the same run.
 #include "BenchSupport.h"
 #include "canvas/Surface.h"
+#include "core/GridGeometry.h"
 #include "overlay/GridCommands.h"
 #include "overlay/GridDrawing.h"
-#include "overlay/GridGeometry.h"
 
 #include <QApplication>
 

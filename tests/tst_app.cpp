@@ -1,12 +1,12 @@
-#include "app/Caption.h"
 #include "app/Form1.h"
-#include "app/LineReader.h"
-#include "app/ModeTable.h"
-#include "app/NumberText.h"
 #include "app/Startup.h"
 #include "app/WindowRules.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
+#include "core/Caption.h"
+#include "core/LineReader.h"
+#include "core/ModeTable.h"
+#include "core/NumberText.h"
 #include "fakes/FakeServices.h"
 
 #include <QAction>

@@ -1,13 +1,13 @@
 // A capture with the real screen grab under an X server and a window manager: the frozen
 // image is the screen as displayed, without the main window, and the canvas is the block of it
 // that the band marked.
-#include "app/Caption.h"
 #include "app/Form1.h"
 #include "app/Startup.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
 #include "capture/Capture.h"
 #include "capture/Form2.h"
+#include "core/Caption.h"
 #include "fakes/FakeServices.h"
 #include "fakes/MouseInput.h"
 #include "fakes/WindowManager.h"

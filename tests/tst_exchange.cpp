@@ -1,5 +1,6 @@
-#include "app/Caption.h"
 #include "canvas/SizeLabel.h"
+#include "core/Caption.h"
+#include "core/Selection.h"
 #include "exchange/Clipboard.h"
 #include "exchange/HandOff.h"
 #include "fakes/MouseInput.h"

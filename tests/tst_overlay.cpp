@@ -1,10 +1,10 @@
 #include "canvas/SizeLabel.h"
+#include "core/GridGeometry.h"
 #include "fakes/MouseInput.h"
 #include "fakes/Session.h"
 #include "overlay/ColorSwatches.h"
 #include "overlay/GridCommands.h"
 #include "overlay/GridDrawing.h"
-#include "overlay/GridGeometry.h"
 
 #include <QAction>
 #include <QTest>

@@ -1,10 +1,10 @@
 #include "app/Form1.h"
 
-#include "app/Caption.h"
 #include "app/WindowRules.h"
 #include "canvas/CanvasSelection.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
+#include "core/Caption.h"
 #include "overlay/ColorSwatches.h"
 
 #include <QAction>

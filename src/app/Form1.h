@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppState.h"
 #include "app/Form1Menus.h"
+#include "core/AppState.h"
 #include "platform/Services.h"
 
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "app/Form1Menus.h"
 
-#include "app/ModeTable.h"
+#include "core/ModeTable.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,9 +1,9 @@
 #include "canvas/CanvasSelection.h"
 
-#include "app/ModeTable.h"
-#include "canvas/RubberBand.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
+#include "core/ModeTable.h"
+#include "core/RubberBand.h"
 
 #include <QMouseEvent>
 

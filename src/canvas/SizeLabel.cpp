@@ -1,7 +1,7 @@
 #include "canvas/SizeLabel.h"
 
-#include "app/ModeTable.h"
-#include "canvas/RubberBand.h"
+#include "core/ModeTable.h"
+#include "core/RubberBand.h"
 
 #include <QMouseEvent>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Selection.h"
+
 #include <QLabel>
 
 #include <optional>
@@ -7,16 +9,6 @@
 namespace kiramo {
 
 class ModeTable;
-
-// A rectangle in the units of the window that holds a size label: twips on the canvas, device
-// pixels on the capture window. Fractions are kept.
-struct LabelRect {
-    double left = 0.0;
-    double top = 0.0;
-    double width = 0.0;
-    double height = 0.0;
-    bool operator==(const LabelRect&) const = default;
-};
 
 // A size label `L1`: a caption centred on a see-through background with a thin frame, stretched
 // over a rectangle, with the four-way move pointer. Its rectangle is kept in its window's units

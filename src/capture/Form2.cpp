@@ -1,11 +1,11 @@
 #include "capture/Form2.h"
 
 #include "app/Form1.h"
-#include "app/NumberText.h"
-#include "canvas/ImageBlock.h"
-#include "canvas/RubberBand.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
+#include "core/ImageBlock.h"
+#include "core/NumberText.h"
+#include "core/RubberBand.h"
 #include "platform/ScreenGrabber.h"
 
 #include <QGuiApplication>

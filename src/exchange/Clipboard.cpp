@@ -1,18 +1,15 @@
 #include "exchange/Clipboard.h"
 
 #include "app/Form1.h"
-#include "app/NumberText.h"
-#include "canvas/ImageBlock.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
+#include "core/ImageBlock.h"
 #include "platform/Prompts.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPainter>
-
-#include <cmath>
 
 namespace kiramo {
 
@@ -31,13 +28,6 @@ QImage opaque(const QImage& image) {
 }
 
 }  // namespace
-
-QRect selectionBlock(const LabelRect& selection, double twipsPerPixelX, double twipsPerPixelY) {
-    return QRect(static_cast<int>(std::floor(selection.left / twipsPerPixelX)),
-                 static_cast<int>(std::floor(selection.top / twipsPerPixelY)),
-                 roundHalfEven16(selection.width / twipsPerPixelX),
-                 roundHalfEven16(selection.height / twipsPerPixelY));
-}
 
 void cutSelection(Form1& form) {
     const ScreenMetrics& m = form.services.metrics;

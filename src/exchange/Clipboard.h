@@ -5,13 +5,6 @@
 namespace kiramo {
 
 class Form1;
-struct LabelRect;
-
-// The block of canvas pixels that a selection covers: its size the nearest whole number of
-// pixels (a half to the even neighbour), its corner rounded down. A label of 3000 x 1500 twips
-// at (1500, 750), at 15 twips a pixel, covers the 200 x 100 block at (100, 50).
-[[nodiscard]] QRect selectionBlock(const LabelRect& selection, double twipsPerPixelX,
-                                   double twipsPerPixelY);
 
 // Cuts the selection out of the canvas into P4: black where the selection reaches beyond the
 // canvas. The selection itself stays.

@@ -1,6 +1,6 @@
 #include "files/BitmapFile.h"
 
-#include "files/BitmapCodec.h"
+#include "core/BitmapCodec.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,6 +1,7 @@
 #include "files/FileCommands.h"
 
 #include "app/Form1.h"
+#include "core/FileNames.h"
 #include "files/ImageFiles.h"
 #include "platform/ProgramStarter.h"
 #include "platform/Prompts.h"
@@ -10,41 +11,6 @@
 #include <QFileInfo>
 
 namespace kiramo {
-
-namespace {
-
-// Only blanks are trimmed from names: other white space may belong to a file name.
-QString trimBlanks(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first] == u' ') {
-        ++first;
-    }
-    while (last > first && text[last - 1] == u' ') {
-        --last;
-    }
-    return text.mid(first, last - first);
-}
-
-}  // namespace
-
-std::optional<QString> commandLinePath(const QString& commandLine) {
-    QString path = trimBlanks(commandLine);
-    if (path.startsWith(u'"')) {
-        path.remove(0, 1);
-        if (path.endsWith(u'"')) {
-            path.chop(1);
-        }
-    }
-    if (trimBlanks(path).isEmpty()) {
-        return std::nullopt;
-    }
-    return path;
-}
-
-QString extensionKey(const QString& file) {
-    return file.right(4).toUpper();
-}
 
 void openCommand(Form1& form) {
     FileDialogRequest request;

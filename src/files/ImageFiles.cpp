@@ -1,11 +1,12 @@
 #include "files/ImageFiles.h"
 
-#include "files/BitmapCodec.h"
+#include "core/BitmapCodec.h"
 #include "files/BitmapFile.h"
 
 #include "app/Form1.h"
-#include "app/NumberText.h"
 #include "canvas/Surface.h"
+#include "core/FileNames.h"
+#include "core/NumberText.h"
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
 
@@ -19,11 +20,6 @@
 #include <optional>
 
 namespace kiramo {
-
-QString fileSubject(const QString& path, const QString& width, const QString& height) {
-    const qsizetype separator = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-    return path.mid(separator + 1).toUpper() + QStringLiteral(" (") + width + u'x' + height + u')';
-}
 
 namespace {
 

@@ -6,10 +6,6 @@ namespace kiramo {
 
 class Form1;
 
-// The caption's subject for a picture file: its name without folders ("\" and "/" both
-// separate them), in upper case, then " (width x height)", e.g. "IMAGE.BMP (640x480)".
-[[nodiscard]] QString fileSubject(const QString& path, const QString& width, const QString& height);
-
 // The largest picture that a load accepts, in megabytes of decoded image: 16384 x 16384
 // pixels at 4 bytes each.
 inline constexpr int kLoadLimitMegabytes = 1024;

@@ -1,6 +1,6 @@
 #include "overlay/ColorSwatches.h"
 
-#include "app/NumberText.h"
+#include "core/NumberText.h"
 
 #include <QPainter>
 

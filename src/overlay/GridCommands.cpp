@@ -1,11 +1,11 @@
 #include "overlay/GridCommands.h"
 
 #include "app/Form1.h"
-#include "app/NumberText.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
+#include "core/GridGeometry.h"
+#include "core/NumberText.h"
 #include "overlay/GridDrawing.h"
-#include "overlay/GridGeometry.h"
 #include "platform/Prompts.h"
 
 namespace kiramo {

@@ -1,6 +1,6 @@
 #include "overlay/GridDrawing.h"
 
-#include "overlay/GridGeometry.h"
+#include "core/GridGeometry.h"
 
 #include <QImage>
 #include <QPainter>

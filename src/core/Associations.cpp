@@ -1,6 +1,6 @@
-#include "app/Associations.h"
+#include "core/Associations.h"
 
-#include "app/LineReader.h"
+#include "core/LineReader.h"
 
 namespace kiramo {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Associations.h"
-#include "app/ModeTable.h"
+#include "core/Associations.h"
+#include "core/ModeTable.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "canvas/RubberBand.h"
+#include "core/RubberBand.h"
 
-#include "app/NumberText.h"
+#include "core/NumberText.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
-#include "app/ModeTable.h"
+#include "core/ModeTable.h"
 
-#include "app/LineReader.h"
-#include "app/NumberText.h"
+#include "core/LineReader.h"
+#include "core/NumberText.h"
 
 namespace kiramo {
 

@@ -1,4 +1,4 @@
-#include "app/LineReader.h"
+#include "core/LineReader.h"
 
 #include <QIODevice>
 #include <QStringDecoder>

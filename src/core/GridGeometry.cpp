@@ -1,4 +1,4 @@
-#include "overlay/GridGeometry.h"
+#include "core/GridGeometry.h"
 
 #include <cmath>
 

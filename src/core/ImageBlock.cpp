@@ -1,4 +1,4 @@
-#include "canvas/ImageBlock.h"
+#include "core/ImageBlock.h"
 
 #include <QPainter>
 

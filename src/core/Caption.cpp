@@ -1,4 +1,4 @@
-#include "app/Caption.h"
+#include "core/Caption.h"
 
 namespace kiramo {
 

@@ -1,4 +1,4 @@
-#include "files/BitmapCodec.h"
+#include "core/BitmapCodec.h"
 
 #include <QIODevice>
 #include <QtEndian>

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// File names as the program reads them from its command line and the file dialogs, and as its
+// caption shows them.
+namespace kiramo {
+
+// `text` without the blanks at its ends. Only blanks: other white space may belong to a name.
+[[nodiscard]] QString trimBlanks(const QString& text);
+
+// The path that a command line names: the whole text, blanks at both ends removed; when it
+// starts with a double quote, that quote and a closing one at the end are dropped. Nothing when
+// no path remains. The command line is one path, never split at blanks.
+[[nodiscard]] std::optional<QString> commandLinePath(const QString& commandLine);
+
+// The key an opened file is looked up by: its last four characters in upper case (".BMP").
+[[nodiscard]] QString extensionKey(const QString& file);
+
+// The caption's subject for a picture file: its name without folders ("\" and "/" both
+// separate them), in upper case, then " (width x height)", e.g. "IMAGE.BMP (640x480)".
+[[nodiscard]] QString fileSubject(const QString& path, const QString& width, const QString& height);
+
+}  // namespace kiramo
