@@ -4,7 +4,6 @@
 // rubber-band move over the frozen screen, paint included.
 #include "BenchSupport.h"
 #include "canvas/SizeLabel.h"
-#include "capture/Capture.h"
 #include "capture/Form2.h"
 
 #include <QApplication>
@@ -52,8 +51,8 @@ int main(int argc, char* argv[]) {
 
         QElapsedTimer timer;
         timer.start();
-        startCapture(*form);
-        auto* window = qobject_cast<Form2*>(form->Form2.data());
+        form->startCapture();
+        auto* window = form->captureWindow();
         if (!QTest::qWaitFor(
                 [&] { return window->windowHandle() && window->windowHandle()->isExposed(); },
                 5000)) {

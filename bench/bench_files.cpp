@@ -49,10 +49,10 @@ int measureLoad(const QString& path) {
         return 1;
     }
     const long before = peakKilobytes();
-    LoadCanvasImage(*form, path);
+    LoadCanvasImage(form->workspace(), path);
     const long after = peakKilobytes();
     std::printf("%ld\n", after - before);
-    return form->P1->imageSize() == QSize(kWidth, kHeight) ? 0 : 1;
+    return form->workspace().P1->imageSize() == QSize(kWidth, kHeight) ? 0 : 1;
 }
 
 }  // namespace
@@ -78,14 +78,14 @@ int main(int argc, char* argv[]) {
             line[x] = qRgb(x & 255, y & 255, (x ^ y) & 255);
         }
     }
-    form->P1->setImage(picture);
-    form->CommitCanvas();
+    form->workspace().P1->setImage(picture);
+    form->workspace().CommitCanvas();
 
     constexpr int kRounds = 5;
     using bench::medianMs;
     const double save = medianMs(kRounds, [&] {
         QFile::remove(saved);
-        SaveImageFile(*form, saved);
+        SaveImageFile(form->workspace(), saved);
     });
     QFile savedFile(saved);
     if (!savedFile.open(QIODevice::ReadOnly)) {
@@ -101,7 +101,7 @@ int main(int argc, char* argv[]) {
             file.commit();
         }
     });
-    const double load = medianMs(kRounds, [&] { LoadCanvasImage(*form, saved); });
+    const double load = medianMs(kRounds, [&] { LoadCanvasImage(form->workspace(), saved); });
     const double rawRead = medianMs(kRounds, [&] {
         QFile file(raw);
         if (file.open(QIODevice::ReadOnly)) {

@@ -24,25 +24,26 @@ int main(int argc, char* argv[]) {
     }
     QImage picture(8000, 6000, QImage::Format_RGB32);
     picture.fill(QColor(90, 120, 150));
-    form->P1->setImage(picture);
-    form->CommitCanvas();
+    form->workspace().P1->setImage(picture);
+    form->workspace().CommitCanvas();
 
     constexpr int kRounds = 7;
     QImage sink;
-    const double copy = medianMs(kRounds, [&] { sink = form->P1->image().copy(); });
-    const auto clear = [&] { gridClear(*form); };
+    const double copy = medianMs(kRounds, [&] { sink = form->workspace().P1->image().copy(); });
+    const auto clear = [&] { gridClear(form->workspace()); };
     const double eighths = medianMs(
-        kRounds, [&] { DrawDivisionGrid(*form, 8); }, clear);
+        kRounds, [&] { DrawDivisionGrid(form->workspace(), 8); }, clear);
     // The equal-parts command without its prompt: the same geometry and drawing.
     const auto equalParts = [&] {
-        const ScreenMetrics& m = form->services.metrics;
+        const ScreenMetrics& m = form->workspace().services.metrics;
         const QRectF region(0, 0, m.toTwipsX(8000), m.toTwipsY(6000));
         const Grid grid = equalPartsGrid(region, equalPartsStep(region.width(), 100));
-        form->P1->editImage(
+        form->workspace().P1->editImage(
             [&](QImage& image) { drawGrid(image, grid, m.twipsPerPixelX, m.twipsPerPixelY); });
     };
     const double equal = medianMs(kRounds, equalParts, clear);
-    const double gridClearMs = medianMs(kRounds, clear, [&] { DrawDivisionGrid(*form, 8); });
+    const double gridClearMs =
+        medianMs(kRounds, clear, [&] { DrawDivisionGrid(form->workspace(), 8); });
 
     std::printf("grid 8000x6000: full-image copy %.1f ms\n", copy);
     std::printf("grid: 1/8 %.1f ms = %.2fx a copy (target <= 1x) %s\n", eighths, eighths / copy,

@@ -58,7 +58,7 @@ std::unique_ptr<Form1> startIn(FakeServices& fake, const QString& commandLine = 
 
 QStringList modeMenuTexts(const Form1& form) {
     QStringList texts;
-    for (QAction* action : form.menus.MMode->actions()) {
+    for (QAction* action : form.menus().MMode->actions()) {
         texts.append(action->text());
     }
     return texts;
@@ -302,11 +302,11 @@ void TestApp::modeChangeKeepsSubject() {
     writeFile(fake.path(QStringLiteral("KIRAMO.INI")), "@ A4 29.7x21\r\n@ B5 25.7x18.2\r\n");
     std::unique_ptr<Form1> form = startIn(fake);
     QVERIFY(form);
-    form->setCaption(subject);
-    form->menus.MCanvas[1]->trigger();
+    form->workspace().setCaption(subject);
+    form->menus().MCanvas[1]->trigger();
     QCOMPARE(form->windowTitle(), subject + " Mode:A4" + captionNotice());
-    form->menus.MCanvas[2]->trigger();
-    form->menus.MCanvas[0]->trigger();
+    form->menus().MCanvas[2]->trigger();
+    form->menus().MCanvas[0]->trigger();
     QCOMPARE(form->windowTitle(), subject + " Mode:FreeSize" + captionNotice());
 }
 
@@ -388,8 +388,8 @@ void TestApp::startWithoutSettingsCreatesEmptyFile() {
     QCOMPARE(ini.size(), 0);
     QCOMPARE(form->windowTitle(), " Mode:FreeSize" + captionNotice());
     QCOMPARE(modeMenuTexts(*form), QStringList{"FreeSize"});
-    QCOMPARE(form->P1->imageSize(), QSize(165, 137));
-    QCOMPARE(form->P1->image().pixelColor(10, 10), QColor(192, 192, 192));
+    QCOMPARE(form->workspace().P1->imageSize(), QSize(165, 137));
+    QCOMPARE(form->workspace().P1->image().pixelColor(10, 10), QColor(192, 192, 192));
     QVERIFY(fake.prompts.calls.isEmpty());
 }
 
@@ -403,24 +403,24 @@ void TestApp::startWithExampleModes() {
     QCOMPARE(modeMenuTexts(*form), (QStringList{"FreeSize", "A4 29.7x21", "Letter 27.9x21.6 (US)",
                                                 "B5 25.7cmx18.2cm", "4 29.7x21", "R&&D 10x10"}));
     // The empty fifth place leaves a gap: the next mode keeps index 6.
-    QVERIFY(form->menus.MCanvas[5] == nullptr);
-    QCOMPARE(form->state.modes.ModeName(6), QStringLiteral("R&D"));
+    QVERIFY(form->menus().MCanvas[5] == nullptr);
+    QCOMPARE(form->workspace().state.modes.ModeName(6), QStringLiteral("R&D"));
 
     // The file itself is never written.
     QFile ini(fake.path(QStringLiteral("KIRAMO.INI")));
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QCOMPARE(ini.readAll(), settings);
 
-    form->L1->show();
-    form->menus.MCanvas[2]->trigger();
-    QCOMPARE(form->state.ModeIndex, 2);
+    form->workspace().L1->show();
+    form->menus().MCanvas[2]->trigger();
+    QCOMPARE(form->workspace().state.ModeIndex, 2);
     QCOMPARE(form->windowTitle(), " Mode:Letter" + captionNotice());
-    QVERIFY(form->L1->isHidden());
+    QVERIFY(form->workspace().L1->isHidden());
 
-    form->setCaption("PHOTO.BMP (640x480)");
-    form->menus.MCanvas[0]->trigger();
+    form->workspace().setCaption("PHOTO.BMP (640x480)");
+    form->menus().MCanvas[0]->trigger();
     QCOMPARE(form->windowTitle(), "PHOTO.BMP (640x480) Mode:FreeSize" + captionNotice());
-    QCOMPARE(form->state.ModeIndex, 0);
+    QCOMPARE(form->workspace().state.ModeIndex, 0);
 }
 
 void TestApp::unwritableSettingsEndsStartUp() {
@@ -496,10 +496,10 @@ void TestApp::everyMenuVisibleAtStartupWidth() {
     QVERIFY(form);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    QCOMPARE(form->width(), form->state.MinFormWidth);
+    QCOMPARE(form->width(), form->workspace().state.MinFormWidth);
     QVERIFY(form->width() >= 171);  // the design's inner width of 2565 twips
-    QCOMPARE(form->height(), form->state.FrameExtraHeight);  // no inner height at first
-    QCOMPARE(form->menuBar()->height(), form->state.FrameExtraHeight);
+    QCOMPARE(form->height(), form->workspace().state.FrameExtraHeight);  // no inner height at first
+    QCOMPARE(form->menuBar()->height(), form->workspace().state.FrameExtraHeight);
     for (QAction* top : form->menuBar()->actions()) {
         const QRect r = form->menuBar()->actionGeometry(top);
         QVERIFY2(!r.isEmpty() && r.right() < form->menuBar()->width(), qPrintable(top->text()));
@@ -515,26 +515,26 @@ void TestApp::commitFitsWindowAroundCanvas() {
     QVERIFY(form);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    const int minWidth = form->state.MinFormWidth;
+    const int minWidth = form->workspace().state.MinFormWidth;
 
-    form->P1->setImage(filled(QSize(100, 80), Qt::red));
-    form->CommitCanvas();
+    form->workspace().P1->setImage(filled(QSize(100, 80), Qt::red));
+    form->workspace().CommitCanvas();
     QCOMPARE(form->width(), minWidth);
-    QCOMPARE(form->innerSize(), QSize(minWidth - form->state.FrameExtraWidth, 80));
-    QCOMPARE(form->P2, form->P1->image());
+    QCOMPARE(form->innerSize(), QSize(minWidth - form->workspace().state.FrameExtraWidth, 80));
+    QCOMPARE(form->workspace().P2, form->workspace().P1->image());
 
-    form->P1->setImage(filled(QSize(640, 480), Qt::blue));
-    form->CommitCanvas();
+    form->workspace().P1->setImage(filled(QSize(640, 480), Qt::blue));
+    form->workspace().CommitCanvas();
     QCOMPARE(form->innerSize(), QSize(640, 480));
 
-    form->P3->show();
-    form->CommitCanvas();
+    form->P3()->show();
+    form->workspace().CommitCanvas();
     QCOMPARE(form->innerSize(), QSize(640, 480 + 19));
-    QCOMPARE(form->P3->geometry(), QRect(0, 480, 640, 19));
-    QCOMPARE(form->P1->geometry(), QRect(0, 0, 640, 480));
+    QCOMPARE(form->P3()->geometry(), QRect(0, 480, 640, 19));
+    QCOMPARE(form->workspace().P1->geometry(), QRect(0, 0, 640, 480));
 
-    form->P3->hide();
-    form->CommitCanvas();
+    form->P3()->hide();
+    form->workspace().CommitCanvas();
     QCOMPARE(form->innerSize(), QSize(640, 480));
 }
 
@@ -545,7 +545,7 @@ void TestApp::resizeSpringsBackToStartupWidth() {
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     form->resize(50, 300);
-    QTRY_COMPARE(form->width(), form->state.MinFormWidth);
+    QTRY_COMPARE(form->width(), form->workspace().state.MinFormWidth);
     QCOMPARE(form->height(), 300);  // the height is free
 }
 
@@ -553,25 +553,25 @@ void TestApp::enableImageCommands() {
     FakeServices fake;
     std::unique_ptr<Form1> form = startIn(fake);
     QVERIFY(form);
-    form->EnableImageCommands();
+    form->workspace().EnableImageCommands();
     for (QAction* a :
-         {form->menus.MSave, form->menus.MBmpEd, form->menus.MORBELLO, form->menus.MCopy}) {
+         {form->menus().MSave, form->menus().MBmpEd, form->menus().MORBELLO, form->menus().MCopy}) {
         QVERIFY2(Form1Menus::isCommandEnabled(a), qPrintable(a->text()));
     }
-    QVERIFY(!Form1Menus::isCommandEnabled(form->menus.MBmpEdS));
-    QVERIFY(!form->menus.MBmpEd->isVisible());
+    QVERIFY(!Form1Menus::isCommandEnabled(form->menus().MBmpEdS));
+    QVERIFY(!form->menus().MBmpEd->isVisible());
 }
 
 void TestApp::fileMenuRuleFollowsSelection() {
     FakeServices fake;
     std::unique_ptr<Form1> form = startIn(fake);
     QVERIFY(form);
-    form->L1->show();
-    emit form->menus.MFile->aboutToShow();
-    QVERIFY(Form1Menus::isCommandEnabled(form->menus.MBmpEdS));
+    form->workspace().L1->show();
+    emit form->menus().MFile->aboutToShow();
+    QVERIFY(Form1Menus::isCommandEnabled(form->menus().MBmpEdS));
     form->selectMode(0);  // a mode change removes the selection
-    emit form->menus.MFile->aboutToShow();
-    QVERIFY(!Form1Menus::isCommandEnabled(form->menus.MBmpEdS));
+    emit form->menus().MFile->aboutToShow();
+    QVERIFY(!Form1Menus::isCommandEnabled(form->menus().MBmpEdS));
 }
 
 void TestApp::shutDownRemovesOnlyTheTemporaryFile_data() {
@@ -600,7 +600,7 @@ void TestApp::shutDownRemovesOnlyTheTemporaryFile() {
     std::unique_ptr<Form1> form = startIn(fake);
     QVERIFY(form);
     form->show();
-    form->menus.MExit->trigger();
+    form->menus().MExit->trigger();
     QVERIFY(!form->isVisible());
     QCOMPARE(QFileInfo(temporary).exists() || QFileInfo(temporary).isSymLink(),
              kind != "none" && !removed);

@@ -51,11 +51,11 @@ void TestAppX11::innerAreaIsExactlyTheCanvas() {
 
     QImage picture(canvas, QImage::Format_RGB32);
     picture.fill(QColor(10, 200, 30));
-    form->P1->setImage(picture);
-    form->P3->setVisible(strip);
-    form->CommitCanvas();
+    form->workspace().P1->setImage(picture);
+    form->P3()->setVisible(strip);
+    form->workspace().CommitCanvas();
     const int stripHeight = strip ? 19 : 0;
-    const QSize inner(std::max(canvas.width(), form->state.MinFormWidth),
+    const QSize inner(std::max(canvas.width(), form->workspace().state.MinFormWidth),
                       canvas.height() + stripHeight);
     QTRY_COMPARE(form->innerSize(), inner);
     QTest::qWait(200);
@@ -64,12 +64,13 @@ void TestAppX11::innerAreaIsExactlyTheCanvas() {
     QTRY_VERIFY(form->frameGeometry().height() > form->geometry().height());
 
     // On the screen, the canvas starts right below the menu bar and shows every pixel.
-    const QPoint topLeft = form->P1->mapToGlobal(QPoint(0, 0));
+    const QPoint topLeft = form->workspace().P1->mapToGlobal(QPoint(0, 0));
     const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
     QCOMPARE(screen.pixelColor(topLeft), QColor(10, 200, 30));
     QCOMPARE(screen.pixelColor(topLeft + QPoint(canvas.width() - 1, canvas.height() - 1)),
              QColor(10, 200, 30));
-    QCOMPARE(form->P1->mapTo(form.get(), QPoint(0, 0)), QPoint(0, form->state.FrameExtraHeight));
+    QCOMPARE(form->workspace().P1->mapTo(form.get(), QPoint(0, 0)),
+             QPoint(0, form->workspace().state.FrameExtraHeight));
     form->close();
 }
 

@@ -24,9 +24,9 @@ QImage stripes() {
 
 void drawSelection(Form1& form, QPoint from, QPoint to,
                    Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    press(form.P1, from);
-    dragTo(form.P1, to, modifiers);
-    release(form.P1, to);
+    press(form.workspace().P1, from);
+    dragTo(form.workspace().P1, to, modifiers);
+    release(form.workspace().P1, to);
 }
 
 }  // namespace
@@ -49,12 +49,12 @@ void TestCanvas::dragShowsSizeOverTheRectangle() {
     Session s;
     s.setCanvas(stripes());
     drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
-    QVERIFY(s.form->L1->isVisible());
-    QCOMPARE(s.form->L1->text(), QStringLiteral("100 x 50"));
-    QCOMPARE(s.form->L1->rect(), (LabelRect{150, 150, 1500, 750}));
-    QCOMPARE(s.form->L1->geometry(), QRect(10, 10, 100, 50));
-    QCOMPARE(s.form->L1->cursor().shape(), Qt::SizeAllCursor);
-    QCOMPARE(s.form->P1->cursor().shape(), Qt::CrossCursor);
+    QVERIFY(s.form->workspace().L1->isVisible());
+    QCOMPARE(s.form->workspace().L1->text(), QStringLiteral("100 x 50"));
+    QCOMPARE(s.form->workspace().L1->rect(), (LabelRect{150, 150, 1500, 750}));
+    QCOMPARE(s.form->workspace().L1->geometry(), QRect(10, 10, 100, 50));
+    QCOMPARE(s.form->workspace().L1->cursor().shape(), Qt::SizeAllCursor);
+    QCOMPARE(s.form->workspace().P1->cursor().shape(), Qt::CrossCursor);
 }
 
 void TestCanvas::stretchRules_data() {
@@ -88,10 +88,10 @@ void TestCanvas::stretchRules() {
     Session s("@ A4 21x29.7\r\n@ Zero 0x0\r\n");
     s.setCanvas(stripes());
     s.form->selectMode(mode);
-    press(s.form->P1, QPoint(100, 100));
-    dragTo(s.form->P1, to, Qt::KeyboardModifiers(modifiers));
-    const LabelRect r = s.form->L1->rect();
-    QCOMPARE(s.form->L1->text(), caption);
+    press(s.form->workspace().P1, QPoint(100, 100));
+    dragTo(s.form->workspace().P1, to, Qt::KeyboardModifiers(modifiers));
+    const LabelRect r = s.form->workspace().L1->rect();
+    QCOMPARE(s.form->workspace().L1->text(), caption);
     QCOMPARE(QPointF(r.left, r.top), QPointF(1500, 1500));
     QCOMPARE(QSizeF(r.width, r.height), twips);
 }
@@ -100,63 +100,63 @@ void TestCanvas::twoPressesInARow() {
     Session s;
     s.setCanvas(stripes());
     drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
-    press(s.form->P1, QPoint(300, 300));
-    QVERIFY(s.form->L1->isHidden());  // the first press only removes the selection
-    release(s.form->P1, QPoint(300, 300));
-    press(s.form->P1, QPoint(300, 300));
-    QVERIFY(s.form->L1->isVisible());
-    QCOMPARE(s.form->L1->rect(), (LabelRect{4500, 4500, 1, 1}));
+    press(s.form->workspace().P1, QPoint(300, 300));
+    QVERIFY(s.form->workspace().L1->isHidden());  // the first press only removes the selection
+    release(s.form->workspace().P1, QPoint(300, 300));
+    press(s.form->workspace().P1, QPoint(300, 300));
+    QVERIFY(s.form->workspace().L1->isVisible());
+    QCOMPARE(s.form->workspace().L1->rect(), (LabelRect{4500, 4500, 1, 1}));
 }
 
 void TestCanvas::rightPressNeverTouchesTheSelection() {
     Session s;
     s.setCanvas(stripes());
-    press(s.form->P1, QPoint(50, 50), Qt::RightButton);
-    QVERIFY(s.form->L1->isHidden());
+    press(s.form->workspace().P1, QPoint(50, 50), Qt::RightButton);
+    QVERIFY(s.form->workspace().L1->isHidden());
     drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
-    const LabelRect before = s.form->L1->rect();
-    press(s.form->P1, QPoint(500, 400), Qt::RightButton);
-    QVERIFY(s.form->L1->isVisible());
-    QCOMPARE(s.form->L1->rect(), before);
+    const LabelRect before = s.form->workspace().L1->rect();
+    press(s.form->workspace().P1, QPoint(500, 400), Qt::RightButton);
+    QVERIFY(s.form->workspace().L1->isVisible());
+    QCOMPARE(s.form->workspace().L1->rect(), before);
 }
 
 void TestCanvas::dropLandsTheGrabbedPointUnderThePointer() {
     Session s;
     s.setCanvas(stripes());
     drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
-    press(s.form->L1, QPoint(30, 20));
-    QVERIFY(s.form->L1->isHidden());
-    dragTo(s.form->P1, QPoint(230, 220));
-    release(s.form->P1, QPoint(230, 220));
-    QVERIFY(s.form->L1->isVisible());
-    QCOMPARE(s.form->L1->rect(), (LabelRect{3000, 3000, 1500, 750}));
-    QCOMPARE(s.form->L1->text(), QStringLiteral("100 x 50"));
+    press(s.form->workspace().L1, QPoint(30, 20));
+    QVERIFY(s.form->workspace().L1->isHidden());
+    dragTo(s.form->workspace().P1, QPoint(230, 220));
+    release(s.form->workspace().P1, QPoint(230, 220));
+    QVERIFY(s.form->workspace().L1->isVisible());
+    QCOMPARE(s.form->workspace().L1->rect(), (LabelRect{3000, 3000, 1500, 750}));
+    QCOMPARE(s.form->workspace().L1->text(), QStringLiteral("100 x 50"));
 
     // The anchor stays where it was: stretching again measures from it.
-    press(s.form->P1, QPoint(600, 400));  // removes the selection
-    QVERIFY(s.form->L1->isHidden());
+    press(s.form->workspace().P1, QPoint(600, 400));  // removes the selection
+    QVERIFY(s.form->workspace().L1->isHidden());
 }
 
 void TestCanvas::dropOutsideTheCanvasRemovesTheSelection() {
     Session s;
     s.setCanvas(stripes());
     drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
-    press(s.form->L1, QPoint(5, 5));
-    release(s.form->P1, QPoint(700, 100));  // beyond the canvas's right edge
-    QVERIFY(s.form->L1->isHidden());
-    QVERIFY(!s.form->hasSelection());
+    press(s.form->workspace().L1, QPoint(5, 5));
+    release(s.form->workspace().P1, QPoint(700, 100));  // beyond the canvas's right edge
+    QVERIFY(s.form->workspace().L1->isHidden());
+    QVERIFY(!s.form->workspace().hasSelection());
 }
 
 void TestCanvas::rightPressOnTheLabel() {
     Session s;
     s.setCanvas(stripes());
-    s.form->menus.MPal->trigger();
+    s.form->menus().MPal->trigger();
     drawSelection(*s.form, QPoint(200, 10), QPoint(300, 60));
     s.form->showMaximized();
-    press(s.form->L1, QPoint(50, 5), Qt::RightButton);  // canvas pixel (250, 15): green
+    press(s.form->workspace().L1, QPoint(50, 5), Qt::RightButton);  // canvas pixel (250, 15): green
     QCOMPARE(s.form->windowState() & Qt::WindowMaximized, Qt::WindowNoState);
-    QVERIFY(s.form->L1->isVisible());
-    QCOMPARE(s.form->P3->image().pixelColor(0, 0), QColor(0, 255, 0));
+    QVERIFY(s.form->workspace().L1->isVisible());
+    QCOMPARE(s.form->P3()->image().pixelColor(0, 0), QColor(0, 255, 0));
 }
 
 QTEST_MAIN(TestCanvas)

@@ -1,6 +1,5 @@
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
-#include "capture/Capture.h"
 #include "capture/Form2.h"
 #include "core/Caption.h"
 #include "core/ImageBlock.h"
@@ -30,8 +29,8 @@ struct CaptureSession : Session {
 
     // Starts a capture and waits until the frozen screen is shown.
     Form2* capture() {
-        startCapture(*form);
-        auto* window = qobject_cast<Form2*>(form->Form2.data());
+        form->startCapture();
+        auto* window = form->captureWindow();
         if (window == nullptr || !QTest::qWaitFor([&] { return window->isVisible(); })) {
             return nullptr;
         }
@@ -136,8 +135,8 @@ void TestCapture::freezesTheScreen() {
     QCOMPARE(window->cursor().shape(), Qt::CrossCursor);
 
     // A second capture command while one is under way does nothing.
-    startCapture(*s.form);
-    QCOMPARE(s.form->Form2.data(), window);
+    s.form->startCapture();
+    QCOMPARE(s.form->captureWindow(), window);
     window->abandon();
 }
 
@@ -206,7 +205,7 @@ void TestCapture::bandMovesByItsLabel() {
 
 void TestCapture::transferTakesTheBlockBelowAndRightOfTheCorner() {
     CaptureSession s;
-    s.form->state.CurrentFile = QStringLiteral("/tmp/old.bmp");
+    s.form->workspace().state.CurrentFile = QStringLiteral("/tmp/old.bmp");
     Form2* window = s.capture();
     QVERIFY(window);
     press(window, QPoint(40, 50));
@@ -216,15 +215,15 @@ void TestCapture::transferTakesTheBlockBelowAndRightOfTheCorner() {
     release(window, window->band()->geometry().topLeft() + QPoint(3, 3));
     doubleClick(window->band(), QPoint(3, 3));
 
-    QTRY_VERIFY(s.form->Form2.isNull());
+    QTRY_VERIFY(!s.form->captureWindow());
     QVERIFY(s.form->isVisible());
     QCOMPARE(s.form->windowState() & Qt::WindowMinimized, Qt::WindowNoState);
-    QCOMPARE(s.form->P1->imageSize(), QSize(200, 100));
-    QCOMPARE(s.form->P1->image(), s.fake.screen.screen.copy(41, 51, 200, 100));
-    QCOMPARE(s.form->P2, s.form->P1->image());
+    QCOMPARE(s.form->workspace().P1->imageSize(), QSize(200, 100));
+    QCOMPARE(s.form->workspace().P1->image(), s.fake.screen.screen.copy(41, 51, 200, 100));
+    QCOMPARE(s.form->workspace().P2, s.form->workspace().P1->image());
     QCOMPARE(s.form->windowTitle(), "Untitled (200x100) Mode:FreeSize" + captionNotice());
-    QVERIFY(s.form->state.CurrentFile.isEmpty());
-    QVERIFY(s.form->menus.MSave->isEnabled());
+    QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
+    QVERIFY(s.form->menus().MSave->isEnabled());
     QCOMPARE(s.form->innerSize(), QSize(200, 100));
 }
 
@@ -238,10 +237,10 @@ void TestCapture::transferInAModeKeepsTheFraction() {
     QCOMPARE(window->band()->text(), QStringLiteral("A4 283x200"));
     window->TransferCapture();
     QCOMPARE(s.form->windowTitle(), "Untitled (282.857142857143x200) Mode:A4" + captionNotice());
-    QCOMPARE(s.form->P1->imageSize(), QSize(283, 200));
-    QCOMPARE(s.form->P1->image().pixelColor(8, 0), QColor(1279 % 256, 901 % 256, 7));
-    QCOMPARE(s.form->P1->image().pixelColor(9, 0), QColor(Qt::black));
-    QCOMPARE(s.form->P1->image().pixelColor(8, 199), QColor(Qt::black));
+    QCOMPARE(s.form->workspace().P1->imageSize(), QSize(283, 200));
+    QCOMPARE(s.form->workspace().P1->image().pixelColor(8, 0), QColor(1279 % 256, 901 % 256, 7));
+    QCOMPARE(s.form->workspace().P1->image().pixelColor(9, 0), QColor(Qt::black));
+    QCOMPARE(s.form->workspace().P1->image().pixelColor(8, 199), QColor(Qt::black));
 }
 
 void TestCapture::abandonLeavesEverything_data() {
@@ -254,10 +253,10 @@ void TestCapture::abandonLeavesEverything_data() {
 void TestCapture::abandonLeavesEverything() {
     QFETCH(QString, how);
     CaptureSession s;
-    s.form->state.CurrentFile = QStringLiteral("/pics/a.bmp");
-    s.form->setCaption(QStringLiteral("A.BMP (165x137)"));
+    s.form->workspace().state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    s.form->workspace().setCaption(QStringLiteral("A.BMP (165x137)"));
     const QString caption = s.form->windowTitle();
-    const QImage canvas = s.form->P1->image();
+    const QImage canvas = s.form->workspace().P1->image();
     Form2* window = s.capture();
     QVERIFY(window);
     press(window, QPoint(40, 50));
@@ -269,12 +268,12 @@ void TestCapture::abandonLeavesEverything() {
     } else {
         window->close();
     }
-    QTRY_VERIFY(s.form->Form2.isNull());
+    QTRY_VERIFY(!s.form->captureWindow());
     QVERIFY(s.form->isVisible());
     QCOMPARE(s.form->windowTitle(), caption);
-    QCOMPARE(s.form->P1->image(), canvas);
-    QCOMPARE(s.form->state.CurrentFile, QStringLiteral("/pics/a.bmp"));
-    QVERIFY(!s.form->menus.MSave->isEnabled());
+    QCOMPARE(s.form->workspace().P1->image(), canvas);
+    QCOMPARE(s.form->workspace().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    QVERIFY(!s.form->menus().MSave->isEnabled());
 }
 
 QTEST_MAIN(TestCapture)

@@ -5,7 +5,6 @@
 #include "app/Startup.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
-#include "capture/Capture.h"
 #include "capture/Form2.h"
 #include "core/Caption.h"
 #include "fakes/FakeServices.h"
@@ -59,17 +58,17 @@ void TestCaptureX11::captureOfAKnownPicture() {
     QString error;
     std::unique_ptr<Form1> form = startKiramo(real, QString(), &error);
     QVERIFY(form);
-    form->P1->setImage(QImage(400, 300, QImage::Format_RGB32));  // a black canvas
-    form->CommitCanvas();
+    form->workspace().P1->setImage(QImage(400, 300, QImage::Format_RGB32));  // a black canvas
+    form->workspace().CommitCanvas();
     form->move(120, 100);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     QTest::qWait(200);
     const QRect covered = form->frameGeometry();
 
-    startCapture(*form);
-    QTRY_VERIFY(form->Form2 && form->Form2->isVisible());
-    auto* window = qobject_cast<Form2*>(form->Form2.data());
+    form->startCapture();
+    QTRY_VERIFY(form->captureWindow() && form->captureWindow()->isVisible());
+    auto* window = form->captureWindow();
     const QImage frozen = window->frozenImage();
     QCOMPARE(frozen.size(), QGuiApplication::primaryScreen()->size());
     // What lay beneath the main window, not the main window.
@@ -85,8 +84,8 @@ void TestCaptureX11::captureOfAKnownPicture() {
     release(window, corner + QPoint(200, 100));
     doubleClick(window->band(), QPoint(4, 4));
 
-    QTRY_VERIFY(form->Form2.isNull());
-    QCOMPARE(form->P1->image(), pattern.copy(corner.x() + 1, corner.y() + 1, 200, 100));
+    QTRY_VERIFY(!form->captureWindow());
+    QCOMPARE(form->workspace().P1->image(), pattern.copy(corner.x() + 1, corner.y() + 1, 200, 100));
     QCOMPARE(form->windowTitle(), "Untitled (200x100) Mode:FreeSize" + captionNotice());
     QTRY_VERIFY(form->isVisible());
     form->close();

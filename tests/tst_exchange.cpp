@@ -24,8 +24,8 @@ QImage picture(QSize size) {
 }
 
 void select(Form1& form, const LabelRect& twips) {
-    form.L1->setRect(twips);
-    form.L1->show();
+    form.workspace().L1->setRect(twips);
+    form.workspace().L1->show();
 }
 
 QImage clipboardImage() {
@@ -81,23 +81,23 @@ void TestExchange::copyTheSelectionThenTheCanvas() {
     const QImage canvas = picture(QSize(400, 300));
     s.setCanvas(canvas);
     select(*s.form, LabelRect{1500, 750, 3000, 1500});
-    s.form->menus.MCopy->trigger();
+    s.form->menus().MCopy->trigger();
     QCOMPARE(clipboardImage(), canvas.copy(100, 50, 200, 100));
-    QVERIFY(!s.form->hasSelection());
-    s.form->menus.MCopy->trigger();
+    QVERIFY(!s.form->workspace().hasSelection());
+    s.form->menus().MCopy->trigger();
     QCOMPARE(clipboardImage(), canvas);
 }
 
 void TestExchange::copyKeepsGridLinesAndBlackOutside() {
     Session s;
     s.setCanvas(picture(QSize(400, 300)));
-    s.form->menus.MGrid8->trigger();
-    const QImage withGrid = s.form->P1->image().copy();
-    s.form->menus.MCopy->trigger();
+    s.form->menus().MGrid8->trigger();
+    const QImage withGrid = s.form->workspace().P1->image().copy();
+    s.form->menus().MCopy->trigger();
     QCOMPARE(clipboardImage(), withGrid);
 
     select(*s.form, LabelRect{350 * 15, 280 * 15, 100 * 15, 40 * 15});  // runs off the canvas
-    s.form->menus.MCopy->trigger();
+    s.form->menus().MCopy->trigger();
     const QImage cut = clipboardImage();
     QCOMPARE(cut.size(), QSize(100, 40));
     QCOMPARE(cut.pixelColor(49, 19), withGrid.pixelColor(399, 299));
@@ -110,40 +110,40 @@ void TestExchange::pasteWithoutAPicture() {
     s.setCanvas(picture(QSize(100, 80)));
     select(*s.form, LabelRect{150, 150, 300, 300});
     QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
-    s.form->menus.MPaste->trigger();
+    s.form->menus().MPaste->trigger();
     QCOMPARE(s.fake.prompts.calls, QStringList{"beep"});
-    QCOMPARE(s.form->P1->image(), picture(QSize(100, 80)));
-    QVERIFY(s.form->hasSelection());
+    QCOMPARE(s.form->workspace().P1->image(), picture(QSize(100, 80)));
+    QVERIFY(s.form->workspace().hasSelection());
 
     auto* broken = new QMimeData;
     broken->setData(QStringLiteral("image/png"), "not a png at all");
     QGuiApplication::clipboard()->setMimeData(broken);
-    s.form->menus.MPaste->trigger();
+    s.form->menus().MPaste->trigger();
     QCOMPARE(s.fake.prompts.calls, (QStringList{"beep", "beep"}));
 }
 
 void TestExchange::pasteAPicture() {
     Session s;  // the empty start canvas
-    s.form->state.CurrentFile = QStringLiteral("/pics/a.bmp");
-    s.form->setCaption(QStringLiteral("A.BMP (165x137)"));
+    s.form->workspace().state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    s.form->workspace().setCaption(QStringLiteral("A.BMP (165x137)"));
     const QString caption = s.form->windowTitle();
     select(*s.form, LabelRect{150, 150, 300, 300});
     QImage pasted(1500, 1200, QImage::Format_ARGB32);
     pasted.fill(QColor(10, 20, 30));
     pasted.setPixelColor(5, 5, QColor(0, 0, 0, 0));  // a transparent pixel
     QGuiApplication::clipboard()->setImage(pasted);
-    s.form->menus.MPaste->trigger();
+    s.form->menus().MPaste->trigger();
     QVERIFY(s.fake.prompts.calls.isEmpty());
-    QCOMPARE(s.form->P1->imageSize(), QSize(1500, 1200));
-    QCOMPARE(s.form->P1->image().pixelColor(0, 0), QColor(10, 20, 30));
-    QCOMPARE(s.form->P1->image().pixelColor(5, 5), QColor(Qt::white));
+    QCOMPARE(s.form->workspace().P1->imageSize(), QSize(1500, 1200));
+    QCOMPARE(s.form->workspace().P1->image().pixelColor(0, 0), QColor(10, 20, 30));
+    QCOMPARE(s.form->workspace().P1->image().pixelColor(5, 5), QColor(Qt::white));
     QCOMPARE(s.form->innerSize(), QSize(1500, 1200));
-    QCOMPARE(s.form->P2, s.form->P1->image());
-    QVERIFY(!s.form->hasSelection());
+    QCOMPARE(s.form->workspace().P2, s.form->workspace().P1->image());
+    QVERIFY(!s.form->workspace().hasSelection());
     QCOMPARE(s.form->windowTitle(), caption);
-    QCOMPARE(s.form->state.CurrentFile, QStringLiteral("/pics/a.bmp"));
-    for (QAction* a :
-         {s.form->menus.MSave, s.form->menus.MCopy, s.form->menus.MBmpEd, s.form->menus.MORBELLO}) {
+    QCOMPARE(s.form->workspace().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    for (QAction* a : {s.form->menus().MSave, s.form->menus().MCopy, s.form->menus().MBmpEd,
+                       s.form->menus().MORBELLO}) {
         QVERIFY(Form1Menus::isCommandEnabled(a));
     }
 }
@@ -167,10 +167,10 @@ void TestExchange::editMenuRule() {
     if (selection) {
         select(*s.form, LabelRect{150, 150, 300, 300});
     }
-    emit s.form->menus.MEdit->aboutToShow();
-    QCOMPARE(s.form->menus.MGridCM->isEnabled(), enabled);
-    QVERIFY(s.form->menus.MPaste->isEnabled());
-    QVERIFY(s.form->menus.MGridClear->isEnabled());
+    emit s.form->menus().MEdit->aboutToShow();
+    QCOMPARE(s.form->menus().MGridCM->isEnabled(), enabled);
+    QVERIFY(s.form->menus().MPaste->isEnabled());
+    QVERIFY(s.form->menus().MGridClear->isEnabled());
 }
 
 void TestExchange::sendBitmap_data() {
@@ -190,24 +190,24 @@ void TestExchange::sendBitmap() {
     const QImage canvas = picture(QSize(300, 200));
     s.setCanvas(canvas);
     select(*s.form, LabelRect{1500, 750, 3000, 1500});
-    selected ? sendSelectedBitmap(*s.form) : kiramo::sendBitmap(*s.form);
+    selected ? sendSelectedBitmap(s.form->workspace()) : kiramo::sendBitmap(s.form->workspace());
 
     const QString temporary = s.fake.path("$KIRTMP$.bmp");
     QCOMPARE(s.fake.programs.starts.size(), 1);
     QCOMPARE(s.fake.programs.starts.first().program, QStringLiteral("/opt/My Paint/paint"));
     QCOMPARE(s.fake.programs.starts.first().arguments, (QStringList{"--new", temporary}));
     QCOMPARE(readBitmap(temporary), selected ? canvas.copy(100, 50, 200, 100) : canvas);
-    QVERIFY(s.form->hasSelection());  // a send leaves the selection
+    QVERIFY(s.form->workspace().hasSelection());  // a send leaves the selection
 
-    s.form->menus.MGrid8->trigger();  // the next send overwrites the same file, grid included
-    kiramo::sendBitmap(*s.form);
-    QCOMPARE(readBitmap(temporary), s.form->P1->image());
+    s.form->menus().MGrid8->trigger();  // the next send overwrites the same file, grid included
+    kiramo::sendBitmap(s.form->workspace());
+    QCOMPARE(readBitmap(temporary), s.form->workspace().P1->image());
 }
 
 void TestExchange::sendWithoutAnEditor() {
     Session s;
     s.setCanvas(picture(QSize(30, 20)));
-    kiramo::sendBitmap(*s.form);
+    kiramo::sendBitmap(s.form->workspace());
     QCOMPARE(s.fake.prompts.calls,
              (QStringList{"beep", "message: 該当する拡張子 [BMP] が関連付けされていません"}));
     QVERIFY(s.fake.programs.starts.isEmpty());
@@ -228,8 +228,8 @@ void TestExchange::sendToOrbello() {
     Session s;
     s.fake.programs.succeeds = starts;
     s.setCanvas(picture(QSize(30, 20)));
-    s.form->state.CurrentFile = currentFile;
-    kiramo::sendToOrbello(*s.form);
+    s.form->workspace().state.CurrentFile = currentFile;
+    kiramo::sendToOrbello(s.form->workspace());
     const QString temporary = s.fake.path("$KIRTMP$.bmp");
     QCOMPARE(s.fake.programs.starts.size(), 1);
     QCOMPARE(s.fake.programs.starts.first().program, s.fake.path("ORBELLO"));
@@ -242,8 +242,8 @@ void TestExchange::sendToOrbello() {
 void TestExchange::temporaryBitmapGoesAtShutDown() {
     Session s;
     s.setCanvas(picture(QSize(30, 20)));
-    kiramo::sendToOrbello(*s.form);
-    const QString temporary = s.form->services.folders.temporaryBitmap();
+    kiramo::sendToOrbello(s.form->workspace());
+    const QString temporary = s.form->workspace().services.folders.temporaryBitmap();
     QVERIFY(QFile::exists(temporary));
     s.form->close();
     QVERIFY(!QFile::exists(temporary));
@@ -251,7 +251,7 @@ void TestExchange::temporaryBitmapGoesAtShutDown() {
 
 void TestExchange::supportPageShipsWithTheProgram() {
     Session s;
-    s.form->menus.MWeb->trigger();
+    s.form->menus().MWeb->trigger();
     QCOMPARE(s.fake.programs.urls.size(), 1);
     QCOMPARE(s.fake.programs.urls.first(), supportPageUrl(s.fake.root.path()));
     // Beside this test's executable, as beside the program's in the build tree and installed.

@@ -51,9 +51,9 @@ void TestExchangeX11::copyIsReadByAnotherProgram() {
     Session s;
     const QImage canvas = patternImage(QSize(320, 240));
     s.setCanvas(canvas);
-    s.form->L1->setRect(LabelRect{1500, 750, 3000, 1500});
-    s.form->L1->show();
-    s.form->menus.MCopy->trigger();
+    s.form->workspace().L1->setRect(LabelRect{1500, 750, 3000, 1500});
+    s.form->workspace().L1->show();
+    s.form->menus().MCopy->trigger();
     QProcess process;
     const QByteArray png = xclip({"-selection", "clipboard", "-t", "image/png", "-o"}, process);
     QCOMPARE(process.exitCode(), 0);
@@ -76,9 +76,9 @@ void TestExchangeX11::pasteTakesWhatAnotherProgramOffers() {
     // Until xclip owns the clipboard, it may still hold this program's own last copy.
     QTRY_VERIFY(!QGuiApplication::clipboard()->ownsClipboard() &&
                 QGuiApplication::clipboard()->mimeData()->formats().contains("image/png"));
-    s.form->menus.MPaste->trigger();
+    s.form->menus().MPaste->trigger();
     QVERIFY(s.fake.prompts.calls.isEmpty());
-    QCOMPARE(s.form->P1->image(), offered);
+    QCOMPARE(s.form->workspace().P1->image(), offered);
     QTRY_COMPARE(s.form->innerSize(), QSize(480, 360));
     owner.kill();
     owner.waitForFinished(3000);

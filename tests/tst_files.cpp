@@ -258,7 +258,7 @@ void TestFiles::bitmapRoundTrip() {
 void TestFiles::openDialogSettings() {
     Session s;
     s.fake.prompts.openAnswers.enqueue(std::nullopt);
-    s.form->menus.MOpen->trigger();
+    s.form->menus().MOpen->trigger();
     QCOMPARE(s.fake.prompts.calls, QStringList{"open: ファイルを開く"});
     const FileDialogRequest& r = s.fake.prompts.fileRequests.first();
     QCOMPARE(r.filters,
@@ -295,7 +295,7 @@ void TestFiles::openChoices() {
     const QString path = s.fake.path(name);
     writeFile(path, bitmap(3, 2, 24, false));
     s.fake.prompts.openAnswers.enqueue(path);
-    s.form->menus.MOpen->trigger();
+    s.form->menus().MOpen->trigger();
     QCOMPARE(s.fake.prompts.calls.mid(1), calls);
     if (started.isEmpty()) {
         QVERIFY(s.fake.programs.starts.isEmpty());
@@ -304,7 +304,7 @@ void TestFiles::openChoices() {
         const FakeProgramStarter::Start& start = s.fake.programs.starts.first();
         QCOMPARE(start.program + u' ' + start.arguments.join(u'|'), started.arg(path));
     }
-    QCOMPARE(s.form->P1->imageSize() == QSize(3, 2), loaded);
+    QCOMPARE(s.form->workspace().P1->imageSize() == QSize(3, 2), loaded);
     QCOMPARE(QDir::currentPath(), QDir(s.fake.root.path()).canonicalPath());
     QDir::setCurrent(QDir::tempPath());  // the folder goes with the test
 }
@@ -330,22 +330,22 @@ void TestFiles::loadFormats() {
     QFETCH(QSize, size);
     Session s;
     const QString path = writeFile(s.fake.path("Photo.bmp"), file);
-    LoadCanvasImage(*s.form, path);
+    LoadCanvasImage(s.form->workspace(), path);
     QVERIFY2(s.fake.prompts.calls.isEmpty(), qPrintable(s.fake.prompts.calls.join(", ")));
-    QCOMPARE(s.form->P1->imageSize(), size);
+    QCOMPARE(s.form->workspace().P1->imageSize(), size);
     if (size.height() >= 3) {
         // Pixel (1, 2) as written, whichever way the rows run: red 40, green 80, blue 200
         // (the palette picture is that colour all over).
-        QCOMPARE(s.form->P1->image().pixelColor(1, 2), QColor(40, 80, 200));
+        QCOMPARE(s.form->workspace().P1->image().pixelColor(1, 2), QColor(40, 80, 200));
     }
     QCOMPARE(
         s.form->windowTitle(),
         QStringLiteral("PHOTO.BMP (%1x%2) Mode:FreeSize").arg(size.width()).arg(size.height()) +
             captionNotice());
-    QCOMPARE(s.form->state.CurrentFile, path);
-    QCOMPARE(s.form->P2, s.form->P1->image());
-    QVERIFY(s.form->menus.MSave->isEnabled());
-    QCOMPARE(s.form->width(), std::max(size.width(), s.form->state.MinFormWidth));
+    QCOMPARE(s.form->workspace().state.CurrentFile, path);
+    QCOMPARE(s.form->workspace().P2, s.form->workspace().P1->image());
+    QVERIFY(s.form->menus().MSave->isEnabled());
+    QCOMPARE(s.form->width(), std::max(size.width(), s.form->workspace().state.MinFormWidth));
 }
 
 void TestFiles::loadFailureKeepsCommittedState_data() {
@@ -372,24 +372,24 @@ void TestFiles::loadFailureKeepsCommittedState() {
     QFETCH(QString, says);
     Session s;
     s.setCanvas(patternImage(QSize(300, 200)));
-    s.form->state.CurrentFile = QStringLiteral("/pics/old.bmp");
-    s.form->setCaption(QStringLiteral("OLD.BMP (300x200)"));
+    s.form->workspace().state.CurrentFile = QStringLiteral("/pics/old.bmp");
+    s.form->workspace().setCaption(QStringLiteral("OLD.BMP (300x200)"));
     const QSize window = s.form->size();
-    const QImage committed = s.form->P2;
+    const QImage committed = s.form->workspace().P2;
     const QString path = s.fake.path("broken.bmp");
     if (!file.isEmpty()) {
         writeFile(path, file);
     }
-    LoadCanvasImage(*s.form, path);
+    LoadCanvasImage(s.form->workspace(), path);
     QCOMPARE(s.fake.prompts.calls.size(), 1);
     QVERIFY(s.fake.prompts.calls.first().startsWith("message: "));
     QVERIFY(s.fake.prompts.calls.first().size() > 12);  // the decoder's description
     QVERIFY2(s.fake.prompts.calls.first().contains(says), qPrintable(s.fake.prompts.calls.first()));
-    QVERIFY(s.form->state.CurrentFile.isEmpty());
+    QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
     QCOMPARE(s.form->windowTitle(), " Mode:FreeSize" + captionNotice());
-    QVERIFY(s.form->P1->isVisible());
-    QCOMPARE(s.form->P1->image().pixelColor(10, 10), QColor(192, 192, 192));
-    QCOMPARE(s.form->P2, committed);
+    QVERIFY(s.form->workspace().P1->isVisible());
+    QCOMPARE(s.form->workspace().P1->image().pixelColor(10, 10), QColor(192, 192, 192));
+    QCOMPARE(s.form->workspace().P2, committed);
     QCOMPARE(s.form->size(), window);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
 }
@@ -402,7 +402,7 @@ void TestFiles::commandLineLoadsAtStart() {
     std::unique_ptr<Form1> form = startKiramo(fake.services(), '"' + path + '"', &error);
     QVERIFY(form);
     QCOMPARE(form->windowTitle(), "PHOTO.BMP (7x5) Mode:FreeSize" + captionNotice());
-    QCOMPARE(form->state.CurrentFile, path);
+    QCOMPARE(form->workspace().state.CurrentFile, path);
     QVERIFY(QFile::exists(fake.path("windows/WIN.INI")));
 }
 
@@ -410,7 +410,7 @@ void TestFiles::saveAsProposesTheCurrentFile() {
     Session s;
     s.setCanvas(patternImage(QSize(20, 10)));
     s.fake.prompts.saveAnswers.enqueue(std::nullopt);
-    s.form->menus.MSave->trigger();
+    s.form->menus().MSave->trigger();
     const FileDialogRequest first = s.fake.prompts.fileRequests.last();
     QCOMPARE(first.title, QStringLiteral("保存"));
     QCOMPARE(first.initialName, QStringLiteral("image"));
@@ -418,10 +418,10 @@ void TestFiles::saveAsProposesTheCurrentFile() {
     QCOMPARE(first.filters.first().description, QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"));
     const QString saved = s.fake.path("Saved.bmp");
     s.fake.prompts.saveAnswers.enqueue("  " + saved + "  ");
-    s.form->menus.MSave->trigger();
+    s.form->menus().MSave->trigger();
     QVERIFY(QFile::exists(saved));
     s.fake.prompts.saveAnswers.enqueue(std::nullopt);
-    s.form->menus.MSave->trigger();
+    s.form->menus().MSave->trigger();
     QCOMPARE(s.fake.prompts.fileRequests.last().initialName, saved);
 }
 
@@ -440,16 +440,16 @@ void TestFiles::saveWritesABitmap() {
     Session s;
     const QImage canvas = patternImage(QSize(640, 480));
     s.setCanvas(canvas);
-    s.form->menus.MGrid8->trigger();  // the grid is saved with the picture
-    const QImage withGrid = s.form->P1->image().copy();
+    s.form->menus().MGrid8->trigger();  // the grid is saved with the picture
+    const QImage withGrid = s.form->workspace().P1->image().copy();
     const QString path = s.fake.path(name);
-    SaveImageFile(*s.form, path);
+    SaveImageFile(s.form->workspace(), path);
     QVERIFY(s.fake.prompts.calls.isEmpty());
     QCOMPARE(readFile(path).left(2), QByteArray("BM"));
     QImage back;
     QVERIFY(back.load(path, "bmp"));
     QCOMPARE(back.convertToFormat(QImage::Format_RGB32), withGrid);
-    QCOMPARE(s.form->state.CurrentFile, path);
+    QCOMPARE(s.form->workspace().state.CurrentFile, path);
     QCOMPARE(s.form->windowTitle(), subject + " Mode:FreeSize" + captionNotice());
     QCOMPARE(
         QDir(s.fake.root.path()).entryList(QDir::Files | QDir::Hidden).filter(name.left(5)).size(),
@@ -461,40 +461,40 @@ void TestFiles::saveOverAnExistingFile() {
     s.setCanvas(patternImage(QSize(30, 20)));
     const QString path = writeFile(s.fake.path("old.bmp"), "precious");
     s.fake.prompts.yesNoAnswers.enqueue(false);
-    SaveImageFile(*s.form, path);
+    SaveImageFile(s.form->workspace(), path);
     QCOMPARE(s.fake.prompts.calls,
              QStringList{"yesno: 同名ファイル " + path + " が存在します。上書きしますか？"});
     QCOMPARE(readFile(path), QByteArray("precious"));
-    QVERIFY(s.form->state.CurrentFile.isEmpty());
+    QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
     s.fake.prompts.yesNoAnswers.enqueue(true);
-    SaveImageFile(*s.form, path);
+    SaveImageFile(s.form->workspace(), path);
     QCOMPARE(readFile(path).left(2), QByteArray("BM"));
-    QCOMPARE(s.form->state.CurrentFile, path);
+    QCOMPARE(s.form->workspace().state.CurrentFile, path);
 }
 
 void TestFiles::saveIntoAMissingFolder() {
     Session s;
     s.setCanvas(patternImage(QSize(30, 20)));
-    s.form->state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    s.form->workspace().state.CurrentFile = QStringLiteral("/pics/a.bmp");
     const QString caption = s.form->windowTitle();
-    SaveImageFile(*s.form, s.fake.path("no such folder/x.bmp"));
+    SaveImageFile(s.form->workspace(), s.fake.path("no such folder/x.bmp"));
     QCOMPARE(s.fake.prompts.calls.size(), 2);
     QCOMPARE(s.fake.prompts.calls.first(), QStringLiteral("beep"));
     QVERIFY(s.fake.prompts.calls.last().startsWith("message: "));
-    QCOMPARE(s.form->state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    QCOMPARE(s.form->workspace().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
     QCOMPARE(s.form->windowTitle(), caption);
 }
 
 void TestFiles::failedWriteLeavesTheOldFile() {
     Session s;
     const QString path = writeFile(s.fake.path("keep.bmp"), "old contents");
-    s.form->P1->setImage(QImage());  // nothing the writer can write
+    s.form->workspace().P1->setImage(QImage());  // nothing the writer can write
     s.fake.prompts.yesNoAnswers.enqueue(true);
-    SaveImageFile(*s.form, path);
+    SaveImageFile(s.form->workspace(), path);
     QCOMPARE(s.fake.prompts.calls.mid(1, 1), QStringList{"beep"});
     QCOMPARE(readFile(path), QByteArray("old contents"));
     QCOMPARE(QDir(s.fake.root.path()).entryList({"keep*"}, QDir::Files | QDir::Hidden).size(), 1);
-    QVERIFY(s.form->state.CurrentFile.isEmpty());
+    QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
 }
 
 void TestFiles::saveOverAFileInAReadOnlyFolder() {
@@ -509,11 +509,11 @@ void TestFiles::saveOverAFileInAReadOnlyFolder() {
         QSKIP("no way to make a read-only folder here");
     }
     s.fake.prompts.yesNoAnswers.enqueue(true);
-    SaveImageFile(*s.form, path);
+    SaveImageFile(s.form->workspace(), path);
     QCOMPARE(s.fake.prompts.calls,
              QStringList{"yesno: 同名ファイル " + path + " が存在します。上書きしますか？"});
-    QCOMPARE(QImage(path, "BMP"), s.form->P1->image());
-    QCOMPARE(s.form->state.CurrentFile, path);
+    QCOMPARE(QImage(path, "BMP"), s.form->workspace().P1->image());
+    QCOMPARE(s.form->workspace().state.CurrentFile, path);
 }
 
 QTEST_MAIN(TestFiles)

@@ -22,7 +22,7 @@ QImage canvasOf(QColor colour, QSize size = QSize(640, 480)) {
 
 // The colour of swatch i of the strip (its middle pixel).
 QColor swatch(const Form1& form, int i) {
-    return form.P3->image().pixelColor(i * 19 + 9, 9);
+    return form.P3()->image().pixelColor(i * 19 + 9, 9);
 }
 
 // Positions of the lines of a grid: "x" for each vertical line, "y" for each horizontal one,
@@ -113,28 +113,28 @@ void TestOverlay::rightClicksFillSwatchesNewestLeft() {
     picture.setPixelColor(20, 10, Qt::green);
     picture.setPixelColor(30, 10, Qt::blue);
     s.setCanvas(picture);
-    s.form->menus.MPal->trigger();
+    s.form->menus().MPal->trigger();
     for (int x : {10, 20, 30}) {
-        press(s.form->P1, QPoint(x, 10), Qt::RightButton);
+        press(s.form->workspace().P1, QPoint(x, 10), Qt::RightButton);
     }
     QCOMPARE(swatch(*s.form, 0), QColor(Qt::blue));
     QCOMPARE(swatch(*s.form, 1), QColor(Qt::green));
     QCOMPARE(swatch(*s.form, 2), QColor(Qt::red));
-    QCOMPARE(swatch(*s.form, 3), s.form->P3->background());
+    QCOMPARE(swatch(*s.form, 3), s.form->P3()->background());
     // Every pixel of a swatch is filled, edges included.
-    QCOMPARE(s.form->P3->image().pixelColor(19, 0), QColor(Qt::green));
-    QCOMPARE(s.form->P3->image().pixelColor(37, 18), QColor(Qt::green));
+    QCOMPARE(s.form->P3()->image().pixelColor(19, 0), QColor(Qt::green));
+    QCOMPARE(s.form->P3()->image().pixelColor(37, 18), QColor(Qt::green));
 }
 
 void TestOverlay::firstAndRepeatedColours() {
     Session s;
     s.setCanvas(canvasOf(QColor(12, 34, 56)));
-    s.form->menus.MPal->trigger();
-    const QColor background = s.form->P3->background();
-    press(s.form->P1, QPoint(5, 5), Qt::RightButton);
+    s.form->menus().MPal->trigger();
+    const QColor background = s.form->P3()->background();
+    press(s.form->workspace().P1, QPoint(5, 5), Qt::RightButton);
     QCOMPARE(swatch(*s.form, 0), QColor(12, 34, 56));
     QCOMPARE(swatch(*s.form, 1), background);
-    press(s.form->P1, QPoint(5, 5), Qt::RightButton);
+    press(s.form->workspace().P1, QPoint(5, 5), Qt::RightButton);
     QCOMPARE(swatch(*s.form, 1), QColor(12, 34, 56));
     QCOMPARE(swatch(*s.form, 2), background);
 }
@@ -142,14 +142,14 @@ void TestOverlay::firstAndRepeatedColours() {
 void TestOverlay::hiddenStripIgnoresColours() {
     Session s;
     s.setCanvas(canvasOf(Qt::red));
-    s.form->menus.MPal->trigger();
-    press(s.form->P1, QPoint(5, 5), Qt::RightButton);
-    s.form->menus.MPal->trigger();  // hidden
+    s.form->menus().MPal->trigger();
+    press(s.form->workspace().P1, QPoint(5, 5), Qt::RightButton);
+    s.form->menus().MPal->trigger();  // hidden
     s.setCanvas(canvasOf(Qt::blue));
-    press(s.form->P1, QPoint(5, 5), Qt::RightButton);
-    s.form->menus.MPal->trigger();  // shown again, as it was
+    press(s.form->workspace().P1, QPoint(5, 5), Qt::RightButton);
+    s.form->menus().MPal->trigger();  // shown again, as it was
     QCOMPARE(swatch(*s.form, 0), QColor(Qt::red));
-    QCOMPARE(swatch(*s.form, 1), s.form->P3->background());
+    QCOMPARE(swatch(*s.form, 1), s.form->P3()->background());
 }
 
 void TestOverlay::lastSwatchDropsOut() {
@@ -159,10 +159,10 @@ void TestOverlay::lastSwatchDropsOut() {
         picture.setPixel(i, 0, qRgb(i, 100, 200));
     }
     s.setCanvas(picture);
-    s.form->menus.MPal->trigger();
+    s.form->menus().MPal->trigger();
     QCOMPARE(s.form->width(), 646);
     for (int i = 0; i < 35; ++i) {
-        press(s.form->P1, QPoint(i, 0), Qt::RightButton);
+        press(s.form->workspace().P1, QPoint(i, 0), Qt::RightButton);
     }
     QCOMPARE(swatch(*s.form, 0), QColor(34, 100, 200));
     QCOMPARE(swatch(*s.form, 33), QColor(1, 100, 200));  // the first colour has dropped out
@@ -172,13 +172,13 @@ void TestOverlay::stripTogglesWindowHeight() {
     Session s;
     s.setCanvas(canvasOf(Qt::gray));
     const int height = s.form->height();
-    const QImage canvas = s.form->P1->image();
-    s.form->menus.MPal->trigger();
+    const QImage canvas = s.form->workspace().P1->image();
+    s.form->menus().MPal->trigger();
     QCOMPARE(s.form->height(), height + 19);
-    QVERIFY(s.form->P3->isVisible());
-    s.form->menus.MPal->trigger();
+    QVERIFY(s.form->P3()->isVisible());
+    s.form->menus().MPal->trigger();
     QCOMPARE(s.form->height(), height);
-    QCOMPARE(s.form->P1->image(), canvas);
+    QCOMPARE(s.form->workspace().P1->image(), canvas);
 }
 
 void TestOverlay::gridGeometry_data() {
@@ -247,16 +247,16 @@ void TestOverlay::equalPartsAnswers() {
     QFETCH(int, columns);
     Session s;
     s.setCanvas(canvasOf(Qt::white, QSize(640, 480)));
-    press(s.form->P1, QPoint(0, 10));  // a selection 640 x 400 pixels, at the left edge
-    dragTo(s.form->P1, QPoint(640, 410));
+    press(s.form->workspace().P1, QPoint(0, 10));  // a selection 640 x 400 pixels, at the left edge
+    dragTo(s.form->workspace().P1, QPoint(640, 410));
     s.fake.prompts.textAnswers.enqueue(answer);
-    s.form->menus.MGridT->trigger();
+    s.form->menus().MGridT->trigger();
     QCOMPARE(s.fake.prompts.calls.size(), 1);
     QCOMPARE(s.fake.prompts.calls.first(),
              "text: \r\n選択部分左右幅を基準に\r\n何等分のグリッドを描きますか？\r\n | "
              "等分グリッドの指定 | 10");
     // A column is a vertical line when it is grey all the way down the selection.
-    const QImage& image = s.form->P1->image();
+    const QImage& image = s.form->workspace().P1->image();
     int lines = 0;
     for (int x = 0; x < image.width(); ++x) {
         bool grey = true;
@@ -266,16 +266,16 @@ void TestOverlay::equalPartsAnswers() {
         lines += grey;
     }
     QCOMPARE(lines, columns);
-    QCOMPARE(s.form->hasSelection(), columns == 0);
+    QCOMPARE(s.form->workspace().hasSelection(), columns == 0);
 }
 
 void TestOverlay::equalPartsOnTheStartCanvas() {
     Session s;  // 165 x 137 pixels, 2475 x 2055 twips
-    const QImage before = s.form->P1->image().copy();
+    const QImage before = s.form->workspace().P1->image().copy();
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("10"));
-    s.form->menus.MGridT->trigger();
+    s.form->menus().MGridT->trigger();
     QVERIFY(s.fake.prompts.calls.first().startsWith("text: \r\n画像左右幅を基準に"));
-    const QImage& image = s.form->P1->image();
+    const QImage& image = s.form->workspace().P1->image();
     QList<int> columns;
     QList<int> rows;
     for (int x = 0; x < image.width(); ++x) {
@@ -291,15 +291,15 @@ void TestOverlay::equalPartsOnTheStartCanvas() {
     // 0, 247, ..., 2470 twips and 0, 247, ..., 1976 twips, at 15 twips per pixel, rounded down.
     QCOMPARE(columns, (QList<int>{0, 16, 32, 49, 65, 82, 98, 115, 131, 148, 164}));
     QCOMPARE(rows, (QList<int>{0, 16, 32, 49, 65, 82, 98, 115, 131}));
-    s.form->menus.MGridClear->trigger();
-    QCOMPARE(s.form->P1->image(), before);
+    s.form->menus().MGridClear->trigger();
+    QCOMPARE(s.form->workspace().P1->image(), before);
 }
 
 void TestOverlay::divisionGridFrameOnlyBelowTheTop() {
     Session s;
     s.setCanvas(canvasOf(Qt::white, QSize(320, 320)));
-    s.form->menus.MGrid8->trigger();  // whole canvas: no frame, the top row has one dot only
-    QImage image = s.form->P1->image();
+    s.form->menus().MGrid8->trigger();  // whole canvas: no frame, the top row has one dot only
+    QImage image = s.form->workspace().P1->image();
     QCOMPARE(image.pixelColor(0, 0), kGridGrey);
     QCOMPARE(image.pixelColor(160, 1), QColor(Qt::white));
     // The division line at x = 40 is dotted: about every other pixel down the column is grey.
@@ -315,12 +315,12 @@ void TestOverlay::divisionGridFrameOnlyBelowTheTop() {
     QVERIFY(greyInColumn(41) < 20);
     QVERIFY(s.fake.prompts.calls.isEmpty());
 
-    s.form->menus.MGridClear->trigger();
-    press(s.form->P1, QPoint(80, 80));
-    dragTo(s.form->P1, QPoint(240, 240));
-    s.form->menus.MGrid8->trigger();
-    image = s.form->P1->image();
-    QVERIFY(!s.form->hasSelection());
+    s.form->menus().MGridClear->trigger();
+    press(s.form->workspace().P1, QPoint(80, 80));
+    dragTo(s.form->workspace().P1, QPoint(240, 240));
+    s.form->menus().MGrid8->trigger();
+    image = s.form->workspace().P1->image();
+    QVERIFY(!s.form->workspace().hasSelection());
     QCOMPARE(image.pixelColor(80, 80), kGridGrey);  // top-left corner of the frame
     auto greyInRow = [&](int y) {
         int n = 0;
@@ -355,22 +355,24 @@ void TestOverlay::centimetreGrid() {
     Session s(mode);
     s.setCanvas(canvasOf(Qt::white));
     s.form->selectMode(1);
-    press(s.form->P1, QPoint(0, 10));
-    dragTo(s.form->P1, QPoint(selection.width(), 10 + selection.height()), Qt::NoModifier);
-    const LabelRect r = s.form->L1->rect();
-    s.form->L1->setRect(LabelRect{r.left, r.top, selection.width() * 15.0,
-                                  selection.height() * 15.0});  // the mode's ratio aside
+    press(s.form->workspace().P1, QPoint(0, 10));
+    dragTo(s.form->workspace().P1, QPoint(selection.width(), 10 + selection.height()),
+           Qt::NoModifier);
+    const LabelRect r = s.form->workspace().L1->rect();
+    s.form->workspace().L1->setRect(
+        LabelRect{r.left, r.top, selection.width() * 15.0,
+                  selection.height() * 15.0});  // the mode's ratio aside
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
-    s.form->menus.MGridCM->trigger();
+    s.form->menus().MGridCM->trigger();
     QCOMPARE(s.fake.prompts.calls.first().section(" | ", 0, 0),
              "text: " + firstLine + "\r\n画像左上を基点に\r\n何cmのグリッドを描きますか？\r\n");
     QVERIFY(s.fake.prompts.calls.first().endsWith(" | グリッド寸法の指定 | 5"));
-    const QImage& image = s.form->P1->image();
+    const QImage& image = s.form->workspace().P1->image();
     QCOMPARE(image.pixelColor(stepPixels, 100), kGridGrey);
     QCOMPARE(image.pixelColor(stepPixels - 1, 100), QColor(Qt::white));
     QCOMPARE(image.pixelColor(0, 100), kGridGrey);  // the frame's left edge
     QCOMPARE(image.pixelColor(50, 10), kGridGrey);  // and its top edge
-    QVERIFY(!s.form->hasSelection());
+    QVERIFY(!s.form->workspace().hasSelection());
 }
 
 void TestOverlay::centimetreGridRefusals_data() {
@@ -392,34 +394,34 @@ void TestOverlay::centimetreGridRefusals() {
     s.setCanvas(canvasOf(Qt::white));
     s.form->selectMode(mode);
     if (select) {
-        press(s.form->P1, QPoint(10, 10));
-        dragTo(s.form->P1, QPoint(200, 100));
+        press(s.form->workspace().P1, QPoint(10, 10));
+        dragTo(s.form->workspace().P1, QPoint(200, 100));
     }
-    const QImage before = s.form->P1->image();
-    s.form->menus.MGridCM->trigger();
+    const QImage before = s.form->workspace().P1->image();
+    s.form->menus().MGridCM->trigger();
     QCOMPARE(s.fake.prompts.calls, calls);
-    QCOMPARE(s.form->P1->image(), before);
-    QCOMPARE(s.form->hasSelection(), select);
+    QCOMPARE(s.form->workspace().P1->image(), before);
+    QCOMPARE(s.form->workspace().hasSelection(), select);
 }
 
 void TestOverlay::gridClear() {
     Session s;
     s.setCanvas(canvasOf(Qt::white));
-    const QImage clean = s.form->P1->image().copy();
-    s.form->menus.MGrid8->trigger();
+    const QImage clean = s.form->workspace().P1->image().copy();
+    s.form->menus().MGrid8->trigger();
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("7"));
-    s.form->menus.MGridT->trigger();
-    QVERIFY(greyPixels(s.form->P1->image()) > 0);
-    s.form->menus.MGridClear->trigger();  // both grids go
-    QCOMPARE(s.form->P1->image(), clean);
+    s.form->menus().MGridT->trigger();
+    QVERIFY(greyPixels(s.form->workspace().P1->image()) > 0);
+    s.form->menus().MGridClear->trigger();  // both grids go
+    QCOMPARE(s.form->workspace().P1->image(), clean);
 
-    s.form->menus.MGrid8->trigger();
-    const QImage withGrid = s.form->P1->image().copy();
-    s.form->menus.MPal->trigger();  // commits: the grid stays from now on
+    s.form->menus().MGrid8->trigger();
+    const QImage withGrid = s.form->workspace().P1->image().copy();
+    s.form->menus().MPal->trigger();  // commits: the grid stays from now on
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("3"));
-    s.form->menus.MGridT->trigger();
-    s.form->menus.MGridClear->trigger();
-    QCOMPARE(s.form->P1->image(), withGrid);
+    s.form->menus().MGridT->trigger();
+    s.form->menus().MGridClear->trigger();
+    QCOMPARE(s.form->workspace().P1->image(), withGrid);
     QCOMPARE(s.form->innerSize(), QSize(640, 480 + 19));
 }
 

@@ -4,17 +4,18 @@
 #include "canvas/CanvasSelection.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
-#include "core/Caption.h"
+#include "capture/Form2.h"
+#include "core/NumberText.h"
 #include "overlay/ColorSwatches.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
-#include <QTimer>
 
 #include <cmath>
 
@@ -35,14 +36,18 @@ int toPixels(double twips, double twipsPerPixel) {
 
 }  // namespace
 
-Form1::Form1(const Services& services_, QWidget* parent)
+Form1::Form1(const Services& services, QWidget* parent)
     : QMainWindow(parent)
-    , services(services_)
-    , P1(new Surface(kLightGrey, nullptr))
-    , P3(new Surface(QApplication::palette().color(QPalette::Active, QPalette::Highlight), nullptr))
-    , L1(new SizeLabel(services_.metrics.twipsPerPixelX, services_.metrics.twipsPerPixelY,
-                       QColor(255, 255, 0), P1))
-    , m_area(new QWidget(this)) {
+    , m_area(new QWidget(this))
+    , m_P3(
+          new Surface(QApplication::palette().color(QPalette::Active, QPalette::Highlight), m_area))
+    , m_workspace(
+          services, new Surface(kLightGrey, m_area),
+          new SizeLabel(services.metrics.twipsPerPixelX, services.metrics.twipsPerPixelY,
+                        QColor(255, 255, 0), nullptr),
+          Workspace::WindowHooks{[this] { fitWindowToCanvas(); },
+                                 [this](const QString& caption) { setWindowTitle(caption); },
+                                 [this] { EnableImageCommands(); }}) {
     initKiramoResources();
     setWindowIcon(QIcon(QStringLiteral(":/kiramo.xpm")));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -54,42 +59,37 @@ Form1::Form1(const Services& services_, QWidget* parent)
     m_area->installEventFilter(this);
     setCentralWidget(m_area);
 
-    P1->setParent(m_area);
+    Surface* P1 = m_workspace.P1;
     P1->setObjectName(QStringLiteral("P1"));
     P1->move(0, 0);
     P1->setCursor(Qt::CrossCursor);
+    m_workspace.L1->setParent(P1);
     clearCanvas();
 
-    P3->setParent(m_area);
-    P3->setObjectName(QStringLiteral("P3"));
-    P3->hide();
+    m_P3->setObjectName(QStringLiteral("P3"));
+    m_P3->hide();
 
-    m_selection =
-        new CanvasSelection(P1, L1, state.modes, state.ModeIndex, services.metrics,
-                            CanvasSelection::Hooks{[this](QRgb colour) { PushColorSwatch(colour); },
-                                                   [this] {
+    new CanvasSelection(P1, m_workspace.L1, m_workspace.state.modes, m_workspace.state.ModeIndex,
+                        services.metrics,
+                        CanvasSelection::Hooks{[this](QRgb colour) { PushColorSwatch(colour); },
+                                               [this] {
         // As when a capture is abandoned: the window comes back in
         // its normal state.
         setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
         show();
-                                                   }});
+                                               }});
 
     // P2 starts as a copy of the blank canvas, so a Grid Clear before anything was committed
     // gives back the blank canvas that the grid was drawn on.
-    P2 = P1->image().copy();
+    m_workspace.P2 = P1->image().copy();
 
     // The menu bar stays inside the window on every desktop: the frame arithmetic counts it.
     menuBar()->setNativeMenuBar(false);
-    menus.build(menuBar());
-    connect(menus.MFile, &QMenu::aboutToShow, this,
-            [this] { Form1Menus::setCommandEnabled(menus.MBmpEdS, hasSelection()); });
-    connect(menus.MExit, &QAction::triggered, this, &QWidget::close);
-    connect(menus.MCanvas[0], &QAction::triggered, this, [this] { selectMode(0); });
-
+    m_menus.build(menuBar());
     connectCommands();
     // However the program ends (the session closing, say), the temporary bitmap goes.
     connect(qApp, &QCoreApplication::aboutToQuit, this,
-            [this] { removeTemporaryBitmap(services.folders.temporaryBitmap()); });
+            [this] { removeTemporaryBitmap(m_workspace.services.folders.temporaryBitmap()); });
 
     measureFrame();
 }
@@ -97,8 +97,9 @@ Form1::Form1(const Services& services_, QWidget* parent)
 Form1::~Form1() = default;
 
 void Form1::clearCanvas() {
-    P1->clear(QSize(toPixels(kCanvasWidth, services.metrics.twipsPerPixelX),
-                    toPixels(kCanvasHeight, services.metrics.twipsPerPixelY)));
+    const ScreenMetrics& m = m_workspace.services.metrics;
+    m_workspace.P1->clear(
+        QSize(toPixels(kCanvasWidth, m.twipsPerPixelX), toPixels(kCanvasHeight, m.twipsPerPixelY)));
 }
 
 void Form1::measureFrame() {
@@ -106,7 +107,9 @@ void Form1::measureFrame() {
     // main window's layout gives it with the platform's font. The layout places the menu bar
     // and the central widget edge to edge, without margins. A hidden window is not laid out
     // yet, so the menu bar's height is asked the way the layout asks it.
-    const int designWidth = toPixels(kDesignInnerWidth, services.metrics.twipsPerPixelX);
+    AppState& state = m_workspace.state;
+    const int designWidth =
+        toPixels(kDesignInnerWidth, m_workspace.services.metrics.twipsPerPixelX);
     ensurePolished();
     QMenuBar* bar = menuBar();
     const int menuBarWidth = bar->sizeHint().width();
@@ -125,31 +128,27 @@ void Form1::measureFrame() {
 }
 
 void Form1::addModeItems() {
+    const ModeTable& modes = m_workspace.state.modes;
     for (int i = 1; i <= ModeTable::kLast; ++i) {
-        if (!state.modes.has(i)) {
+        if (!modes.has(i)) {
             continue;
         }
-        QAction* action = menus.addModeItem(i, state.modes.mode(i)->menuCaption);
+        QAction* action = m_menus.addModeItem(i, modes.mode(i)->menuCaption);
         connect(action, &QAction::triggered, this, [this, i] { selectMode(i); });
     }
 }
 
-void Form1::setCaption(const QString& subject) {
-    m_subject = subject;
-    setWindowTitle(captionText(m_subject, state.currentModeName()));
-}
-
 void Form1::selectMode(int index) {
-    if (!state.modes.has(index)) {
+    if (!m_workspace.state.modes.has(index)) {
         return;
     }
-    state.ModeIndex = index;
-    L1->hide();
-    setCaption(m_subject);
+    m_workspace.state.ModeIndex = index;
+    m_workspace.hideSelection();
+    m_workspace.refreshCaption();
 }
 
-bool Form1::hasSelection() const {
-    return !L1->isHidden();
+Form2* Form1::captureWindow() const {
+    return m_Form2;
 }
 
 QSize Form1::innerSize() const {
@@ -157,26 +156,13 @@ QSize Form1::innerSize() const {
 }
 
 int Form1::stripPixelHeight() const {
-    return toPixels(kStripHeight, services.metrics.twipsPerPixelY);
-}
-
-void Form1::CommitCanvas() {
-    // P2 shares the canvas's pixels (QImage is copied on write), so a new picture shows without
-    // waiting for a copy. The canvas takes a copy of its own once the event loop is idle, so
-    // that the first grid drawn on it does not have to copy the whole image first. Either way
-    // P2 keeps what was committed.
-    P2 = P1->image();
-    fitWindowToCanvas();
-    QTimer::singleShot(0, this, [this] {
-        if (P2.cacheKey() == P1->image().cacheKey()) {
-            P1->detachImage();
-        }
-    });
+    return toPixels(kStripHeight, m_workspace.services.metrics.twipsPerPixelY);
 }
 
 void Form1::fitWindowToCanvas() {
-    const int strip = P3->isHidden() ? 0 : stripPixelHeight();
-    const QSize size = committedWindowSize(P1->size(), state.FrameExtraWidth,
+    const AppState& state = m_workspace.state;
+    const int strip = m_P3->isHidden() ? 0 : stripPixelHeight();
+    const QSize size = committedWindowSize(m_workspace.P1->size(), state.FrameExtraWidth,
                                            state.FrameExtraHeight, state.MinFormWidth, strip);
     resize(size);
     layout()->activate();
@@ -184,7 +170,7 @@ void Form1::fitWindowToCanvas() {
 }
 
 void Form1::EnableImageCommands() {
-    for (QAction* action : {menus.MSave, menus.MBmpEd, menus.MORBELLO, menus.MCopy}) {
+    for (QAction* action : {m_menus.MSave, m_menus.MBmpEd, m_menus.MORBELLO, m_menus.MCopy}) {
         Form1Menus::setCommandEnabled(action, true);
     }
 }
@@ -193,28 +179,28 @@ void Form1::layOutStrip() {
     // The strip's image never shrinks, so swatches cut off by a narrower window come back
     // when it widens again.
     const int height = stripPixelHeight();
-    const double ratio = P3->devicePixelRatioF();
-    P3->resizeImage(QSize(
-        std::max(P3->imageSize().width(), static_cast<int>(std::ceil(m_area->width() * ratio))),
+    const double ratio = m_P3->devicePixelRatioF();
+    m_P3->resizeImage(QSize(
+        std::max(m_P3->imageSize().width(), static_cast<int>(std::ceil(m_area->width() * ratio))),
         static_cast<int>(std::ceil(height * ratio))));
-    P3->setGeometry(0, m_area->height() - height, m_area->width(), height);
+    m_P3->setGeometry(0, m_area->height() - height, m_area->width(), height);
 }
 
 void Form1::toggleColorTable() {
-    P3->setVisible(P3->isHidden());
-    CommitCanvas();
+    m_P3->setVisible(m_P3->isHidden());
+    m_workspace.CommitCanvas();
 }
 
 void Form1::PushColorSwatch(QRgb colour) {
-    if (P3->isHidden()) {
+    if (m_P3->isHidden()) {
         return;
     }
-    const ScreenMetrics& m = services.metrics;
+    const ScreenMetrics& m = m_workspace.services.metrics;
     const int n = lastSwatchIndex(m.toTwipsX(width() * devicePixelRatioF()), kStripHeight);
-    QImage strip = P3->image();
+    QImage strip = m_P3->image();
     pushSwatch(strip, colour, n, kStripHeight, m.twipsPerPixelX, m.twipsPerPixelY,
-               P3->background().rgb());
-    P3->setImage(strip);
+               m_P3->background().rgb());
+    m_P3->setImage(strip);
     layOutStrip();
 }
 
@@ -227,8 +213,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 
 void Form1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    if (const std::optional<int> width =
-            widthAfterResize(windowState(), event->size().width(), state.MinFormWidth)) {
+    if (const std::optional<int> width = widthAfterResize(windowState(), event->size().width(),
+                                                          m_workspace.state.MinFormWidth)) {
         resize(*width, event->size().height());
     }
 }
@@ -241,10 +227,45 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::shutDown() {
     m_closing = true;
-    removeTemporaryBitmap(services.folders.temporaryBitmap());
-    if (Form2) {
-        Form2->close();
+    removeTemporaryBitmap(m_workspace.services.folders.temporaryBitmap());
+    if (m_Form2) {
+        m_Form2->close();
     }
+}
+
+void Form1::startCapture() {
+    if (m_Form2) {
+        return;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);  // Form2 restores it once loaded
+    m_Form2 = new Form2(m_workspace.services.screen, m_workspace.state.modes,
+                        m_workspace.state.ModeIndex);
+    connect(m_Form2, &Form2::frozen, this,
+            [this] { setWindowState(windowState() | Qt::WindowMinimized); });
+    connect(m_Form2, &Form2::transferred, this, &Form1::captureTransferred);
+    connect(m_Form2, &Form2::abandoned, this, &Form1::captureEnded);
+    // The main window must have left the screen before the screen is read: hide it and let the
+    // window system carry that out.
+    hide();
+    QGuiApplication::sync();
+    m_Form2->load();
+}
+
+void Form1::captureTransferred(const QImage& picture, QSizeF bandSize) {
+    m_workspace.state.CurrentFile.clear();
+    captureEnded();
+    m_workspace.showNewPicture(picture, QStringLiteral("Untitled (") +
+                                            writeNumber(bandSize.width()) + u'x' +
+                                            writeNumber(bandSize.height()) + u')');
+}
+
+void Form1::captureEnded() {
+    if (m_closing) {
+        return;
+    }
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    show();
+    activateWindow();
 }
 
 }  // namespace kiramo

@@ -1,21 +1,18 @@
 #pragma once
 
 #include "app/Form1Menus.h"
-#include "core/AppState.h"
-#include "platform/Services.h"
+#include "canvas/Workspace.h"
 
-#include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 
 namespace kiramo {
 
-class CanvasSelection;
+class Form2;
 class Surface;
-class SizeLabel;
 
-// The main window: the canvas `P1`, the hidden committed copy `P2`, the colour strip `P3`, the
-// scratch image `P4`, the selection label `L1` and the menu bar. It owns the program's state.
+// The main window: the workspace (canvas `P1`, committed copy `P2`, selection `L1`, state), the
+// colour strip `P3` and the menu bar. It is the one place that wires menus to commands.
 class Form1 : public QMainWindow {
     Q_OBJECT
 
@@ -29,44 +26,33 @@ public:
     explicit Form1(const Services& services, QWidget* parent = nullptr);
     ~Form1() override;
 
-    Services services;
-    AppState state;
-    Form1Menus menus;
-
-    Surface* const P1;  // the canvas
-    QImage P2;          // the last committed copy of the canvas
-    Surface* const P3;  // the colour strip, docked to the bottom
-    QImage P4;          // scratch image for the selected part
-    SizeLabel* const L1;
-
-    // The capture window, while a capture is under way; closed at shut-down.
-    QPointer<QWidget> Form2;
+    // What the commands work on: canvas, committed copy, selection, caption, state, services.
+    [[nodiscard]] Workspace& workspace() { return m_workspace; }
+    [[nodiscard]] const Workspace& workspace() const { return m_workspace; }
+    [[nodiscard]] const Form1Menus& menus() const { return m_menus; }
+    // The colour strip, docked to the bottom.
+    [[nodiscard]] Surface* P3() const { return m_P3; }
+    // The capture window, while a capture is under way.
+    [[nodiscard]] Form2* captureWindow() const;
 
     // Start-up steps 1 to 3: blank canvas, frame measured, start-up width fixed.
     void clearCanvas();
     void measureFrame();
     // Start-up step 7: the Mode items for the modes of the table.
     void addModeItems();
-    // The caption: `subject` + " Mode:" + the current mode's name + the notice. The subject is
-    // kept, so that a mode change rewrites the caption whatever characters the subject holds.
-    void setCaption(const QString& subject);
 
     // Makes the mode current and rewrites the caption; the selection is removed.
     void selectMode(int index);
-
-    // Copies the canvas into P2 and fits the window around the canvas (and the strip).
-    void CommitCanvas();
-    // The second half of CommitCanvas alone, for when P2 already holds the canvas.
-    void fitWindowToCanvas();
-    // Enables the commands that need an image; nothing disables them again.
-    void EnableImageCommands();
 
     // Shows or hides the colour strip, then commits.
     void toggleColorTable();
     // Records a colour in the strip, newest at the left; ignored while the strip is hidden.
     void PushColorSwatch(QRgb colour);
 
-    [[nodiscard]] bool hasSelection() const;
+    // "&Capture": the hourglass, the main window leaves the screen and a capture window freezes
+    // it. Does nothing while a capture is already under way.
+    void startCapture();
+
     // True once shut-down has begun: nothing brings the window back then.
     [[nodiscard]] bool isClosing() const { return m_closing; }
     // The canvas area's size in pixels: what lies inside the menu bar and the window frame.
@@ -79,14 +65,22 @@ protected:
 
 private:
     void connectCommands();
+    void fitWindowToCanvas();
+    void EnableImageCommands();
     void layOutStrip();
     void shutDown();
+    // The capture's outcome: the chosen block of the frozen screen with its size for the
+    // caption, or nothing when the capture was abandoned.
+    void captureTransferred(const QImage& picture, QSizeF captionSize);
+    void captureEnded();
     [[nodiscard]] int stripPixelHeight() const;
 
     QWidget* const m_area;
-    CanvasSelection* m_selection = nullptr;
+    Surface* const m_P3;
+    Workspace m_workspace;
+    Form1Menus m_menus;
+    QPointer<Form2> m_Form2;
     bool m_closing = false;
-    QString m_subject;  // what the caption names before " Mode:"; "" at start-up
 };
 
 }  // namespace kiramo

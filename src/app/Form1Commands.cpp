@@ -1,6 +1,6 @@
 // The main window's menu commands, connected to the routines of each part of the program.
 #include "app/Form1.h"
-#include "capture/Capture.h"
+#include "app/MenuRules.h"
 #include "exchange/Clipboard.h"
 #include "exchange/HandOff.h"
 #include "files/FileCommands.h"
@@ -12,21 +12,26 @@
 namespace kiramo {
 
 void Form1::connectCommands() {
-    connect(menus.MOpen, &QAction::triggered, this, [this] { openCommand(*this); });
-    connect(menus.MSave, &QAction::triggered, this, [this] { saveAsCommand(*this); });
-    connect(menus.MBmpEd, &QAction::triggered, this, [this] { sendBitmap(*this); });
-    connect(menus.MBmpEdS, &QAction::triggered, this, [this] { sendSelectedBitmap(*this); });
-    connect(menus.MORBELLO, &QAction::triggered, this, [this] { sendToOrbello(*this); });
-    connect(menus.MEdit, &QMenu::aboutToShow, this, [this] { editMenuOpening(*this); });
-    connect(menus.MCopy, &QAction::triggered, this, [this] { copyCommand(*this); });
-    connect(menus.MPaste, &QAction::triggered, this, [this] { pasteCommand(*this); });
-    connect(menus.MWeb, &QAction::triggered, this, [this] { openSupportPage(*this); });
-    connect(menus.MCap, &QAction::triggered, this, [this] { startCapture(*this); });
-    connect(menus.MPal, &QAction::triggered, this, &Form1::toggleColorTable);
-    connect(menus.MGrid8, &QAction::triggered, this, [this] { DrawDivisionGrid(*this, 8); });
-    connect(menus.MGridT, &QAction::triggered, this, [this] { drawEqualPartsGrid(*this); });
-    connect(menus.MGridCM, &QAction::triggered, this, [this] { drawCentimetreGrid(*this); });
-    connect(menus.MGridClear, &QAction::triggered, this, [this] { gridClear(*this); });
+    Workspace& w = m_workspace;
+    const Form1Menus& m = m_menus;
+    connect(m.MFile, &QMenu::aboutToShow, this, [&w, &m] { fileMenuOpening(m, w); });
+    connect(m.MOpen, &QAction::triggered, this, [&w] { openCommand(w); });
+    connect(m.MSave, &QAction::triggered, this, [&w] { saveAsCommand(w); });
+    connect(m.MBmpEd, &QAction::triggered, this, [&w] { sendBitmap(w); });
+    connect(m.MBmpEdS, &QAction::triggered, this, [&w] { sendSelectedBitmap(w); });
+    connect(m.MORBELLO, &QAction::triggered, this, [&w] { sendToOrbello(w); });
+    connect(m.MExit, &QAction::triggered, this, &QWidget::close);
+    connect(m.MEdit, &QMenu::aboutToShow, this, [&w, &m] { editMenuOpening(m, w); });
+    connect(m.MCopy, &QAction::triggered, this, [&w] { copyCommand(w); });
+    connect(m.MPaste, &QAction::triggered, this, [&w] { pasteCommand(w); });
+    connect(m.MWeb, &QAction::triggered, this, [&w] { openSupportPage(w); });
+    connect(m.MCap, &QAction::triggered, this, &Form1::startCapture);
+    connect(m.MPal, &QAction::triggered, this, &Form1::toggleColorTable);
+    connect(m.MGrid8, &QAction::triggered, this, [&w] { DrawDivisionGrid(w, 8); });
+    connect(m.MGridT, &QAction::triggered, this, [&w] { drawEqualPartsGrid(w); });
+    connect(m.MGridCM, &QAction::triggered, this, [&w] { drawCentimetreGrid(w); });
+    connect(m.MGridClear, &QAction::triggered, this, [&w] { gridClear(w); });
+    connect(m.MCanvas[0], &QAction::triggered, this, [this] { selectMode(0); });
 }
 
 }  // namespace kiramo

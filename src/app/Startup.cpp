@@ -43,7 +43,7 @@ bool readSettings(Form1& form, const QString& path, QString* error) {
     if (!openOrCreate(file, error)) {
         return false;
     }
-    form.state.modes = buildModeTable(readRawModeTexts(file));
+    form.workspace().state.modes = buildModeTable(readRawModeTexts(file));
     form.addModeItems();
     return true;
 }
@@ -53,7 +53,7 @@ bool ReadAssociations(Form1& form, const QString& path, QString* error) {
     if (!openOrCreate(file, error)) {
         return false;
     }
-    form.state.associations = readAssociationTable(file);
+    form.workspace().state.associations = readAssociationTable(file);
     return true;
 }
 
@@ -67,13 +67,13 @@ std::unique_ptr<Form1> startKiramo(const Services& services, const QString& comm
         return nullptr;
     }
     // Step 8: the caption names the current mode, "FreeSize".
-    form->setCaption(QString());
+    form->workspace().setCaption(QString());
     // Step 9: the association table.
     if (!ReadAssociations(*form, services.folders.winIniFile(), error)) {
         return nullptr;
     }
     // Step 10: the picture named on the command line.
-    loadCommandLine(*form, commandLine);
+    loadCommandLine(form->workspace(), commandLine);
     return form;
 }
 

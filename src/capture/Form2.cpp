@@ -1,9 +1,9 @@
 #include "capture/Form2.h"
 
-#include "app/Form1.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
 #include "core/ImageBlock.h"
+#include "core/ModeTable.h"
 #include "core/NumberText.h"
 #include "core/RubberBand.h"
 #include "platform/ScreenGrabber.h"
@@ -16,9 +16,11 @@
 
 namespace kiramo {
 
-Form2::Form2(Form1& owner)
+Form2::Form2(ScreenGrabber& grabber, const ModeTable& modes, const int& modeIndex)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , m_owner(owner)
+    , m_grabber(grabber)
+    , m_modes(modes)
+    , m_modeIndex(modeIndex)
     , L1(new SizeLabel(1.0, 1.0, palette().color(QPalette::WindowText), this))
     , m_dragger(this, L1) {
     setObjectName(QStringLiteral("Form2"));
@@ -37,22 +39,20 @@ void Form2::load() {
 }
 
 void Form2::GrabScreen() {
-    // The main window must have left the screen before the screen is read: hide it, let the
-    // window system carry that out, then give the windows below a moment to repaint.
-    m_owner.hide();
-    QGuiApplication::sync();
+    // The caller's windows have left the screen; the windows below get a moment to repaint
+    // what they covered before the screen is read.
     QTimer::singleShot(kSettleMilliseconds, this, [this] {
         QScreen* screen = QGuiApplication::primaryScreen();
         if (screen != nullptr) {
             setGeometry(screen->geometry());
         }
-        m_frozen = m_owner.services.screen.grabScreen().convertToFormat(QImage::Format_RGB32);
+        m_frozen = m_grabber.grabScreen().convertToFormat(QImage::Format_RGB32);
         showFullScreen();
         activateWindow();
         QGuiApplication::restoreOverrideCursor();
         m_loaded = true;
         setCursor(Qt::CrossCursor);
-        m_owner.setWindowState(m_owner.windowState() | Qt::WindowMinimized);
+        emit frozen();
     });
 }
 
@@ -83,12 +83,10 @@ void Form2::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() != Qt::LeftButton || L1->isHidden()) {
         return;
     }
-    const int mode = m_owner.state.ModeIndex;
-    const ModeTable& modes = m_owner.state.modes;
     if (const std::optional<QSizeF> size =
             stretchLabel(*L1, QPointF(DragStartX, DragStartY), toPixels(event->position()),
-                         event->modifiers(), modes, mode)) {
-        L1->setText(captureCaption(*size, mode, modes.ModeName(mode)));
+                         event->modifiers(), m_modes, m_modeIndex)) {
+        L1->setText(captureCaption(*size, m_modeIndex, m_modes.ModeName(m_modeIndex)));
     }
 }
 
@@ -124,52 +122,38 @@ void Form2::TransferCapture() {
     if (m_done) {
         return;
     }
-    m_done = true;
-    m_dragger.finish();
     const LabelRect r = L1->rect();
     // The block starts one pixel right of and below the band's corner.
     const int x = static_cast<int>(roundHalfEven(r.left + 1.0));
     const int y = static_cast<int>(roundHalfEven(r.top + 1.0));
     const int w = static_cast<int>(roundHalfEven(r.width));
     const int h = static_cast<int>(roundHalfEven(r.height));
-    m_owner.P1->setImage(copyImageBlock(m_frozen, x, y, w, h));
-    m_owner.setCaption(QStringLiteral("Untitled (") + writeNumber(r.width) + u'x' +
-                       writeNumber(r.height) + u')');
-    m_owner.state.CurrentFile.clear();
-    m_frozen = QImage();
-    close();
-    m_owner.setWindowState(m_owner.windowState() & ~Qt::WindowMinimized);
-    m_owner.CommitCanvas();
-    m_owner.EnableImageCommands();
-    m_owner.show();
-    m_owner.activateWindow();
+    const QImage block = copyImageBlock(m_frozen, x, y, w, h);
+    end();
+    emit transferred(block, QSizeF(r.width, r.height));
 }
 
 void Form2::abandon() {
     if (m_done) {
         return;
     }
-    m_done = true;
-    m_dragger.finish();
-    close();
-    restoreOwner();
+    end();
+    emit abandoned();
 }
 
-void Form2::restoreOwner() {
-    if (m_owner.isClosing()) {
-        return;
-    }
-    m_owner.setWindowState(m_owner.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    m_owner.show();
-    m_owner.activateWindow();
+void Form2::end() {
+    m_done = true;
+    m_dragger.finish();
+    m_frozen = QImage();
+    close();
 }
 
 void Form2::closeEvent(QCloseEvent* event) {
-    // Closed by the window manager or the system: the main window comes back, unchanged.
+    // Closed by the window manager or the system: as abandoned.
     if (!m_done) {
         m_done = true;
         m_dragger.finish();
-        restoreOwner();
+        emit abandoned();
     }
     if (!m_loaded) {
         QGuiApplication::restoreOverrideCursor();  // closed before the screen was frozen

@@ -7,12 +7,14 @@
 
 namespace kiramo {
 
-class Form1;
+class ModeTable;
+class ScreenGrabber;
 class SizeLabel;
 
 // The capture window: the frozen screen over the whole primary screen, and the rubber band
 // `L1` on it. Positions here are device pixels of the screen (the frozen image's pixels).
-// One Form2 exists per capture; it deletes itself when it closes.
+// One Form2 exists per capture; it deletes itself when it closes. It reports what became of
+// the capture and never reaches into the main window.
 class Form2 : public QWidget {
     Q_OBJECT
 
@@ -21,12 +23,14 @@ public:
     // the screen, before the screen is read.
     static constexpr int kSettleMilliseconds = 40;
 
-    explicit Form2(Form1& owner);
+    // The band follows the rules of the current mode `modeIndex` of `modes`; both must outlive
+    // the window.
+    Form2(ScreenGrabber& grabber, const ModeTable& modes, const int& modeIndex);
     ~Form2() override;
 
-    // The load step: GrabScreen (the main window leaves the screen, the screen is frozen into
-    // this window, which is shown over it), then pointers and the main window's state. The
-    // grab waits for the main window to be gone, so this returns before the window is shown.
+    // The load step: GrabScreen (the screen is frozen into this window, which is shown over
+    // it), then the pointers. The caller has taken its own windows off the screen; the grab
+    // gives the windows below a moment to repaint, so this returns before the window is shown.
     void load();
 
     [[nodiscard]] const QImage& frozenImage() const { return m_frozen; }
@@ -34,8 +38,17 @@ public:
 
     // Takes the band's rectangle into the canvas and closes the capture.
     void TransferCapture();
-    // Closes the capture and gives the main window back unchanged.
+    // Closes the capture without a picture.
     void abandon();
+
+signals:
+    // The screen is frozen and shown.
+    void frozen();
+    // The capture is over with the band's block of the frozen screen; `bandSize` is the band's
+    // exact size in pixels, fractions kept, for the caption.
+    void transferred(const QImage& picture, QSizeF bandSize);
+    // The capture is over without a picture: abandoned, or the window closed.
+    void abandoned();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -49,9 +62,11 @@ private:
     void GrabScreen();
     void onBandPressed(Qt::MouseButton button, QPointF inLabel);
     [[nodiscard]] QPointF toPixels(QPointF logical) const;
-    void restoreOwner();
+    void end();
 
-    Form1& m_owner;
+    ScreenGrabber& m_grabber;
+    const ModeTable& m_modes;
+    const int& m_modeIndex;
     SizeLabel* const L1;
     LabelDragger m_dragger;
     QImage m_frozen;

@@ -1,12 +1,8 @@
 #include "exchange/Clipboard.h"
 
-#include "app/Form1.h"
-#include "canvas/SizeLabel.h"
-#include "canvas/Surface.h"
-#include "core/ImageBlock.h"
+#include "canvas/Workspace.h"
 #include "platform/Prompts.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPainter>
@@ -29,40 +25,24 @@ QImage opaque(const QImage& image) {
 
 }  // namespace
 
-void cutSelection(Form1& form) {
-    const ScreenMetrics& m = form.services.metrics;
-    const QRect block = selectionBlock(form.L1->rect(), m.twipsPerPixelX, m.twipsPerPixelY);
-    form.P4 = copyImageBlock(form.P1->image(), block.x(), block.y(), block.width(), block.height());
-}
-
-void copyCommand(Form1& form) {
+void copyCommand(Workspace& workspace) {
+    // The selection's block (the selection then ends), or the whole canvas with its grid lines.
+    const QImage picture = workspace.selectedImage();
+    workspace.hideSelection();
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (form.hasSelection()) {
-        cutSelection(form);
-        clipboard->clear();
-        clipboard->setImage(form.P4);
-        form.L1->hide();
-        return;
-    }
     clipboard->clear();
-    clipboard->setImage(form.P1->image());
+    clipboard->setImage(picture);
 }
 
-void pasteCommand(Form1& form) {
+void pasteCommand(Workspace& workspace) {
     // Whatever cannot be turned into a picture counts as no picture.
     const QImage picture = QGuiApplication::clipboard()->image();
     if (picture.isNull()) {
-        form.services.prompts.beep();
+        workspace.services.prompts.beep();
         return;
     }
-    form.P1->setImage(opaque(picture));
-    form.L1->hide();
-    form.CommitCanvas();
-    form.EnableImageCommands();
-}
-
-void editMenuOpening(Form1& form) {
-    form.menus.MGridCM->setEnabled(form.state.ModeIndex != 0 && form.hasSelection());
+    workspace.hideSelection();
+    workspace.showNewPicture(opaque(picture), std::nullopt);
 }
 
 }  // namespace kiramo

@@ -1,8 +1,7 @@
 #include "exchange/HandOff.h"
 
-#include "app/Form1.h"
 #include "canvas/Surface.h"
-#include "exchange/Clipboard.h"
+#include "canvas/Workspace.h"
 #include "files/BitmapFile.h"
 #include "files/FileCommands.h"
 #include "platform/ProgramStarter.h"
@@ -17,13 +16,13 @@ namespace {
 
 // Writes `image` to the temporary bitmap, replacing the last one. Reports a failure to the user
 // and returns nothing.
-std::optional<QString> writeTemporaryBitmap(Form1& form, const QImage& image) {
-    const QString path = form.services.folders.temporaryBitmap();
-    QDir().mkpath(form.services.folders.temporary);
+std::optional<QString> writeTemporaryBitmap(Workspace& workspace, const QImage& image) {
+    const QString path = workspace.services.folders.temporaryBitmap();
+    QDir().mkpath(workspace.services.folders.temporary);
     QString error;
     if (!writeBitmapFile(path, image, &error)) {
-        form.services.prompts.beep();
-        form.services.prompts.showMessage(error);
+        workspace.services.prompts.beep();
+        workspace.services.prompts.showMessage(error);
         return std::nullopt;
     }
     return path;
@@ -31,37 +30,37 @@ std::optional<QString> writeTemporaryBitmap(Form1& form, const QImage& image) {
 
 // The bitmap editor's command, or nothing (with the Open command's message) when no program
 // is associated with ".BMP".
-std::optional<QString> bitmapEditor(Form1& form) {
-    const QString command = form.state.associations.lookup(QStringLiteral(".BMP"));
+std::optional<QString> bitmapEditor(Workspace& workspace) {
+    const QString command = workspace.state.associations.lookup(QStringLiteral(".BMP"));
     if (command.isEmpty()) {
-        form.services.prompts.beep();
-        form.services.prompts.showMessage(
+        workspace.services.prompts.beep();
+        workspace.services.prompts.showMessage(
             QStringLiteral("該当する拡張子 [BMP] が関連付けされていません"));
         return std::nullopt;
     }
     return command;
 }
 
-void start(Form1& form, const QString& program, const QStringList& arguments) {
-    if (!form.services.programs.startDetached(program, arguments)) {
-        form.services.prompts.beep();
-        form.services.prompts.showMessage(program + QStringLiteral(" を起動できません"));
+void start(Workspace& workspace, const QString& program, const QStringList& arguments) {
+    if (!workspace.services.programs.startDetached(program, arguments)) {
+        workspace.services.prompts.beep();
+        workspace.services.prompts.showMessage(program + QStringLiteral(" を起動できません"));
     }
 }
 
-void sendImage(Form1& form, const QImage& image) {
-    const std::optional<QString> command = bitmapEditor(form);
+void sendImage(Workspace& workspace, const QImage& image) {
+    const std::optional<QString> command = bitmapEditor(workspace);
     if (!command) {
         return;
     }
     std::optional<QString> path;
     {
         const WaitCursor hourglass;
-        path = writeTemporaryBitmap(form, image);
+        path = writeTemporaryBitmap(workspace, image);
     }
     if (path) {
         const CommandLine line = commandWithFile(*command, *path);
-        start(form, line.program, line.arguments);
+        start(workspace, line.program, line.arguments);
     }
 }
 
@@ -72,33 +71,32 @@ QUrl supportPageUrl(const QString& executableFolder) {
         QDir::cleanPath(QDir(executableFolder).filePath(QLatin1String(kSupportPage))));
 }
 
-void sendBitmap(Form1& form) {
-    sendImage(form, form.P1->image());
+void sendBitmap(Workspace& workspace) {
+    sendImage(workspace, workspace.P1->image());
 }
 
-void sendSelectedBitmap(Form1& form) {
-    if (!form.hasSelection()) {
+void sendSelectedBitmap(Workspace& workspace) {
+    if (!workspace.hasSelection()) {
         return;  // the command is only enabled with a selection
     }
-    cutSelection(form);
-    sendImage(form, form.P4);
+    sendImage(workspace, workspace.selectedImage());
 }
 
-void sendToOrbello(Form1& form) {
+void sendToOrbello(Workspace& workspace) {
     const QString program =
-        QDir(form.services.folders.executable).filePath(QStringLiteral("ORBELLO"));
-    std::optional<QString> file = form.state.CurrentFile;
+        QDir(workspace.services.folders.executable).filePath(QStringLiteral("ORBELLO"));
+    std::optional<QString> file = workspace.state.CurrentFile;
     if (file->isEmpty()) {
         const WaitCursor hourglass;
-        file = writeTemporaryBitmap(form, form.P1->image());
+        file = writeTemporaryBitmap(workspace, workspace.P1->image());
     }
     if (file) {
-        start(form, program, {*file});
+        start(workspace, program, {*file});
     }
 }
 
-void openSupportPage(Form1& form) {
-    form.services.programs.openUrl(supportPageUrl(form.services.folders.executable));
+void openSupportPage(Workspace& workspace) {
+    workspace.services.programs.openUrl(supportPageUrl(workspace.services.folders.executable));
 }
 
 }  // namespace kiramo

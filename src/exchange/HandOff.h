@@ -5,7 +5,7 @@
 
 namespace kiramo {
 
-class Form1;
+class Workspace;
 
 // The help page that "Support&Website" opens, relative to the executable's folder: it ships
 // with the program, so help works offline.
@@ -15,13 +15,13 @@ inline constexpr const char* kSupportPage = "../share/kiramo/help.html";
 [[nodiscard]] QUrl supportPageUrl(const QString& executableFolder);
 
 // "Send BMP": the canvas, grids included, to the program associated with ".BMP".
-void sendBitmap(Form1& form);
+void sendBitmap(Workspace& workspace);
 // "Send BMP(selected)": the selected part of the canvas, the same way; the selection stays.
-void sendSelectedBitmap(Form1& form);
+void sendSelectedBitmap(Workspace& workspace);
 // "Send BMP to ORBELLO": the magnifier beside this program gets the current file, or the
 // canvas through the temporary bitmap when there is none.
-void sendToOrbello(Form1& form);
+void sendToOrbello(Workspace& workspace);
 // "Support&Website": the help page in the default browser.
-void openSupportPage(Form1& form);
+void openSupportPage(Workspace& workspace);
 
 }  // namespace kiramo

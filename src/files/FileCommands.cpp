@@ -1,6 +1,6 @@
 #include "files/FileCommands.h"
 
-#include "app/Form1.h"
+#include "canvas/Workspace.h"
 #include "core/FileNames.h"
 #include "files/ImageFiles.h"
 #include "platform/ProgramStarter.h"
@@ -12,7 +12,7 @@
 
 namespace kiramo {
 
-void openCommand(Form1& form) {
+void openCommand(Workspace& workspace) {
     FileDialogRequest request;
     request.title = QStringLiteral("ファイルを開く");
     request.filters = parseFilterText(QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|All Files (*.*)|*.*|"));
@@ -20,7 +20,7 @@ void openCommand(Form1& form) {
     request.defaultSuffix = QStringLiteral("bmp");
     request.initialName = QStringLiteral("image");
     request.initialFolder = QDir::currentPath();
-    const std::optional<QString> chosen = form.services.prompts.askOpenFileName(request);
+    const std::optional<QString> chosen = workspace.services.prompts.askOpenFileName(request);
     if (!chosen) {
         return;
     }
@@ -29,45 +29,45 @@ void openCommand(Form1& form) {
     const QString file = trimBlanks(*chosen);
     const QString key = extensionKey(file);
     if (key == QLatin1String(".BMP")) {
-        LoadCanvasImage(form, file);
+        LoadCanvasImage(workspace, file);
         return;
     }
-    const QString command = form.state.associations.lookup(key);
+    const QString command = workspace.state.associations.lookup(key);
     if (command.isEmpty()) {
-        form.services.prompts.beep();
-        form.services.prompts.showMessage(QStringLiteral("該当する拡張子 [") + key.mid(1) +
-                                          QStringLiteral("] が関連付けされていません"));
+        workspace.services.prompts.beep();
+        workspace.services.prompts.showMessage(QStringLiteral("該当する拡張子 [") + key.mid(1) +
+                                               QStringLiteral("] が関連付けされていません"));
         return;
     }
-    startAssociated(form, command, file);
+    startAssociated(workspace, command, file);
 }
 
-void startAssociated(Form1& form, const QString& command, const QString& file) {
+void startAssociated(Workspace& workspace, const QString& command, const QString& file) {
     const WaitCursor hourglass;
     const CommandLine line = commandWithFile(command, file);
-    form.services.programs.startDetached(line.program, line.arguments);
+    workspace.services.programs.startDetached(line.program, line.arguments);
 }
 
-void saveAsCommand(Form1& form) {
+void saveAsCommand(Workspace& workspace) {
     FileDialogRequest request;
     request.title = QStringLiteral("保存");
     request.filters =
         parseFilterText(QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|All Files (*.*)|*.*|"));
     request.selectedFilter = 0;
     request.defaultSuffix = QStringLiteral("bmp");
-    request.initialName =
-        form.state.CurrentFile.isEmpty() ? QStringLiteral("image") : form.state.CurrentFile;
+    request.initialName = workspace.state.CurrentFile.isEmpty() ? QStringLiteral("image")
+                                                                : workspace.state.CurrentFile;
     request.initialFolder = QDir::currentPath();
-    const std::optional<QString> chosen = form.services.prompts.askSaveFileName(request);
+    const std::optional<QString> chosen = workspace.services.prompts.askSaveFileName(request);
     if (!chosen) {
         return;
     }
-    SaveImageFile(form, trimBlanks(*chosen));
+    SaveImageFile(workspace, trimBlanks(*chosen));
 }
 
-void loadCommandLine(Form1& form, const QString& commandLine) {
+void loadCommandLine(Workspace& workspace, const QString& commandLine) {
     if (const std::optional<QString> path = commandLinePath(commandLine)) {
-        LoadCanvasImage(form, *path);
+        LoadCanvasImage(workspace, *path);
     }
 }
 

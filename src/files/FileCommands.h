@@ -6,19 +6,19 @@
 
 namespace kiramo {
 
-class Form1;
+class Workspace;
 
 // "&Open...": a bitmap (".BMP" in any case) is loaded into the canvas; any other file is handed
 // to the program associated with its extension, or refused with a beep and a message.
-void openCommand(Form1& form);
+void openCommand(Workspace& workspace);
 
 // "&Save As...": asks for a name, proposing the current file or "image", then saves.
-void saveAsCommand(Form1& form);
+void saveAsCommand(Workspace& workspace);
 
 // Start-up's last step: loads the picture that the command line names, if any.
-void loadCommandLine(Form1& form, const QString& commandLine);
+void loadCommandLine(Workspace& workspace, const QString& commandLine);
 
 // Starts the associated `command` on `file`, the file as one argument, without waiting.
-void startAssociated(Form1& form, const QString& command, const QString& file);
+void startAssociated(Workspace& workspace, const QString& command, const QString& file);
 
 }  // namespace kiramo

@@ -3,8 +3,8 @@
 #include "core/BitmapCodec.h"
 #include "files/BitmapFile.h"
 
-#include "app/Form1.h"
 #include "canvas/Surface.h"
+#include "canvas/Workspace.h"
 #include "core/FileNames.h"
 #include "core/NumberText.h"
 #include "platform/Prompts.h"
@@ -96,42 +96,37 @@ QImage decodePicture(const QString& path, QString* error) {
 
 }  // namespace
 
-void LoadCanvasImage(Form1& form, const QString& path) {
+void LoadCanvasImage(Workspace& workspace, const QString& path) {
     std::optional<WaitCursor> hourglass(std::in_place);
-    form.P1->hide();
-    const QSize emptySize = form.P1->imageSize();
-    form.P1->setImage(QImage());  // the old picture goes before the new one is decoded
+    workspace.P1->hide();
+    const QSize emptySize = workspace.P1->imageSize();
+    workspace.P1->setImage(QImage());  // the old picture goes before the new one is decoded
 
     QString error;
     const QImage picture = decodePicture(path, &error);
     if (picture.isNull()) {
-        form.state.CurrentFile.clear();
-        form.setCaption(QString());
-        form.P1->clear(emptySize);
-        form.P1->show();
+        workspace.state.CurrentFile.clear();
+        workspace.setCaption(QString());
+        workspace.P1->clear(emptySize);
+        workspace.P1->show();
         hourglass.reset();
-        form.services.prompts.showMessage(error);
+        workspace.services.prompts.showMessage(error);
         return;
     }
-    form.P1->setImage(picture);
-    form.state.CurrentFile = path;
-    form.P1->show();
-    form.P1->repaint();
     // The size in pixels, as the canvas's twips over the twips per pixel (single precision).
-    const ScreenMetrics& m = form.services.metrics;
+    const ScreenMetrics& m = workspace.services.metrics;
     const auto pixels = [](double twips, double perPixel) {
         return writeNumber(static_cast<float>(twips) / static_cast<float>(perPixel));
     };
-    const QSize size = form.P1->imageSize();
-    const QString subject = fileSubject(path, pixels(m.toTwipsX(size.width()), m.twipsPerPixelX),
-                                        pixels(m.toTwipsY(size.height()), m.twipsPerPixelY));
-    form.CommitCanvas();
-    form.setCaption(subject);
-    form.EnableImageCommands();
+    const QString subject = fileSubject(path, pixels(m.toTwipsX(picture.width()), m.twipsPerPixelX),
+                                        pixels(m.toTwipsY(picture.height()), m.twipsPerPixelY));
+    workspace.state.CurrentFile = path;
+    workspace.P1->show();
+    workspace.showNewPicture(picture, subject);
 }
 
-void SaveImageFile(Form1& form, const QString& name) {
-    Prompts& prompts = form.services.prompts;
+void SaveImageFile(Workspace& workspace, const QString& name) {
+    Prompts& prompts = workspace.services.prompts;
     // Any existing file, hidden ones too: a file that is overwritten is always asked about.
     if (QFileInfo(name).isFile() &&
         !prompts.askYesNo(QStringLiteral("同名ファイル ") + name +
@@ -139,19 +134,19 @@ void SaveImageFile(Form1& form, const QString& name) {
         return;
     }
     QString error;
-    if (!writeBitmapFile(name, form.P1->image(), &error)) {
+    if (!writeBitmapFile(name, workspace.P1->image(), &error)) {
         prompts.beep();
         prompts.showMessage(error);
         return;
     }
-    form.state.CurrentFile = name;
-    const ScreenMetrics& m = form.services.metrics;
-    const QSize size = form.P1->imageSize();
+    workspace.state.CurrentFile = name;
+    const ScreenMetrics& m = workspace.services.metrics;
+    const QSize size = workspace.P1->imageSize();
     const auto whole = [](double twips, double perPixel) {
         return QString::number(static_cast<long long>(std::floor(twips / perPixel)));
     };
-    form.setCaption(fileSubject(name, whole(m.toTwipsX(size.width()), m.twipsPerPixelX),
-                                whole(m.toTwipsY(size.height()), m.twipsPerPixelY)));
+    workspace.setCaption(fileSubject(name, whole(m.toTwipsX(size.width()), m.twipsPerPixelX),
+                                     whole(m.toTwipsY(size.height()), m.twipsPerPixelY)));
 }
 
 }  // namespace kiramo

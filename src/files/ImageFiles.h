@@ -4,7 +4,7 @@
 
 namespace kiramo {
 
-class Form1;
+class Workspace;
 
 // The largest picture that a load accepts, in megabytes of decoded image: 16384 x 16384
 // pixels at 4 bytes each.
@@ -13,13 +13,13 @@ inline constexpr int kLoadLimitMegabytes = 1024;
 // Loads the picture at `path` into the canvas, with its caption, commit and enabled commands.
 // On failure the user sees the decoder's error; the canvas is left empty, the caption without
 // subject and the current file cleared, while P2, the window and the menus stay as they were.
-void LoadCanvasImage(Form1& form, const QString& path);
+void LoadCanvasImage(Workspace& workspace, const QString& path);
 
 // Writes the canvas (grids included) as a Windows bitmap to `name`, whatever its extension,
 // asking first when a file of that name exists. The bitmap is written beside the target and
 // moved over it only when complete, so a failed save leaves an existing file as it was. On
 // success `name` becomes the current file and the caption names it; on failure a beep and the
 // error, nothing else changed.
-void SaveImageFile(Form1& form, const QString& name);
+void SaveImageFile(Workspace& workspace, const QString& name);
 
 }  // namespace kiramo

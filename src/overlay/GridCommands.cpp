@@ -1,8 +1,8 @@
 #include "overlay/GridCommands.h"
 
-#include "app/Form1.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
+#include "canvas/Workspace.h"
 #include "core/GridGeometry.h"
 #include "core/NumberText.h"
 #include "overlay/GridDrawing.h"
@@ -15,26 +15,26 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
 // The selection when there is one, else the whole canvas (twips).
-QRectF gridRegion(const Form1& form) {
-    if (form.hasSelection()) {
-        const LabelRect& r = form.L1->rect();
+QRectF gridRegion(const Workspace& workspace) {
+    if (workspace.hasSelection()) {
+        const LabelRect& r = workspace.L1->rect();
         return QRectF(r.left, r.top, r.width, r.height);
     }
-    const ScreenMetrics& m = form.services.metrics;
-    const QSize pixels = form.P1->imageSize();
+    const ScreenMetrics& m = workspace.services.metrics;
+    const QSize pixels = workspace.P1->imageSize();
     return QRectF(0.0, 0.0, m.toTwipsX(pixels.width()), m.toTwipsY(pixels.height()));
 }
 
-void draw(Form1& form, const Grid& grid) {
-    const ScreenMetrics& m = form.services.metrics;
-    form.P1->editImage(
+void draw(Workspace& workspace, const Grid& grid) {
+    const ScreenMetrics& m = workspace.services.metrics;
+    workspace.P1->editImage(
         [&](QImage& image) { drawGrid(image, grid, m.twipsPerPixelX, m.twipsPerPixelY); });
 }
 
 // A number answer within 1..100, or nothing for an empty or out-of-range answer.
-std::optional<double> askNumber(Form1& form, const QString& prompt, const QString& title,
+std::optional<double> askNumber(Workspace& workspace, const QString& prompt, const QString& title,
                                 const QString& defaultAnswer) {
-    const QString answer = form.services.prompts.askText(prompt, title, defaultAnswer);
+    const QString answer = workspace.services.prompts.askText(prompt, title, defaultAnswer);
     if (answer.isEmpty()) {
         return std::nullopt;
     }
@@ -61,42 +61,42 @@ QString centimetrePrompt(const QString& name, double first, double second, bool 
            QStringLiteral("何cmのグリッドを描きますか？") + kCrLf;
 }
 
-void DrawDivisionGrid(Form1& form, double n) {
-    draw(form, divisionGrid(gridRegion(form), n));
-    form.L1->hide();
+void DrawDivisionGrid(Workspace& workspace, double n) {
+    draw(workspace, divisionGrid(gridRegion(workspace), n));
+    workspace.hideSelection();
 }
 
-void drawEqualPartsGrid(Form1& form) {
+void drawEqualPartsGrid(Workspace& workspace) {
     const std::optional<double> n =
-        askNumber(form, equalPartsPrompt(form.hasSelection()), QStringLiteral("等分グリッドの指定"),
-                  QStringLiteral("10"));
+        askNumber(workspace, equalPartsPrompt(workspace.hasSelection()),
+                  QStringLiteral("等分グリッドの指定"), QStringLiteral("10"));
     if (!n) {
         return;
     }
-    const QRectF region = gridRegion(form);
+    const QRectF region = gridRegion(workspace);
     const Grid grid = equalPartsGrid(region, equalPartsStep(region.width(), *n));
     if (grid.isEmpty()) {
         return;  // a region narrower than N twips: no spacing, nothing drawn
     }
-    draw(form, grid);
-    form.L1->hide();
+    draw(workspace, grid);
+    workspace.hideSelection();
 }
 
-void drawCentimetreGrid(Form1& form) {
-    Prompts& prompts = form.services.prompts;
-    if (!form.hasSelection()) {
+void drawCentimetreGrid(Workspace& workspace) {
+    Prompts& prompts = workspace.services.prompts;
+    if (!workspace.hasSelection()) {
         prompts.showMessage(QStringLiteral("範囲が選択されていません"));
         return;
     }
-    const LabelRect& r = form.L1->rect();
+    const LabelRect& r = workspace.L1->rect();
     const QRectF selection(r.left, r.top, r.width, r.height);
-    const int mode = form.state.ModeIndex;
+    const int mode = workspace.state.ModeIndex;
     if (mode == 0) {
         prompts.beep();
         prompts.showMessage(QStringLiteral("FreeSizeは寸法(cm)指定ができません"));
         return;
     }
-    const ModeTable& modes = form.state.modes;
+    const ModeTable& modes = workspace.state.modes;
     // In landscape position the first size is the width, in portrait (a square too) the second.
     const bool landscape = selection.width() > selection.height();
     const double base = landscape ? modes.ModeWidth(mode) : modes.ModeHeight(mode);
@@ -107,7 +107,7 @@ void drawCentimetreGrid(Form1& form) {
         return;
     }
     const std::optional<double> centimetres =
-        askNumber(form,
+        askNumber(workspace,
                   centimetrePrompt(modes.ModeName(mode), modes.ModeWidth(mode),
                                    modes.ModeHeight(mode), landscape),
                   QStringLiteral("グリッド寸法の指定"), QStringLiteral("5"));
@@ -119,15 +119,15 @@ void drawCentimetreGrid(Form1& form) {
     if (grid.isEmpty()) {
         return;  // a selection without width: no spacing, nothing drawn
     }
-    draw(form, grid);
-    form.L1->hide();
+    draw(workspace, grid);
+    workspace.hideSelection();
 }
 
-void gridClear(Form1& form) {
+void gridClear(Workspace& workspace) {
     // P2 holds the last committed canvas; after the restore the canvas equals it again, so the
     // commit only has to fit the window.
-    form.P1->setImage(form.P2.copy());
-    form.fitWindowToCanvas();
+    workspace.P1->setImage(workspace.P2.copy());
+    workspace.fitWindowToCanvas();
 }
 
 }  // namespace kiramo

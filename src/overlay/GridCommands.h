@@ -4,7 +4,7 @@
 
 namespace kiramo {
 
-class Form1;
+class Workspace;
 
 // The prompt of the equal-parts grid, line ends CR LF as the dialog receives them.
 [[nodiscard]] QString equalPartsPrompt(bool hasSelection);
@@ -14,13 +14,13 @@ class Form1;
                                        bool landscape);
 
 // "1/8 分割": DrawDivisionGrid with 8.
-void DrawDivisionGrid(Form1& form, double n);
+void DrawDivisionGrid(Workspace& workspace, double n);
 // "等分...": asks for N and draws N equal parts across the region, in square cells.
-void drawEqualPartsGrid(Form1& form);
+void drawEqualPartsGrid(Workspace& workspace);
 // "寸法(cm)指定...": asks for S and draws S-centimetre squares over the selection, on the
 // physical size of the current mode.
-void drawCentimetreGrid(Form1& form);
+void drawCentimetreGrid(Workspace& workspace);
 // "Grid Clear": the canvas as it was last committed.
-void gridClear(Form1& form);
+void gridClear(Workspace& workspace);
 
 }  // namespace kiramo

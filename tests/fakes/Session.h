@@ -28,9 +28,9 @@ struct Session {
 
     // Gives the canvas `image` and commits it, as a load would.
     void setCanvas(const QImage& image) const {
-        form->P1->setImage(image);
-        form->CommitCanvas();
-        form->EnableImageCommands();
+        form->workspace().P1->setImage(image);
+        form->workspace().CommitCanvas();
+        form->workspace().EnableImageCommands();
     }
 };
 

@@ -1,0 +1,78 @@
+#include "canvas/Workspace.h"
+
+#include "canvas/SizeLabel.h"
+#include "canvas/Surface.h"
+#include "core/Caption.h"
+#include "core/ImageBlock.h"
+#include "core/Selection.h"
+
+#include <QTimer>
+
+namespace kiramo {
+
+Workspace::Workspace(const Services& services_, Surface* canvas, SizeLabel* selection,
+                     WindowHooks hooks)
+    : services(services_)
+    , P1(canvas)
+    , L1(selection)
+    , m_hooks(std::move(hooks)) {
+}
+
+void Workspace::CommitCanvas() {
+    // P2 shares the canvas's pixels (QImage is copied on write), so a new picture shows without
+    // waiting for a copy. The canvas takes a copy of its own once the event loop is idle, so
+    // that the first grid drawn on it does not have to copy the whole image first. Either way
+    // P2 keeps what was committed.
+    P2 = P1->image();
+    fitWindowToCanvas();
+    QTimer::singleShot(0, P1, [this] {
+        if (P2.cacheKey() == P1->image().cacheKey()) {
+            P1->detachImage();
+        }
+    });
+}
+
+void Workspace::fitWindowToCanvas() {
+    m_hooks.fitWindowToCanvas();
+}
+
+void Workspace::EnableImageCommands() {
+    m_hooks.enableImageCommands();
+}
+
+void Workspace::showNewPicture(const QImage& picture, const std::optional<QString>& subject) {
+    P1->setImage(picture);
+    CommitCanvas();
+    if (subject) {
+        setCaption(*subject);
+    }
+    EnableImageCommands();
+}
+
+void Workspace::setCaption(const QString& subject) {
+    m_subject = subject;
+    refreshCaption();
+}
+
+void Workspace::refreshCaption() {
+    m_hooks.showCaption(captionText(m_subject, state.currentModeName()));
+}
+
+bool Workspace::hasSelection() const {
+    return !L1->isHidden();
+}
+
+void Workspace::hideSelection() {
+    L1->hide();
+}
+
+QImage Workspace::selectedImage() const {
+    if (!hasSelection()) {
+        return P1->image();
+    }
+    const ScreenMetrics& m = services.metrics;
+    const QRect block = selectionBlock(L1->rect(), m.twipsPerPixelX, m.twipsPerPixelY);
+    return copyImageBlock(P1->image(), block.x(), block.y(), block.width(), block.height());
+}
+
+}  // namespace kiramo

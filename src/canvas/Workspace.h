@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/AppState.h"
+#include "platform/Services.h"
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace kiramo {
+
+class SizeLabel;
+class Surface;
+
+// What the commands work on: the canvas `P1`, its committed copy `P2`, the selection `L1`, the
+// caption's subject, the program's state and its services. The main window owns it and tells
+// it, through the hooks, how the window follows the canvas; no command needs the window itself.
+class Workspace {
+public:
+    struct WindowHooks {
+        std::function<void()> fitWindowToCanvas;          // the window around the canvas
+        std::function<void(const QString&)> showCaption;  // the whole caption text
+        std::function<void()> enableImageCommands;        // once the canvas holds an image
+    };
+
+    Workspace(const Services& services, Surface* canvas, SizeLabel* selection, WindowHooks hooks);
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    Services services;
+    AppState state;
+    Surface* const P1;  // the canvas
+    QImage P2;          // the last committed copy of the canvas
+    SizeLabel* const L1;
+
+    // P2 takes the canvas and the window is fitted around it.
+    void CommitCanvas();
+    // The second half of CommitCanvas alone, for when P2 already holds the canvas.
+    void fitWindowToCanvas();
+    // Enables the commands that need an image; nothing disables them again.
+    void EnableImageCommands();
+
+    // A new picture on the canvas (a load, a capture, a paste): the canvas is committed and the
+    // image commands enabled. With a subject, the caption names it. The selection is left as
+    // it is.
+    void showNewPicture(const QImage& picture, const std::optional<QString>& subject);
+
+    // The caption: `subject` + " Mode:" + the current mode's name + the notice. The subject is
+    // kept, so that a mode change rewrites the caption whatever characters the subject holds.
+    void setCaption(const QString& subject);
+    // Rewrites the caption for the current mode.
+    void refreshCaption();
+
+    [[nodiscard]] bool hasSelection() const;
+    void hideSelection();
+    // The canvas pixels that the selection covers (black where it reaches beyond the canvas),
+    // or the whole canvas without a selection.
+    [[nodiscard]] QImage selectedImage() const;
+
+private:
+    WindowHooks m_hooks;
+    QString m_subject;  // what the caption names before " Mode:"; "" at start-up
+};
+
+}  // namespace kiramo
