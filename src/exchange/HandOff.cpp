@@ -2,8 +2,7 @@
 
 #include "canvas/Surface.h"
 #include "canvas/Workspace.h"
-#include "files/BitmapFile.h"
-#include "files/FileCommands.h"
+#include "core/BitmapFile.h"
 #include "platform/ProgramStarter.h"
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"

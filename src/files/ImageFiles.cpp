@@ -1,7 +1,7 @@
 #include "files/ImageFiles.h"
 
 #include "core/BitmapCodec.h"
-#include "files/BitmapFile.h"
+#include "core/BitmapFile.h"
 
 #include "canvas/Surface.h"
 #include "canvas/Workspace.h"

@@ -1,4 +1,4 @@
-#include "files/BitmapFile.h"
+#include "core/BitmapFile.h"
 
 #include "core/BitmapCodec.h"
 
