@@ -88,7 +88,6 @@ void TestPlatform::metricsAt96Dpi() {
     const ScreenMetrics metrics = ScreenMetrics::fromPrimaryScreen();
     QCOMPARE(metrics.twipsPerPixelX, 15.0);
     QCOMPARE(metrics.twipsPerPixelY, 15.0);
-    QVERIFY(!metrics.screenPixels.isEmpty());
 }
 
 void TestPlatform::messageBox() {

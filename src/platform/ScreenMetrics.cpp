@@ -18,7 +18,6 @@ ScreenMetrics ScreenMetrics::fromPrimaryScreen() {
         metrics.twipsPerPixelX = 1440.0 / dpiX;
         metrics.twipsPerPixelY = 1440.0 / dpiY;
     }
-    metrics.screenPixels = screen->geometry().size() * ratio;
     return metrics;
 }
 

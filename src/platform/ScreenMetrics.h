@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QSize>
-
 namespace kiramo {
 
 // The screen's measures in the units the program computes in. A twip is 1/1440 inch; the
@@ -10,7 +8,6 @@ namespace kiramo {
 struct ScreenMetrics {
     double twipsPerPixelX = 15.0;
     double twipsPerPixelY = 15.0;
-    QSize screenPixels;  // the primary screen in device pixels
 
     [[nodiscard]] static ScreenMetrics fromPrimaryScreen();
 

@@ -23,7 +23,6 @@ struct FakeServices {
     [[nodiscard]] Services services() {
         QDir(root.path()).mkpath(QStringLiteral("config"));
         ScreenMetrics metrics;
-        metrics.screenPixels = QSize(1280, 1024);
         return Services{prompts, programs, screen, metrics,
                         AppFolders::resolve(root.path(), path(QStringLiteral("config")),
                                             path(QStringLiteral("runtime")),

@@ -28,9 +28,7 @@ struct Session {
 
     // Gives the canvas `image` and commits it, as a load would.
     void setCanvas(const QImage& image) const {
-        form->workspace().P1->setImage(image);
-        form->workspace().CommitCanvas();
-        form->workspace().EnableImageCommands();
+        form->workspace().showNewPicture(image, std::nullopt);
     }
 };
 
