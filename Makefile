@@ -29,8 +29,18 @@ test: build
 bench: build
 	cd $(BUILD) && $(XVFB) cmake --build . --target run-benchmarks
 
+# The prefix is given at each install, so that a build folder configured before still installs
+# where asked; DESTDIR (from make's command line or the environment) is honoured by cmake.
 install: build
-	cmake --install $(BUILD)
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package (CPack), then lintian and a start of the unpacked program.
+.PHONY: package package-check
+package: build
+	cmake --build $(BUILD) --target package
+
+package-check: package
+	packaging/check-package $(BUILD)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/Startup.h"
 #include "platform/QtServices.h"
@@ -5,6 +6,9 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    if (kiramo::printRequestedText(argc, argv)) {
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KIRAMO"));
 
