@@ -1,4 +1,4 @@
-#include "canvas/CanvasSelection.h"
+#include "canvas/SelectionController.h"
 #include "canvas/SizeLabel.h"
 #include "fakes/MouseInput.h"
 #include "fakes/Session.h"

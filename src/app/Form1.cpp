@@ -1,11 +1,12 @@
 #include "app/Form1.h"
 
 #include "app/WindowRules.h"
-#include "canvas/CanvasSelection.h"
+#include "canvas/SelectionController.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
 #include "capture/Form2.h"
 #include "core/NumberText.h"
+#include "core/RubberBand.h"
 #include "overlay/ColorSwatches.h"
 
 #include <QAction>
@@ -69,15 +70,28 @@ Form1::Form1(const Services& services, QWidget* parent)
     m_P3->setObjectName(QStringLiteral("P3"));
     m_P3->hide();
 
-    new CanvasSelection(P1, m_workspace.L1, m_workspace.state.modes, m_workspace.state.ModeIndex,
-                        services.metrics,
-                        CanvasSelection::Hooks{[this](QRgb colour) { PushColorSwatch(colour); },
-                                               [this] {
-        // As when a capture is abandoned: the window comes back in
-        // its normal state.
+    SelectionController::Rules rules;
+    rules.unitsPerPixelX = services.metrics.twipsPerPixelX;
+    rules.unitsPerPixelY = services.metrics.twipsPerPixelY;
+    rules.pressRemoves = true;
+    rules.rightPressPicks = true;
+    rules.dropOnlyOnHost = true;
+    rules.caption = [this](QSizeF twips, int mode) {
+        const ScreenMetrics& m = m_workspace.services.metrics;
+        return selectionCaption(twips, m.twipsPerPixelX, m.twipsPerPixelY, mode,
+                                m_workspace.state.modes.ModeName(mode));
+    };
+    auto* selection = new SelectionController(P1, m_workspace.L1, m_workspace.state.modes,
+                                              m_workspace.state.ModeIndex, std::move(rules));
+    connect(selection, &SelectionController::rightPressed, this,
+            [this](QPointF local) { PushColorSwatch(m_workspace.P1->colourAt(local)); });
+    connect(selection, &SelectionController::labelRightPressed, this, [this](QPointF local) {
+        // As when a capture is abandoned, the window comes back in its normal state; the label
+        // is see-through, so the colour under it is picked as on the bare canvas.
         setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
         show();
-                                               }});
+        PushColorSwatch(m_workspace.P1->colourAt(local));
+    });
 
     // P2 starts as a copy of the blank canvas, so a Grid Clear before anything was committed
     // gives back the blank canvas that the grid was drawn on.

@@ -40,6 +40,13 @@ void Surface::resizeImage(QSize pixels) {
     setImage(grown);
 }
 
+QRgb Surface::colourAt(QPointF local) const {
+    const double ratio = devicePixelRatioF();
+    const QPoint pixel(static_cast<int>(std::floor(local.x() * ratio)),
+                       static_cast<int>(std::floor(local.y() * ratio)));
+    return m_image.valid(pixel) ? m_image.pixel(pixel) : m_background.rgb();
+}
+
 void Surface::fitWidgetToImage() {
     // The widget is measured in logical pixels; one image pixel must be one device pixel.
     const double ratio = devicePixelRatioF();

@@ -18,6 +18,9 @@ public:
     [[nodiscard]] const QImage& image() const { return m_image; }
     [[nodiscard]] QColor background() const { return m_background; }
     [[nodiscard]] QSize imageSize() const { return m_image.size(); }
+    // The colour of the image pixel under `local` (logical pixels of the widget); the background
+    // colour outside the image.
+    [[nodiscard]] QRgb colourAt(QPointF local) const;
 
     // Replaces the picture; the widget takes its size.
     void setImage(const QImage& image);

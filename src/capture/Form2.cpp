@@ -1,5 +1,6 @@
 #include "capture/Form2.h"
 
+#include "canvas/SelectionController.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
 #include "core/ImageBlock.h"
@@ -10,7 +11,6 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
 
@@ -22,13 +22,17 @@ Form2::Form2(ScreenGrabber& grabber, const ModeTable& modes, const int& modeInde
     , m_modes(modes)
     , m_modeIndex(modeIndex)
     , L1(new SizeLabel(1.0, 1.0, palette().color(QPalette::WindowText), this))
-    , m_dragger(this, L1) {
+    , m_band(new SelectionController(this, L1, modes, modeIndex,
+                                     SelectionController::Rules{1.0, 1.0, false, false, false,
+                                                                [this](QSizeF pixels, int mode) {
+    return captureCaption(pixels, mode, m_modes.ModeName(mode));
+                                                                }})) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("KIRAMO"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::WaitCursor);
-    connect(L1, &SizeLabel::pressed, this, &Form2::onBandPressed);
+    connect(m_band, &SelectionController::labelRightPressed, this, &Form2::abandon);
     connect(L1, &SizeLabel::doubleClicked, this, &Form2::TransferCapture);
 }
 
@@ -56,58 +60,8 @@ void Form2::GrabScreen() {
     });
 }
 
-QPointF Form2::toPixels(QPointF logical) const {
-    return logical * devicePixelRatioF();
-}
-
 void Form2::paintEvent(QPaintEvent* event) {
     paintImageOneToOne(*this, event->rect(), m_frozen, Qt::black);
-}
-
-void Form2::mousePressEvent(QMouseEvent* event) {
-    // A press anchors the band once; while a band exists, presses here do nothing.
-    if (L1->isHidden() && !m_dragger.isActive()) {
-        const QPointF p = toPixels(event->position());
-        DragStartX = p.x();
-        DragStartY = p.y();
-        L1->setRect(LabelRect{DragStartX, DragStartY, 1.0, 1.0});
-        L1->show();
-    }
-}
-
-void Form2::mouseMoveEvent(QMouseEvent* event) {
-    if (m_dragger.isActive()) {
-        m_dragger.moveTo(event->position());
-        return;
-    }
-    if (event->buttons() != Qt::LeftButton || L1->isHidden()) {
-        return;
-    }
-    if (const std::optional<QSizeF> size =
-            stretchLabel(*L1, QPointF(DragStartX, DragStartY), toPixels(event->position()),
-                         event->modifiers(), m_modes, m_modeIndex)) {
-        L1->setText(captureCaption(*size, m_modeIndex, m_modes.ModeName(m_modeIndex)));
-    }
-}
-
-void Form2::mouseReleaseEvent(QMouseEvent* event) {
-    if (!m_dragger.isActive()) {
-        return;
-    }
-    // The drop: the point of the label that was grabbed lands under the pointer.
-    m_dragger.finish();
-    const QPointF p = toPixels(event->position());
-    L1->moveTopLeft(p.x() - m_labelGrab.x(), p.y() - m_labelGrab.y());
-    L1->show();
-}
-
-void Form2::onBandPressed(Qt::MouseButton button, QPointF inLabel) {
-    if (button == Qt::RightButton) {
-        abandon();
-        return;
-    }
-    m_labelGrab = inLabel;
-    m_dragger.begin(inLabel / devicePixelRatioF());
 }
 
 void Form2::keyPressEvent(QKeyEvent* event) {
@@ -143,7 +97,7 @@ void Form2::abandon() {
 
 void Form2::end() {
     m_done = true;
-    m_dragger.finish();
+    m_band->endDrag();
     m_frozen = QImage();
     close();
 }
@@ -152,7 +106,7 @@ void Form2::closeEvent(QCloseEvent* event) {
     // Closed by the window manager or the system: as abandoned.
     if (!m_done) {
         m_done = true;
-        m_dragger.finish();
+        m_band->endDrag();
         emit abandoned();
     }
     if (!m_loaded) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "canvas/LabelDragger.h"
-
 #include <QImage>
 #include <QWidget>
 
@@ -9,6 +7,7 @@ namespace kiramo {
 
 class ModeTable;
 class ScreenGrabber;
+class SelectionController;
 class SizeLabel;
 
 // The capture window: the frozen screen over the whole primary screen, and the rubber band
@@ -52,28 +51,19 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void GrabScreen();
-    void onBandPressed(Qt::MouseButton button, QPointF inLabel);
-    [[nodiscard]] QPointF toPixels(QPointF logical) const;
     void end();
 
     ScreenGrabber& m_grabber;
     const ModeTable& m_modes;
     const int& m_modeIndex;
     SizeLabel* const L1;
-    LabelDragger m_dragger;
+    SelectionController* const m_band;
     QImage m_frozen;
-    // The anchor of the band and where the label was grabbed for a move (pixels).
-    double DragStartX = 0.0;
-    double DragStartY = 0.0;
-    QPointF m_labelGrab;
     bool m_loaded = false;  // the screen is frozen and the hourglass gone
     bool m_done = false;    // transferred, abandoned or closed
 };

@@ -1,0 +1,120 @@
+#include "canvas/SelectionController.h"
+
+#include "canvas/SizeLabel.h"
+#include "core/ModeTable.h"
+
+#include <QMouseEvent>
+#include <QWidget>
+
+namespace kiramo {
+
+SelectionController::SelectionController(QWidget* host, SizeLabel* label, const ModeTable& modes,
+                                         const int& modeIndex, Rules rules)
+    : QObject(host)
+    , m_host(host)
+    , m_label(label)
+    , m_modes(modes)
+    , m_modeIndex(modeIndex)
+    , m_rules(std::move(rules))
+    , m_dragger(host, label) {
+    host->installEventFilter(this);
+    connect(label, &SizeLabel::pressed, this, &SelectionController::labelPressed);
+}
+
+QPointF SelectionController::toUnits(QPointF local) const {
+    const double ratio = m_host->devicePixelRatioF();
+    return QPointF(local.x() * ratio * m_rules.unitsPerPixelX,
+                   local.y() * ratio * m_rules.unitsPerPixelY);
+}
+
+QPointF SelectionController::toLocal(QPointF units) const {
+    const double ratio = m_host->devicePixelRatioF();
+    return QPointF(units.x() / m_rules.unitsPerPixelX / ratio,
+                   units.y() / m_rules.unitsPerPixelY / ratio);
+}
+
+bool SelectionController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_host) {
+        return QObject::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        press(static_cast<QMouseEvent*>(event));
+        return true;
+    case QEvent::MouseButtonDblClick:
+        // The second press of a double-click is no new press.
+        return true;
+    case QEvent::MouseMove:
+        move(static_cast<QMouseEvent*>(event));
+        return true;
+    case QEvent::MouseButtonRelease:
+        release(static_cast<QMouseEvent*>(event));
+        return true;
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+void SelectionController::press(QMouseEvent* event) {
+    if (m_dragger.isActive()) {
+        return;
+    }
+    if (m_rules.rightPressPicks && event->button() == Qt::RightButton) {
+        emit rightPressed(event->position());
+        return;
+    }
+    if (!m_label->isHidden()) {
+        if (m_rules.pressRemoves) {
+            m_label->hide();  // a press removes the rectangle and starts nothing
+        }
+        return;
+    }
+    const QPointF p = toUnits(event->position());
+    DragStartX = p.x();
+    DragStartY = p.y();
+    m_label->setRect(LabelRect{DragStartX, DragStartY, 1.0, 1.0});
+    m_label->show();
+}
+
+void SelectionController::move(QMouseEvent* event) {
+    if (m_dragger.isActive()) {
+        m_dragger.moveTo(event->position());
+        return;
+    }
+    if (event->buttons() != Qt::LeftButton || m_label->isHidden()) {
+        return;
+    }
+    const int mode = m_modeIndex;
+    if (const std::optional<QSizeF> size =
+            stretchLabel(*m_label, QPointF(DragStartX, DragStartY), toUnits(event->position()),
+                         event->modifiers(), m_modes, mode)) {
+        m_label->setText(m_rules.caption(*size, mode));
+    }
+}
+
+void SelectionController::release(QMouseEvent* event) {
+    if (!m_dragger.isActive()) {
+        return;
+    }
+    m_dragger.finish();
+    if (m_rules.dropOnlyOnHost && !m_host->visibleRegion().contains(event->position().toPoint())) {
+        return;
+    }
+    // The drop: the point of the label that was grabbed lands under the pointer.
+    const QPointF p = toUnits(event->position());
+    m_label->moveTopLeft(p.x() - LabelGrabX, p.y() - LabelGrabY);
+    m_label->show();
+}
+
+void SelectionController::labelPressed(Qt::MouseButton button, QPointF inLabel) {
+    if (button == Qt::RightButton) {
+        const LabelRect& r = m_label->rect();
+        emit labelRightPressed(toLocal(QPointF(r.left + inLabel.x(), r.top + inLabel.y())));
+        return;
+    }
+    LabelGrabX = inLabel.x();
+    LabelGrabY = inLabel.y();
+    m_dragger.begin(toLocal(inLabel));
+}
+
+}  // namespace kiramo

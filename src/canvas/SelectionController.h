@@ -1,0 +1,82 @@
+#pragma once
+
+#include "canvas/LabelDragger.h"
+
+#include <QObject>
+#include <QPointF>
+#include <QSizeF>
+#include <QString>
+
+#include <functional>
+
+class QMouseEvent;
+class QWidget;
+
+namespace kiramo {
+
+class ModeTable;
+class SizeLabel;
+
+// The rectangle drawn on a host window and held by its size label `L1`: a press anchors it, the
+// left button alone stretches it by the current mode's rules, dragging the label moves it. The
+// canvas (in twips) and the capture window (in device pixels) both use it; what differs between
+// them is in its Rules. It takes the host's mouse events through an event filter.
+class SelectionController : public QObject {
+    Q_OBJECT
+
+public:
+    struct Rules {
+        // The host's units per device pixel: twips per pixel on the canvas, 1 on the frozen
+        // screen. The label must be made with the same factors.
+        double unitsPerPixelX = 1.0;
+        double unitsPerPixelY = 1.0;
+        // The canvas: a press while a rectangle exists removes it, and the right button picks a
+        // colour instead. The capture window: while the band exists presses do nothing, and the
+        // right button anchors like any other.
+        bool pressRemoves = false;
+        bool rightPressPicks = false;
+        // The canvas takes a drop only on its visible part (anywhere else the rectangle is
+        // gone); the capture window takes it anywhere.
+        bool dropOnlyOnHost = false;
+        // The label's caption for a rectangle of `size` (host units) in mode `mode`.
+        std::function<QString(QSizeF size, int mode)> caption;
+    };
+
+    SelectionController(QWidget* host, SizeLabel* label, const ModeTable& modes,
+                        const int& modeIndex, Rules rules);
+
+    // Ends a drag of the label, if one is under way; the label stays hidden.
+    void endDrag() { m_dragger.finish(); }
+
+signals:
+    // A right press on the host where the rules make it a pick, at `local` (logical pixels).
+    void rightPressed(QPointF local);
+    // A right press on the label, at `local` of the host (logical pixels).
+    void labelRightPressed(QPointF local);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void press(QMouseEvent* event);
+    void move(QMouseEvent* event);
+    void release(QMouseEvent* event);
+    void labelPressed(Qt::MouseButton button, QPointF inLabel);
+    // A point of the host (logical pixels) in host units, and back.
+    [[nodiscard]] QPointF toUnits(QPointF local) const;
+    [[nodiscard]] QPointF toLocal(QPointF units) const;
+
+    QWidget* m_host;
+    SizeLabel* m_label;
+    const ModeTable& m_modes;
+    const int& m_modeIndex;
+    Rules m_rules;
+    LabelDragger m_dragger;
+    // The anchor of the rectangle being drawn and where the label was grabbed (host units).
+    double DragStartX = 0.0;
+    double DragStartY = 0.0;
+    double LabelGrabX = 0.0;
+    double LabelGrabY = 0.0;
+};
+
+}  // namespace kiramo
