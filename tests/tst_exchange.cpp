@@ -53,6 +53,7 @@ private slots:
     void sendBitmap_data();
     void sendBitmap();
     void sendWithoutAnEditor();
+    void selectionOfNoPixelCopiesAndSendsNothing();
     void sendToOrbello_data();
     void sendToOrbello();
     void temporaryBitmapGoesAtShutDown();
@@ -210,6 +211,24 @@ void TestExchange::sendWithoutAnEditor() {
     kiramo::sendBitmap(s.form->workspace());
     QCOMPARE(s.fake.prompts.calls,
              (QStringList{"beep", "message: 該当する拡張子 [BMP] が関連付けされていません"}));
+    QVERIFY(s.fake.programs.starts.isEmpty());
+    QVERIFY(!QFile::exists(s.fake.path("$KIRTMP$.bmp")));
+}
+
+void TestExchange::selectionOfNoPixelCopiesAndSendsNothing() {
+    Session s;
+    QFile ini(s.fake.path("windows/WIN.INI"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Extensions]\r\nbmp=paint ^.bmp\r\n");
+    ini.close();
+    QVERIFY(ReadAssociations(*s.form, ini.fileName(), nullptr));
+    s.setCanvas(picture(QSize(30, 20)));
+    QGuiApplication::clipboard()->setText(QStringLiteral("what the user copied"));
+    select(*s.form, LabelRect{150, 150, 1, 1});  // what a single click leaves
+    s.form->menus().MCopy->trigger();
+    sendSelectedBitmap(s.form->workspace());
+    QCOMPARE(s.fake.prompts.calls, (QStringList{"beep", "beep"}));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("what the user copied"));
     QVERIFY(s.fake.programs.starts.isEmpty());
     QVERIFY(!QFile::exists(s.fake.path("$KIRTMP$.bmp")));
 }

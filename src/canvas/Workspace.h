@@ -56,7 +56,8 @@ public:
     [[nodiscard]] bool hasSelection() const;
     void hideSelection();
     // The canvas pixels that the selection covers (black where it reaches beyond the canvas),
-    // or the whole canvas without a selection.
+    // or the whole canvas without a selection. A null image when the selection rounds to no
+    // pixel (a single click leaves a selection of one twip).
     [[nodiscard]] QImage selectedImage() const;
 
 private:

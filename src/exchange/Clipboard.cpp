@@ -28,6 +28,11 @@ QImage opaque(const QImage& image) {
 void copyCommand(Workspace& workspace) {
     // The selection's block (the selection then ends), or the whole canvas with its grid lines.
     const QImage picture = workspace.selectedImage();
+    if (picture.isNull()) {
+        // A selection that covers no whole pixel: the clipboard keeps what it holds.
+        workspace.services.prompts.beep();
+        return;
+    }
     workspace.hideSelection();
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();

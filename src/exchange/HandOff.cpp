@@ -78,7 +78,12 @@ void sendSelectedBitmap(Workspace& workspace) {
     if (!workspace.hasSelection()) {
         return;  // the command is only enabled with a selection
     }
-    sendImage(workspace, workspace.selectedImage());
+    const QImage picture = workspace.selectedImage();
+    if (picture.isNull()) {
+        workspace.services.prompts.beep();  // the selection covers no whole pixel
+        return;
+    }
+    sendImage(workspace, picture);
 }
 
 void sendToOrbello(Workspace& workspace) {
