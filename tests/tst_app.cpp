@@ -80,6 +80,8 @@ private slots:
     void readNumber();
     void writeNumber_data();
     void writeNumber();
+    void writeSingle_data();
+    void writeSingle();
     void roundHalfEven_data();
     void roundHalfEven();
     void lineEndings_data();
@@ -161,6 +163,22 @@ void TestApp::writeNumber() {
     QFETCH(double, value);
     QFETCH(QString, expected);
     QCOMPARE(kiramo::writeNumber(value), expected);
+}
+
+void TestApp::writeSingle_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("capture width") << 494.949494949495 << "494.9495";
+    QTest::newRow("A4 band") << 282.857142857143 << "282.8571";
+    QTest::newRow("whole") << 200.0 << "200";
+    QTest::newRow("tenth") << 0.1 << "0.1";  // not the float's 0.100000001490116
+    QTest::newRow("large") << 16777217.0 << "16777220";
+}
+
+void TestApp::writeSingle() {
+    QFETCH(double, value);
+    QFETCH(QString, expected);
+    QCOMPARE(kiramo::writeSingle(value), expected);
 }
 
 void TestApp::roundHalfEven_data() {

@@ -236,7 +236,7 @@ void TestCapture::transferInAModeKeepsTheFraction() {
     dragTo(window, QPoint(1270, 1100));
     QCOMPARE(window->band()->text(), QStringLiteral("A4 283x200"));
     window->TransferCapture();
-    QCOMPARE(s.form->windowTitle(), "Untitled (282.857142857143x200) Mode:A4" + captionNotice());
+    QCOMPARE(s.form->windowTitle(), "Untitled (282.8571x200) Mode:A4" + captionNotice());
     QCOMPARE(s.form->workspace().P1->imageSize(), QSize(283, 200));
     QCOMPARE(s.form->workspace().P1->image().pixelColor(8, 0), QColor(1279 % 256, 901 % 256, 7));
     QCOMPARE(s.form->workspace().P1->image().pixelColor(9, 0), QColor(Qt::black));

@@ -269,8 +269,8 @@ void Form1::captureTransferred(const QImage& picture, QSizeF bandSize) {
     m_workspace.state.CurrentFile.clear();
     captureEnded();
     m_workspace.showNewPicture(picture, QStringLiteral("Untitled (") +
-                                            writeNumber(bandSize.width()) + u'x' +
-                                            writeNumber(bandSize.height()) + u')');
+                                            writeSingle(bandSize.width()) + u'x' +
+                                            writeSingle(bandSize.height()) + u')');
 }
 
 void Form1::captureEnded() {

@@ -109,6 +109,14 @@ QString writeNumber(double value) {
     return s;
 }
 
+QString writeSingle(double value) {
+    const float single = static_cast<float>(value);
+    if (!std::isfinite(single)) {
+        return writeNumber(value);
+    }
+    return writeNumber(QString::number(static_cast<double>(single), 'g', 7).toDouble());
+}
+
 double roundHalfEven(double value) {
     if (!std::isfinite(value)) {
         return value;

@@ -16,6 +16,10 @@ namespace kiramo {
 // 15 significant digits (21 -> "21", 29.7 -> "29.7", 282.857142857142857 -> "282.857142857143").
 [[nodiscard]] QString writeNumber(double value);
 
+// A single-precision number as the program's captions print it: the value as a float, to 7
+// significant digits, then as writeNumber writes it (494.949494949495 -> "494.9495").
+[[nodiscard]] QString writeSingle(double value);
+
 // The nearest whole number, a half going to the even neighbour (2.5 -> 2, 3.5 -> 4, -0.5 -> 0).
 [[nodiscard]] double roundHalfEven(double value);
 

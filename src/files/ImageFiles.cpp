@@ -116,7 +116,7 @@ void LoadCanvasImage(Workspace& workspace, const QString& path) {
     // The size in pixels, as the canvas's twips over the twips per pixel (single precision).
     const ScreenMetrics& m = workspace.services.metrics;
     const auto pixels = [](double twips, double perPixel) {
-        return writeNumber(static_cast<float>(twips) / static_cast<float>(perPixel));
+        return writeSingle(static_cast<float>(twips) / static_cast<float>(perPixel));
     };
     const QString subject = fileSubject(path, pixels(m.toTwipsX(picture.width()), m.twipsPerPixelX),
                                         pixels(m.toTwipsY(picture.height()), m.twipsPerPixelY));
