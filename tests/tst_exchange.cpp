@@ -22,8 +22,9 @@ QImage picture(QSize size) {
     return patternImage(size);
 }
 
-void select(Form1& form, const LabelRect& twips) {
-    form.L1->setRect(twips);
+// Selects a rectangle of device pixels.
+void select(Form1& form, const QRectF& pixels) {
+    form.L1->setRect(twipsOf(form, pixels));
     form.L1->show();
 }
 
@@ -79,7 +80,7 @@ void TestExchange::copyTheSelectionThenTheCanvas() {
     Session s;
     const QImage canvas = picture(QSize(400, 300));
     s.setCanvas(canvas);
-    select(*s.form, LabelRect{1500, 750, 3000, 1500});
+    select(*s.form, QRectF(100, 50, 200, 100));
     s.form->menus.MCopy->trigger();
     QCOMPARE(clipboardImage(), canvas.copy(100, 50, 200, 100));
     QVERIFY(!s.form->hasSelection());
@@ -95,7 +96,7 @@ void TestExchange::copyKeepsGridLinesAndBlackOutside() {
     s.form->menus.MCopy->trigger();
     QCOMPARE(clipboardImage(), withGrid);
 
-    select(*s.form, LabelRect{350 * 15, 280 * 15, 100 * 15, 40 * 15});  // runs off the canvas
+    select(*s.form, QRectF(350, 280, 100, 40));  // runs off the canvas
     s.form->menus.MCopy->trigger();
     const QImage cut = clipboardImage();
     QCOMPARE(cut.size(), QSize(100, 40));
@@ -107,7 +108,7 @@ void TestExchange::copyKeepsGridLinesAndBlackOutside() {
 void TestExchange::pasteWithoutAPicture() {
     Session s;
     s.setCanvas(picture(QSize(100, 80)));
-    select(*s.form, LabelRect{150, 150, 300, 300});
+    select(*s.form, QRectF(10, 10, 20, 20));
     QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
     s.form->menus.MPaste->trigger();
     QCOMPARE(s.fake.prompts.calls, QStringList{"beep"});
@@ -126,7 +127,7 @@ void TestExchange::pasteAPicture() {
     s.form->state.CurrentFile = QStringLiteral("/pics/a.bmp");
     s.form->setCaption(QStringLiteral("A.BMP (165x137)"));
     const QString caption = s.form->windowTitle();
-    select(*s.form, LabelRect{150, 150, 300, 300});
+    select(*s.form, QRectF(10, 10, 20, 20));
     QImage pasted(1500, 1200, QImage::Format_ARGB32);
     pasted.fill(QColor(10, 20, 30));
     pasted.setPixelColor(5, 5, QColor(0, 0, 0, 0));  // a transparent pixel
@@ -136,7 +137,7 @@ void TestExchange::pasteAPicture() {
     QCOMPARE(s.form->P1->imageSize(), QSize(1500, 1200));
     QCOMPARE(s.form->P1->image().pixelColor(0, 0), QColor(10, 20, 30));
     QCOMPARE(s.form->P1->image().pixelColor(5, 5), QColor(Qt::white));
-    QCOMPARE(s.form->innerSize(), QSize(1500, 1200));
+    QCOMPARE(s.form->innerSize(), coveringSize(QSize(1500, 1200), s.form->devicePixelRatioF()));
     QCOMPARE(s.form->P2, s.form->P1->image());
     QVERIFY(!s.form->hasSelection());
     QCOMPARE(s.form->windowTitle(), caption);
@@ -164,7 +165,7 @@ void TestExchange::editMenuRule() {
     Session s("@ A4 29.7x21\r\n");
     s.form->selectMode(mode);
     if (selection) {
-        select(*s.form, LabelRect{150, 150, 300, 300});
+        select(*s.form, QRectF(10, 10, 20, 20));
     }
     emit s.form->menus.MEdit->aboutToShow();
     QCOMPARE(s.form->menus.MGridCM->isEnabled(), enabled);
@@ -188,7 +189,7 @@ void TestExchange::sendBitmap() {
     QVERIFY(ReadAssociations(*s.form, ini.fileName(), nullptr));
     const QImage canvas = picture(QSize(300, 200));
     s.setCanvas(canvas);
-    select(*s.form, LabelRect{1500, 750, 3000, 1500});
+    select(*s.form, QRectF(100, 50, 200, 100));
     selected ? sendSelectedBitmap(*s.form) : kiramo::sendBitmap(*s.form);
 
     const QString temporary = s.fake.path("$KIRTMP$.bmp");

@@ -97,6 +97,7 @@ Form1::Form1(const Services& services_, QWidget* parent)
 Form1::~Form1() = default;
 
 void Form1::clearCanvas() {
+    // The canvas's image is in device pixels.
     P1->clear(QSize(toPixels(kCanvasWidth, services.metrics.twipsPerPixelX),
                     toPixels(kCanvasHeight, services.metrics.twipsPerPixelY)));
 }
@@ -105,8 +106,10 @@ void Form1::measureFrame() {
     // What surrounds the canvas area inside the window: the menu bar, at the height that the
     // main window's layout gives it with the platform's font. The layout places the menu bar
     // and the central widget edge to edge, without margins. A hidden window is not laid out
-    // yet, so the menu bar's height is asked the way the layout asks it.
-    const int designWidth = toPixels(kDesignInnerWidth, services.metrics.twipsPerPixelX);
+    // yet, so the menu bar's height is asked the way the layout asks it. Window geometry is in
+    // logical pixels.
+    const int designWidth = static_cast<int>(
+        std::lround(services.metrics.toLogicalX(kDesignInnerWidth, devicePixelRatioF())));
     ensurePolished();
     QMenuBar* bar = menuBar();
     const int menuBarWidth = bar->sizeHint().width();
@@ -155,8 +158,9 @@ QSize Form1::innerSize() const {
     return m_area->size();
 }
 
-int Form1::stripPixelHeight() const {
-    return toPixels(kStripHeight, services.metrics.twipsPerPixelY);
+int Form1::stripHeight() const {
+    return static_cast<int>(
+        std::lround(services.metrics.toLogicalY(kStripHeight, P3->devicePixelRatioF())));
 }
 
 void Form1::CommitCanvas() {
@@ -174,7 +178,7 @@ void Form1::CommitCanvas() {
 }
 
 void Form1::fitWindowToCanvas() {
-    const int strip = P3->isHidden() ? 0 : stripPixelHeight();
+    const int strip = P3->isHidden() ? 0 : stripHeight();
     const QSize size = committedWindowSize(P1->size(), state.FrameExtraWidth,
                                            state.FrameExtraHeight, state.MinFormWidth, strip);
     resize(size);
@@ -190,8 +194,9 @@ void Form1::EnableImageCommands() {
 
 void Form1::layOutStrip() {
     // The strip's image never shrinks, so swatches cut off by a narrower window come back
-    // when it widens again.
-    const int height = stripPixelHeight();
+    // when it widens again. The widget is measured in logical pixels, its image in device
+    // pixels: as many as the widget covers, a part of one included.
+    const int height = stripHeight();
     const double ratio = P3->devicePixelRatioF();
     P3->resizeImage(QSize(
         std::max(P3->imageSize().width(), static_cast<int>(std::ceil(m_area->width() * ratio))),

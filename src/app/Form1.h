@@ -67,7 +67,7 @@ public:
     [[nodiscard]] bool hasSelection() const;
     // True once shut-down has begun: nothing brings the window back then.
     [[nodiscard]] bool isClosing() const { return m_closing; }
-    // The canvas area's size in pixels: what lies inside the menu bar and the window frame.
+    // The canvas area's size in logical pixels: what lies inside the menu bar and the window frame.
     [[nodiscard]] QSize innerSize() const;
 
 protected:
@@ -79,7 +79,8 @@ private:
     void connectCommands();
     void layOutStrip();
     void shutDown();
-    [[nodiscard]] int stripPixelHeight() const;
+    // The strip's height in logical pixels, as the window's layout measures it.
+    [[nodiscard]] int stripHeight() const;
 
     QWidget* const m_area;
     CanvasSelection* m_selection = nullptr;

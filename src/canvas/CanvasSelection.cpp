@@ -26,14 +26,15 @@ CanvasSelection::CanvasSelection(Surface* canvas, SizeLabel* label, const ModeTa
 }
 
 QPointF CanvasSelection::toTwips(QPointF local) const {
-    const double ratio = m_canvas->devicePixelRatioF();
-    return QPointF(m_metrics.toTwipsX(local.x() * ratio), m_metrics.toTwipsY(local.y() * ratio));
+    const QPointF pixel = devicePixelAt(local, m_canvas->devicePixelRatioF());
+    return QPointF(m_metrics.toTwipsX(pixel.x()), m_metrics.toTwipsY(pixel.y()));
 }
 
 QRgb CanvasSelection::colourAt(QPointF local) const {
-    const double ratio = m_canvas->devicePixelRatioF();
-    const QPoint pixel(static_cast<int>(std::floor(local.x() * ratio)),
-                       static_cast<int>(std::floor(local.y() * ratio)));
+    return colourOfPixel(devicePixelAt(local, m_canvas->devicePixelRatioF()).toPoint());
+}
+
+QRgb CanvasSelection::colourOfPixel(QPoint pixel) const {
     const QImage& image = m_canvas->image();
     return image.valid(pixel) ? image.pixel(pixel) : m_canvas->background().rgb();
 }
@@ -112,11 +113,12 @@ void CanvasSelection::release(QMouseEvent* event) {
 void CanvasSelection::labelPressed(Qt::MouseButton button, QPointF inLabel) {
     if (button == Qt::RightButton) {
         m_hooks.labelRightPress();
-        // The label is see-through: the colour under it is picked as on the bare canvas.
+        // The label is see-through: the colour under it is picked as on the bare canvas. The
+        // point is a whole device pixel in twips (toUnits), so rounding only drops the error.
         const LabelRect& r = m_label->rect();
-        const double ratio = m_canvas->devicePixelRatioF();
-        m_hooks.pickColour(colourAt(QPointF(m_metrics.toPixelsX(r.left + inLabel.x()) / ratio,
-                                            m_metrics.toPixelsY(r.top + inLabel.y()) / ratio)));
+        m_hooks.pickColour(colourOfPixel(
+            QPoint(static_cast<int>(std::lround(m_metrics.toPixelsX(r.left + inLabel.x()))),
+                   static_cast<int>(std::lround(m_metrics.toPixelsY(r.top + inLabel.y()))))));
         return;
     }
     LabelGrabX = inLabel.x();

@@ -43,7 +43,10 @@ private:
     void move(QMouseEvent* event);
     void release(QMouseEvent* event);
     void labelPressed(Qt::MouseButton button, QPointF inLabel);
+    // A point of the canvas (logical widget pixels): the device pixel under it, in twips.
     [[nodiscard]] QPointF toTwips(QPointF local) const;
+    // The colour of an image pixel; outside the image, the canvas's background.
+    [[nodiscard]] QRgb colourOfPixel(QPoint pixel) const;
 
     Surface* m_canvas;
     SizeLabel* m_label;

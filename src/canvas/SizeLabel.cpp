@@ -2,6 +2,7 @@
 
 #include "app/ModeTable.h"
 #include "canvas/RubberBand.h"
+#include "canvas/Surface.h"
 
 #include <QMouseEvent>
 
@@ -44,8 +45,12 @@ void SizeLabel::moveTopLeft(double left, double top) {
 }
 
 QPointF SizeLabel::toUnits(QPointF local) const {
-    const double ratio = devicePixelRatioF();
-    return QPointF(local.x() * ratio * m_unitsPerPixelX, local.y() * ratio * m_unitsPerPixelY);
+    // Measured from the rectangle, not from the widget: the widget sits on whole logical pixels,
+    // at or up to a logical pixel before the rectangle's corner, and a label dropped right where
+    // it was grabbed must stay exactly where it was.
+    const QPointF pixel = devicePixelAt(QPointF(pos()) + local, devicePixelRatioF());
+    return QPointF(pixel.x() * m_unitsPerPixelX - m_rect.left,
+                   pixel.y() * m_unitsPerPixelY - m_rect.top);
 }
 
 void SizeLabel::mousePressEvent(QMouseEvent* event) {

@@ -51,6 +51,13 @@ void Surface::paintEvent(QPaintEvent* event) {
     paintImageOneToOne(*this, event->rect(), m_image, m_background);
 }
 
+QPointF devicePixelAt(QPointF logical, double ratio) {
+    // Far below a pixel, far above the error of a multiplication by the ratio.
+    constexpr double kSlack = 1e-6;
+    return QPointF(std::floor(logical.x() * ratio + kSlack),
+                   std::floor(logical.y() * ratio + kSlack));
+}
+
 void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& image,
                         const QColor& background) {
     // Only the exposed part is drawn: a logical rectangle of the widget, the same rectangle in

@@ -57,7 +57,7 @@ void Form2::GrabScreen() {
 }
 
 QPointF Form2::toPixels(QPointF logical) const {
-    return logical * devicePixelRatioF();
+    return devicePixelAt(logical, devicePixelRatioF());
 }
 
 void Form2::paintEvent(QPaintEvent* event) {

@@ -48,6 +48,7 @@ protected:
 private:
     void GrabScreen();
     void onBandPressed(Qt::MouseButton button, QPointF inLabel);
+    // A point of the window (logical pixels): the device pixel under it.
     [[nodiscard]] QPointF toPixels(QPointF logical) const;
     void restoreOwner();
 

@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "app/Startup.h"
+#include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
 #include "fakes/FakeServices.h"
 
@@ -33,5 +34,13 @@ struct Session {
         form->EnableImageCommands();
     }
 };
+
+// A rectangle of device pixels of the canvas's image, in the canvas's twips (the selection's
+// unit).
+[[nodiscard]] inline LabelRect twipsOf(const Form1& form, QRectF pixels) {
+    const ScreenMetrics& m = form.services.metrics;
+    return LabelRect{m.toTwipsX(pixels.x()), m.toTwipsY(pixels.y()), m.toTwipsX(pixels.width()),
+                     m.toTwipsY(pixels.height())};
+}
 
 }  // namespace kiramo::testing
