@@ -58,6 +58,8 @@ private slots:
     void transferInAModeKeepsTheFraction();
     void clickOnTheBandLeavesIt_data();
     void clickOnTheBandLeavesIt();
+    void transferAndAbandonEndInTheNormalState_data();
+    void transferAndAbandonEndInTheNormalState();
     void abandonLeavesEverything_data();
     void abandonLeavesEverything();
 };
@@ -266,6 +268,32 @@ void TestCapture::clickOnTheBandLeavesIt() {
     QTRY_VERIFY(s.form->Form2.isNull());
     QCOMPARE(s.form->P1->image(),
              s.fake.screen.screen.copy(corner.x() + 1, corner.y() + 1, 200, 100));
+}
+
+void TestCapture::transferAndAbandonEndInTheNormalState_data() {
+    QTest::addColumn<bool>("maximised");  // the main window before the capture
+    QTest::addColumn<bool>("transfer");   // else abandon
+    QTest::newRow("normal, transfer") << false << true;
+    QTest::newRow("maximised, transfer") << true << true;
+    QTest::newRow("maximised, abandon") << true << false;
+}
+
+void TestCapture::transferAndAbandonEndInTheNormalState() {
+    QFETCH(bool, maximised);
+    QFETCH(bool, transfer);
+    CaptureSession s;
+    if (maximised) {
+        s.form->showMaximized();
+    }
+    Form2* window = s.capture();
+    QVERIFY(window);
+    press(window, QPoint(40, 50));
+    dragTo(window, QPoint(240, 150));
+    transfer ? window->TransferCapture() : window->abandon();
+    QTRY_VERIFY(s.form->Form2.isNull());
+    QVERIFY(s.form->isVisible());
+    QCOMPARE(s.form->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized),
+             Qt::WindowNoState);
 }
 
 void TestCapture::transferInAModeKeepsTheFraction() {

@@ -138,7 +138,9 @@ void Form2::TransferCapture() {
     m_owner.state.CurrentFile.clear();
     m_frozen = QImage();
     close();
-    m_owner.setWindowState(m_owner.windowState() & ~Qt::WindowMinimized);
+    // The normal state, as after an abandon: not minimised, and not maximised either, which
+    // some window managers keep through the minimising.
+    m_owner.setWindowState(m_owner.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     m_owner.CommitCanvas();
     m_owner.EnableImageCommands();
     m_owner.show();
