@@ -29,6 +29,12 @@ void drawSelection(Form1& form, QPoint from, QPoint to,
     release(form.P1, to);
 }
 
+// The colour of swatch i of the strip: a pixel in its middle.
+QColor swatch(const Form1& form, int i) {
+    const ScreenMetrics& m = form.services.metrics;
+    return form.P3->image().pixelColor(qFloor(m.toPixelsX(i * 285 + 142)), 0);
+}
+
 }  // namespace
 
 class TestCanvas : public QObject {
@@ -45,6 +51,8 @@ private slots:
     void rightPressOnTheLabel();
     void clickOnTheLabelLeavesTheSelection_data();
     void clickOnTheLabelLeavesTheSelection();
+    void everyRightPressPicksAColour_data();
+    void everyRightPressPicksAColour();
 };
 
 void TestCanvas::dragShowsSizeOverTheRectangle() {
@@ -197,6 +205,45 @@ void TestCanvas::clickOnTheLabelLeavesTheSelection() {
     release(s.form->P1, at);
     QVERIFY(s.form->L1->isVisible());
     QCOMPARE(s.form->L1->rect(), before);
+}
+
+void TestCanvas::everyRightPressPicksAColour_data() {
+    QTest::addColumn<bool>("onLabel");   // else on the bare canvas
+    QTest::addColumn<QPoint>("second");  // the second press, a double-click's
+    QTest::addColumn<QColor>("newest");  // swatch 0 afterwards
+    // The first press is at (250, 30), green; the label, when there is one, covers it.
+    QTest::newRow("same colour twice") << false << QPoint(250, 30) << QColor(0, 255, 0);
+    QTest::newRow("two colours fast") << false << QPoint(500, 30) << QColor(0, 0, 255);
+    QTest::newRow("twice on the label") << true << QPoint(250, 30) << QColor(0, 255, 0);
+}
+
+void TestCanvas::everyRightPressPicksAColour() {
+    QFETCH(bool, onLabel);
+    QFETCH(QPoint, second);
+    QFETCH(QColor, newest);
+    Session s;
+    s.setCanvas(stripes());
+    s.form->menus.MPal->trigger();
+    QWidget* target = s.form->P1;
+    QPointF origin;  // the target's origin in device pixels of the canvas
+    if (onLabel) {
+        drawSelection(*s.form, QPoint(200, 10), QPoint(300, 60));
+        target = s.form->L1;
+        origin = devicePointIn(s.form->P1, s.form->L1, QPointF(0, 0));
+    }
+    press(target, QPointF(250, 30) - origin, Qt::RightButton);
+    release(target, QPointF(250, 30) - origin, Qt::RightButton);
+    doubleClick(target, QPointF(second) - origin, Qt::RightButton);
+    QCOMPARE(swatch(*s.form, 0), newest);
+    QCOMPARE(swatch(*s.form, 1), QColor(0, 255, 0));
+    QCOMPARE(s.form->L1->isVisible(), onLabel);  // right presses leave the selection alone
+
+    // The second press of a left double-click is no press: it neither removes the selection
+    // that the first press made nor starts one where the first press removed it.
+    press(s.form->P1, QPoint(10, 400));
+    release(s.form->P1, QPoint(10, 400));
+    doubleClick(s.form->P1, QPoint(10, 400));
+    QCOMPARE(s.form->L1->isVisible(), !onLabel);
 }
 
 QTEST_MAIN(TestCanvas)

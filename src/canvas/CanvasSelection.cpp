@@ -46,7 +46,12 @@ bool CanvasSelection::eventFilter(QObject* watched, QEvent* event) {
             press(static_cast<QMouseEvent*>(event));
             return true;
         case QEvent::MouseButtonDblClick:
-            return true;  // the second press of a double-click is no new press
+            // The second press of a left (or middle) double-click is no new press; every right
+            // press picks a colour, however quickly it follows the last.
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+                press(static_cast<QMouseEvent*>(event));
+            }
+            return true;
         case QEvent::MouseMove:
             move(static_cast<QMouseEvent*>(event));
             return true;

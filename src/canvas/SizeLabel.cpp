@@ -59,8 +59,12 @@ void SizeLabel::mousePressEvent(QMouseEvent* event) {
 }
 
 void SizeLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a quick double press: a left one confirms, a right one is a right
+    // press like any other.
     if (event->button() == Qt::LeftButton) {
         emit doubleClicked();
+    } else if (event->button() == Qt::RightButton) {
+        emit pressed(event->button(), toUnits(event->position()));
     }
     event->accept();
 }

@@ -38,8 +38,10 @@ public:
     [[nodiscard]] QPointF toUnits(QPointF local) const;
 
 signals:
-    // A press on the label, with the point as toUnits gives it.
+    // A press on the label, with the point as toUnits gives it. The second press of a right
+    // double-click is reported here too.
     void pressed(Qt::MouseButton button, QPointF inLabel);
+    // The second press of a left double-click.
     void doubleClicked();
 
 protected:
