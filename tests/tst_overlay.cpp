@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <limits>
 
 using namespace kiramo;
 using namespace kiramo::testing;
@@ -90,8 +91,11 @@ private slots:
     void equalPartsAnswers();
     void equalPartsOnTheStartCanvas();
     void divisionGridFrameOnlyBelowTheTop();
+    void tinySpacingsAreBoundedByPixels_data();
+    void tinySpacingsAreBoundedByPixels();
     void centimetreGrid_data();
     void centimetreGrid();
+    void centimetreGridOnAClick();
     void centimetreGridRefusals_data();
     void centimetreGridRefusals();
     void gridClear();
@@ -228,6 +232,16 @@ void TestOverlay::gridGeometry_data() {
         << "cm" << QRectF(30, 60, 1000, 500) << 333.3
         << QStringList{"x363.3", "x696.6", "x1029.9", "y393.3", "frame"};
     QTest::newRow("centimetres, no width") << "cm" << QRectF(0, 0, 0, 500) << 0.0 << QStringList{};
+    // A click's selection of 1 x 1 twip, A4 (29.7 x 21) and 5 cm: lines 5/21 twip apart, all
+    // on one pixel, which gets one line each way.
+    QTest::newRow("centimetres, 1 x 1 twip") << "cm" << QRectF(150, 150, 1, 1) << 5 / 21.0
+                                             << QStringList{"x150.238", "y150.238", "frame"};
+    // Closer than a pixel: one line in each pixel from the first line's to the last's.
+    QTest::newRow("centimetres, 1/1024 twip")
+        << "cm" << QRectF(0, 0, 600, 300) << 1 / 1024.0
+        << QStringList{"x0.000976563"} + sequence('x', 22.5, 15, 592.5) + QStringList{"x600"} +
+               QStringList{"y0.000976563"} + sequence('y', 22.5, 15, 292.5) +
+               QStringList{"y300", "frame"};
 }
 
 void TestOverlay::gridGeometry() {
@@ -242,9 +256,27 @@ void TestOverlay::gridGeometry() {
         grid = divisionGrid(region, value);
         QVERIFY(grid.dotted);
     } else {
-        grid = kiramo::centimetreGrid(region, value);
+        grid = kiramo::centimetreGrid(region, value, 15.0, 15.0);
     }
     QCOMPARE(describe(grid), lines);
+}
+
+void TestOverlay::tinySpacingsAreBoundedByPixels_data() {
+    QTest::addColumn<double>("step");
+    QTest::addColumn<int>("lines");  // over 6000 x 4000 twips at (30, 60), 15 twips a pixel
+    // A pixel apart: columns 3 to 402, rows 5 to 270. Closer: columns 2 to 402, rows 4 to 270.
+    QTest::newRow("a pixel") << 15.0 << 400 + 266;
+    QTest::newRow("2^-40 twip") << std::ldexp(1.0, -40) << 401 + 267;
+    QTest::newRow("smallest double") << std::numeric_limits<double>::denorm_min() << 401 + 267;
+    QTest::newRow("0") << 0.0 << 0;
+}
+
+void TestOverlay::tinySpacingsAreBoundedByPixels() {
+    QFETCH(double, step);
+    QFETCH(int, lines);
+    const Grid grid = kiramo::centimetreGrid(QRectF(30, 60, 6000, 4000), step, 15.0, 15.0);
+    QCOMPARE(grid.lines.size(), lines);
+    QCOMPARE(grid.frame.has_value(), lines > 0);
 }
 
 void TestOverlay::equalPartsAnswers_data() {
@@ -416,6 +448,22 @@ void TestOverlay::centimetreGrid() {
     QCOMPARE(image.pixelColor(stepPixels - 1, 100), QColor(Qt::white));
     QCOMPARE(image.pixelColor(0, 100), kGridGrey);  // the frame's left edge
     QCOMPARE(image.pixelColor(50, 10), kGridGrey);  // and its top edge
+    QVERIFY(!s.form->hasSelection());
+}
+
+void TestOverlay::centimetreGridOnAClick() {
+    // A click leaves a selection of 1 x 1 twip; with A4 and 5 cm its lines are 5/21 twip
+    // apart. Lines and frame all fall on the clicked pixel.
+    Session s("@ A4 29.7x21\r\n");
+    s.setCanvas(canvasOf(Qt::white));
+    s.form->selectMode(1);
+    press(s.form->P1, QPoint(30, 40));
+    release(s.form->P1, QPoint(30, 40));
+    s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
+    s.form->menus.MGridCM->trigger();
+    QVERIFY(s.fake.prompts.calls.first().startsWith("text: A4 [ 29.7x21 ] 縦位置"));
+    QCOMPARE(s.form->P1->image().pixelColor(30, 40), kGridGrey);
+    QCOMPARE(greyPixels(s.form->P1->image()), 1);
     QVERIFY(!s.form->hasSelection());
 }
 
