@@ -8,6 +8,7 @@
 #include "core/ModeTable.h"
 #include "core/NumberText.h"
 #include "fakes/FakeServices.h"
+#include "fakes/Scale.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -406,7 +407,10 @@ void TestApp::startWithoutSettingsCreatesEmptyFile() {
     QCOMPARE(ini.size(), 0);
     QCOMPARE(form->windowTitle(), " Mode:FreeSize" + captionNotice());
     QCOMPARE(modeMenuTexts(*form), QStringList{"FreeSize"});
-    QCOMPARE(form->workspace().P1->imageSize(), QSize(165, 137));
+    // 2475 x 2055 twips in device pixels: 165 x 137 at 15 twips a pixel.
+    const ScreenMetrics& m = form->workspace().services.metrics;
+    QCOMPARE(form->workspace().P1->imageSize(),
+             QSize(qRound(m.toPixelsX(2475)), qRound(m.toPixelsY(2055))));
     QCOMPARE(form->workspace().P1->image().pixelColor(10, 10), QColor(192, 192, 192));
     QVERIFY(fake.prompts.calls.isEmpty());
 }
@@ -515,7 +519,9 @@ void TestApp::everyMenuVisibleAtStartupWidth() {
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     QCOMPARE(form->width(), form->workspace().state.MinFormWidth);
-    QVERIFY(form->width() >= 171);  // the design's inner width of 2565 twips
+    // The design's inner width of 2565 twips is 171 logical pixels, at every scale, unless the
+    // menu bar needs more.
+    QCOMPARE(form->width(), std::max(171, form->menuBar()->sizeHint().width()));
     QCOMPARE(form->height(), form->workspace().state.FrameExtraHeight);  // no inner height at first
     QCOMPARE(form->menuBar()->height(), form->workspace().state.FrameExtraHeight);
     for (QAction* top : form->menuBar()->actions()) {
@@ -534,26 +540,31 @@ void TestApp::commitFitsWindowAroundCanvas() {
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     const int minWidth = form->workspace().state.MinFormWidth;
+    // Window geometry is logical; the images are device pixels. The strip is 285 twips high:
+    // 19 logical pixels.
+    const double ratio = form->devicePixelRatioF();
+    const QSize wide = testing::coveringSize(QSize(640, 480), ratio);
 
     form->workspace().P1->setImage(filled(QSize(100, 80), Qt::red));
     form->workspace().CommitCanvas();
     QCOMPARE(form->width(), minWidth);
-    QCOMPARE(form->innerSize(), QSize(minWidth - form->workspace().state.FrameExtraWidth, 80));
+    QCOMPARE(form->innerSize(), QSize(minWidth - form->workspace().state.FrameExtraWidth,
+                                      testing::coveringSize(QSize(100, 80), ratio).height()));
     QCOMPARE(form->workspace().P2, form->workspace().P1->image());
 
     form->workspace().P1->setImage(filled(QSize(640, 480), Qt::blue));
     form->workspace().CommitCanvas();
-    QCOMPARE(form->innerSize(), QSize(640, 480));
+    QCOMPARE(form->innerSize(), wide);
 
     form->P3()->show();
     form->workspace().CommitCanvas();
-    QCOMPARE(form->innerSize(), QSize(640, 480 + 19));
-    QCOMPARE(form->P3()->geometry(), QRect(0, 480, 640, 19));
-    QCOMPARE(form->workspace().P1->geometry(), QRect(0, 0, 640, 480));
+    QCOMPARE(form->innerSize(), wide + QSize(0, 19));
+    QCOMPARE(form->P3()->geometry(), QRect(QPoint(0, wide.height()), QSize(wide.width(), 19)));
+    QCOMPARE(form->workspace().P1->geometry(), QRect(QPoint(0, 0), wide));
 
     form->P3()->hide();
     form->workspace().CommitCanvas();
-    QCOMPARE(form->innerSize(), QSize(640, 480));
+    QCOMPARE(form->innerSize(), wide);
 }
 
 void TestApp::resizeSpringsBackToStartupWidth() {

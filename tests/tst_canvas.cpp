@@ -29,6 +29,12 @@ void drawSelection(Form1& form, QPoint from, QPoint to,
     release(form.workspace().P1, to);
 }
 
+// The colour of swatch i of the strip: a pixel in its middle.
+QColor swatch(const Form1& form, int i) {
+    const ScreenMetrics& m = form.workspace().services.metrics;
+    return form.P3()->image().pixelColor(qFloor(m.toPixelsX(i * 285 + 142)), 0);
+}
+
 }  // namespace
 
 class TestCanvas : public QObject {
@@ -43,6 +49,10 @@ private slots:
     void dropLandsTheGrabbedPointUnderThePointer();
     void dropOutsideTheCanvasRemovesTheSelection();
     void rightPressOnTheLabel();
+    void clickOnTheLabelLeavesTheSelection_data();
+    void clickOnTheLabelLeavesTheSelection();
+    void everyRightPressPicksAColour_data();
+    void everyRightPressPicksAColour();
 };
 
 void TestCanvas::dragShowsSizeOverTheRectangle() {
@@ -51,8 +61,10 @@ void TestCanvas::dragShowsSizeOverTheRectangle() {
     drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
     QVERIFY(s.form->workspace().L1->isVisible());
     QCOMPARE(s.form->workspace().L1->text(), QStringLiteral("100 x 50"));
-    QCOMPARE(s.form->workspace().L1->rect(), (LabelRect{150, 150, 1500, 750}));
-    QCOMPARE(s.form->workspace().L1->geometry(), QRect(10, 10, 100, 50));
+    QCOMPARE(s.form->workspace().L1->rect(), twipsOf(*s.form, QRectF(10, 10, 100, 50)));
+    const double ratio = s.form->devicePixelRatioF();
+    QCOMPARE(s.form->workspace().L1->geometry(),
+             QRect(qFloor(10 / ratio), qFloor(10 / ratio), qCeil(100 / ratio), qCeil(50 / ratio)));
     QCOMPARE(s.form->workspace().L1->cursor().shape(), Qt::SizeAllCursor);
     QCOMPARE(s.form->workspace().P1->cursor().shape(), Qt::CrossCursor);
 }
@@ -62,21 +74,22 @@ void TestCanvas::stretchRules_data() {
     QTest::addColumn<QPoint>("to");  // from (100, 100)
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QSizeF>("twips");
+    QTest::addColumn<QSizeF>("pixels");  // the size in device pixels; none: still 1 x 1 twip
+    const QSizeF unchanged;
 
-    QTest::newRow("free") << 0 << QPoint(300, 200) << 0 << "200 x 100" << QSizeF(3000, 1500);
+    QTest::newRow("free") << 0 << QPoint(300, 200) << 0 << "200 x 100" << QSizeF(200, 100);
     QTest::newRow("free square, ctrl")
-        << 0 << QPoint(300, 200) << int(Qt::ControlModifier) << "100 x 100" << QSizeF(1500, 1500);
+        << 0 << QPoint(300, 200) << int(Qt::ControlModifier) << "100 x 100" << QSizeF(100, 100);
     QTest::newRow("free square, alt")
-        << 0 << QPoint(300, 150) << int(Qt::AltModifier) << "50 x 50" << QSizeF(750, 750);
-    QTest::newRow("left of the anchor") << 0 << QPoint(50, 200) << 0 << "L1" << QSizeF(1, 1);
-    QTest::newRow("above the anchor") << 0 << QPoint(300, 50) << 0 << "L1" << QSizeF(1, 1);
-    QTest::newRow("one pixel each way") << 0 << QPoint(101, 101) << 0 << "1 x 1" << QSizeF(15, 15);
+        << 0 << QPoint(300, 150) << int(Qt::AltModifier) << "50 x 50" << QSizeF(50, 50);
+    QTest::newRow("left of the anchor") << 0 << QPoint(50, 200) << 0 << "L1" << unchanged;
+    QTest::newRow("above the anchor") << 0 << QPoint(300, 50) << 0 << "L1" << unchanged;
+    QTest::newRow("one pixel each way") << 0 << QPoint(101, 101) << 0 << "1 x 1" << QSizeF(1, 1);
     // A4 written short side first: the width follows the height by 29.7 / 21.
-    QTest::newRow("mode") << 1 << QPoint(300, 240) << 0 << "A4" << QSizeF(2100 * 29.7 / 21, 2100);
+    QTest::newRow("mode") << 1 << QPoint(300, 240) << 0 << "A4" << QSizeF(140 * 29.7 / 21, 140);
     QTest::newRow("mode, shift") << 1 << QPoint(300, 240) << int(Qt::ShiftModifier) << "A4"
-                                 << QSizeF(2100 * 21 / 29.7, 2100);
-    QTest::newRow("mode with zero size") << 2 << QPoint(300, 240) << 0 << "L1" << QSizeF(1, 1);
+                                 << QSizeF(140 * 21 / 29.7, 140);
+    QTest::newRow("mode with zero size") << 2 << QPoint(300, 240) << 0 << "L1" << unchanged;
 }
 
 void TestCanvas::stretchRules() {
@@ -84,16 +97,18 @@ void TestCanvas::stretchRules() {
     QFETCH(QPoint, to);
     QFETCH(int, modifiers);
     QFETCH(QString, caption);
-    QFETCH(QSizeF, twips);
+    QFETCH(QSizeF, pixels);
     Session s("@ A4 21x29.7\r\n@ Zero 0x0\r\n");
     s.setCanvas(stripes());
     s.form->selectMode(mode);
     press(s.form->workspace().P1, QPoint(100, 100));
     dragTo(s.form->workspace().P1, to, Qt::KeyboardModifiers(modifiers));
     const LabelRect r = s.form->workspace().L1->rect();
+    const LabelRect expected = twipsOf(*s.form, QRectF(QPointF(100, 100), pixels));
     QCOMPARE(s.form->workspace().L1->text(), caption);
-    QCOMPARE(QPointF(r.left, r.top), QPointF(1500, 1500));
-    QCOMPARE(QSizeF(r.width, r.height), twips);
+    QCOMPARE(QPointF(r.left, r.top), QPointF(expected.left, expected.top));
+    QCOMPARE(QSizeF(r.width, r.height),
+             pixels.isValid() ? QSizeF(expected.width, expected.height) : QSizeF(1, 1));
 }
 
 void TestCanvas::twoPressesInARow() {
@@ -105,7 +120,8 @@ void TestCanvas::twoPressesInARow() {
     release(s.form->workspace().P1, QPoint(300, 300));
     press(s.form->workspace().P1, QPoint(300, 300));
     QVERIFY(s.form->workspace().L1->isVisible());
-    QCOMPARE(s.form->workspace().L1->rect(), (LabelRect{4500, 4500, 1, 1}));
+    const LabelRect anchor = twipsOf(*s.form, QRectF(300, 300, 0, 0));
+    QCOMPARE(s.form->workspace().L1->rect(), (LabelRect{anchor.left, anchor.top, 1, 1}));
 }
 
 void TestCanvas::rightPressNeverTouchesTheSelection() {
@@ -129,7 +145,7 @@ void TestCanvas::dropLandsTheGrabbedPointUnderThePointer() {
     dragTo(s.form->workspace().P1, QPoint(230, 220));
     release(s.form->workspace().P1, QPoint(230, 220));
     QVERIFY(s.form->workspace().L1->isVisible());
-    QCOMPARE(s.form->workspace().L1->rect(), (LabelRect{3000, 3000, 1500, 750}));
+    QCOMPARE(s.form->workspace().L1->rect(), twipsOf(*s.form, QRectF(200, 200, 100, 50)));
     QCOMPARE(s.form->workspace().L1->text(), QStringLiteral("100 x 50"));
 
     // The anchor stays where it was: stretching again measures from it.
@@ -157,6 +173,79 @@ void TestCanvas::rightPressOnTheLabel() {
     QCOMPARE(s.form->windowState() & Qt::WindowMaximized, Qt::WindowNoState);
     QVERIFY(s.form->workspace().L1->isVisible());
     QCOMPARE(s.form->P3()->image().pixelColor(0, 0), QColor(0, 255, 0));
+}
+
+void TestCanvas::clickOnTheLabelLeavesTheSelection_data() {
+    QTest::addColumn<QRectF>("drawn");  // device pixels, drawn with the mouse
+    QTest::addColumn<QRectF>("set");    // twips, set directly (where drawn is empty)
+    // At scale factors 1.25 and 2 the corner lies inside a logical pixel, right of and below
+    // the label widget's own corner.
+    QTest::newRow("drawn") << QRectF(51, 61, 100, 50) << QRectF();
+    QTest::newRow("between device pixels") << QRectF() << QRectF(1514, 764, 1500, 750);
+}
+
+void TestCanvas::clickOnTheLabelLeavesTheSelection() {
+    QFETCH(QRectF, drawn);
+    QFETCH(QRectF, set);
+    Session s;
+    s.setCanvas(stripes());
+    if (drawn.isEmpty()) {
+        s.form->workspace().L1->setRect(LabelRect{set.x(), set.y(), set.width(), set.height()});
+        s.form->workspace().L1->show();
+    } else {
+        drawSelection(*s.form, drawn.topLeft().toPoint(), drawn.bottomRight().toPoint());
+    }
+    const LabelRect before = s.form->workspace().L1->rect();
+    // Pressed and released on the same device pixel of the canvas, inside the label.
+    const QPointF at = QPointF(qCeil(s.form->workspace().services.metrics.toPixelsX(before.left)),
+                               qCeil(s.form->workspace().services.metrics.toPixelsY(before.top))) +
+                       QPointF(5, 5);
+    press(s.form->workspace().L1,
+          at - devicePointIn(s.form->workspace().P1, s.form->workspace().L1, QPointF(0, 0)));
+    QVERIFY(s.form->workspace().L1->isHidden());
+    release(s.form->workspace().P1, at);
+    QVERIFY(s.form->workspace().L1->isVisible());
+    QCOMPARE(s.form->workspace().L1->rect(), before);
+}
+
+void TestCanvas::everyRightPressPicksAColour_data() {
+    QTest::addColumn<bool>("onLabel");   // else on the bare canvas
+    QTest::addColumn<QPoint>("second");  // the second press, a double-click's
+    QTest::addColumn<QColor>("newest");  // swatch 0 afterwards
+    // The first press is at (250, 30), green; the label, when there is one, covers it.
+    QTest::newRow("same colour twice") << false << QPoint(250, 30) << QColor(0, 255, 0);
+    QTest::newRow("two colours fast") << false << QPoint(500, 30) << QColor(0, 0, 255);
+    QTest::newRow("twice on the label") << true << QPoint(250, 30) << QColor(0, 255, 0);
+}
+
+void TestCanvas::everyRightPressPicksAColour() {
+    QFETCH(bool, onLabel);
+    QFETCH(QPoint, second);
+    QFETCH(QColor, newest);
+    Session s;
+    s.setCanvas(stripes());
+    s.form->menus().MPal->trigger();
+    QWidget* target = s.form->workspace().P1;
+    QPointF origin;  // the target's origin in device pixels of the canvas
+    if (onLabel) {
+        drawSelection(*s.form, QPoint(200, 10), QPoint(300, 60));
+        target = s.form->workspace().L1;
+        origin = devicePointIn(s.form->workspace().P1, s.form->workspace().L1, QPointF(0, 0));
+    }
+    press(target, QPointF(250, 30) - origin, Qt::RightButton);
+    release(target, QPointF(250, 30) - origin, Qt::RightButton);
+    doubleClick(target, QPointF(second) - origin, Qt::RightButton);
+    QCOMPARE(swatch(*s.form, 0), newest);
+    QCOMPARE(swatch(*s.form, 1), QColor(0, 255, 0));
+    QCOMPARE(s.form->workspace().L1->isVisible(),
+             onLabel);  // right presses leave the selection alone
+
+    // The second press of a left double-click is no press: it neither removes the selection
+    // that the first press made nor starts one where the first press removed it.
+    press(s.form->workspace().P1, QPoint(10, 400));
+    release(s.form->workspace().P1, QPoint(10, 400));
+    doubleClick(s.form->workspace().P1, QPoint(10, 400));
+    QCOMPARE(s.form->workspace().L1->isVisible(), !onLabel);
 }
 
 QTEST_MAIN(TestCanvas)

@@ -6,6 +6,7 @@
 #include "core/RubberBand.h"
 #include "fakes/MouseInput.h"
 #include "fakes/Pictures.h"
+#include "fakes/Scale.h"
 #include "fakes/Session.h"
 
 #include <QAction>
@@ -54,6 +55,10 @@ private slots:
     void bandMovesByItsLabel();
     void transferTakesTheBlockBelowAndRightOfTheCorner();
     void transferInAModeKeepsTheFraction();
+    void clickOnTheBandLeavesIt_data();
+    void clickOnTheBandLeavesIt();
+    void transferAndAbandonEndInTheNormalState_data();
+    void transferAndAbandonEndInTheNormalState();
     void abandonLeavesEverything_data();
     void abandonLeavesEverything();
 };
@@ -153,7 +158,10 @@ void TestCapture::bandFollowsThePointer() {
     dragTo(window, QPoint(330, 220));
     QCOMPARE(band->rect(), (LabelRect{10, 20, 320, 200}));
     QCOMPARE(band->text(), QStringLiteral("320 x 200"));
-    QCOMPARE(band->geometry(), QRect(10, 20, 320, 200));
+    // The widget covers the band's device pixels, from the logical pixel holding its corner.
+    const double ratio = window->devicePixelRatioF();
+    QCOMPARE(band->geometry(),
+             QRect(qFloor(10 / ratio), qFloor(20 / ratio), qCeil(320 / ratio), qCeil(200 / ratio)));
 
     dragTo(window, QPoint(5, 300));   // left of the anchor: no change
     dragTo(window, QPoint(400, 10));  // above it: no change
@@ -212,7 +220,7 @@ void TestCapture::transferTakesTheBlockBelowAndRightOfTheCorner() {
     dragTo(window, QPoint(240, 150));
     release(window, QPoint(240, 150));
     press(window->band(), QPoint(3, 3));
-    release(window, window->band()->geometry().topLeft() + QPoint(3, 3));
+    release(window, devicePointIn(window, window->band(), QPoint(3, 3)));
     doubleClick(window->band(), QPoint(3, 3));
 
     QTRY_VERIFY(!s.form->captureWindow());
@@ -224,7 +232,68 @@ void TestCapture::transferTakesTheBlockBelowAndRightOfTheCorner() {
     QCOMPARE(s.form->windowTitle(), "Untitled (200x100) Mode:FreeSize" + captionNotice());
     QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
     QVERIFY(s.form->menus().MSave->isEnabled());
-    QCOMPARE(s.form->innerSize(), QSize(200, 100));
+    const QSize canvas = coveringSize(QSize(200, 100), s.form->devicePixelRatioF());
+    QCOMPARE(
+        s.form->innerSize(),
+        QSize(std::max(canvas.width(), s.form->workspace().state.MinFormWidth), canvas.height()));
+}
+
+void TestCapture::clickOnTheBandLeavesIt_data() {
+    QTest::addColumn<QPoint>("corner");  // where the band is anchored, device pixels
+    // At scale factors 1.25 and 2 the second corner lies inside a logical pixel, right of and
+    // below the label widget's own corner.
+    QTest::newRow("on a logical pixel") << QPoint(40, 50);
+    QTest::newRow("inside a logical pixel") << QPoint(51, 61);
+}
+
+void TestCapture::clickOnTheBandLeavesIt() {
+    QFETCH(QPoint, corner);
+    CaptureSession s;
+    Form2* window = s.capture();
+    QVERIFY(window);
+    SizeLabel* band = window->band();
+    press(window, corner);
+    dragTo(window, corner + QPoint(200, 100));
+    release(window, corner + QPoint(200, 100));
+    const LabelRect before = band->rect();
+    QCOMPARE(before, (LabelRect{double(corner.x()), double(corner.y()), 200, 100}));
+
+    // The first press of the confirming double-click, released without moving.
+    const QPointF at = corner + QPointF(3, 3);  // a point of the window, device pixels
+    const QPointF inBand = at - devicePointIn(window, band, QPointF(0, 0));
+    press(band, inBand);
+    release(window, at);
+    QCOMPARE(band->rect(), before);
+    doubleClick(band, inBand);
+    QTRY_VERIFY(!s.form->captureWindow());
+    QCOMPARE(s.form->workspace().P1->image(),
+             s.fake.screen.screen.copy(corner.x() + 1, corner.y() + 1, 200, 100));
+}
+
+void TestCapture::transferAndAbandonEndInTheNormalState_data() {
+    QTest::addColumn<bool>("maximised");  // the main window before the capture
+    QTest::addColumn<bool>("transfer");   // else abandon
+    QTest::newRow("normal, transfer") << false << true;
+    QTest::newRow("maximised, transfer") << true << true;
+    QTest::newRow("maximised, abandon") << true << false;
+}
+
+void TestCapture::transferAndAbandonEndInTheNormalState() {
+    QFETCH(bool, maximised);
+    QFETCH(bool, transfer);
+    CaptureSession s;
+    if (maximised) {
+        s.form->showMaximized();
+    }
+    Form2* window = s.capture();
+    QVERIFY(window);
+    press(window, QPoint(40, 50));
+    dragTo(window, QPoint(240, 150));
+    transfer ? window->TransferCapture() : window->abandon();
+    QTRY_VERIFY(!s.form->captureWindow());
+    QVERIFY(s.form->isVisible());
+    QCOMPARE(s.form->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized),
+             Qt::WindowNoState);
 }
 
 void TestCapture::transferInAModeKeepsTheFraction() {

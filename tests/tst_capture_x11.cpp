@@ -9,6 +9,7 @@
 #include "core/Caption.h"
 #include "fakes/FakeServices.h"
 #include "fakes/MouseInput.h"
+#include "fakes/Scale.h"
 #include "fakes/WindowManager.h"
 #include "platform/ScreenGrabber.h"
 
@@ -37,6 +38,10 @@ void TestCaptureX11::initTestCase() {
 }
 
 void TestCaptureX11::captureOfAKnownPicture() {
+    // Positions and sizes here are device pixels of the screen, whatever the scale factor; only
+    // window geometry is logical.
+    checkPinnedScale();
+    const double ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
     // A picture whose pixel (x, y) is (x % 251, y % 241, 99), over the top-left of the screen.
     QImage pattern(800, 600, QImage::Format_RGB32);
     for (int y = 0; y < pattern.height(); ++y) {
@@ -46,8 +51,10 @@ void TestCaptureX11::captureOfAKnownPicture() {
     }
     QLabel picture;
     picture.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    picture.setPixmap(QPixmap::fromImage(pattern));
-    picture.setGeometry(0, 0, 800, 600);
+    QPixmap pixmap = QPixmap::fromImage(pattern);
+    pixmap.setDevicePixelRatio(ratio);
+    picture.setPixmap(pixmap);
+    picture.setGeometry(QRect(QPoint(0, 0), coveringSize(pattern.size(), ratio)));
     picture.show();
     QVERIFY(QTest::qWaitForWindowExposed(&picture));
 
@@ -60,21 +67,23 @@ void TestCaptureX11::captureOfAKnownPicture() {
     QVERIFY(form);
     form->workspace().P1->setImage(QImage(400, 300, QImage::Format_RGB32));  // a black canvas
     form->workspace().CommitCanvas();
-    form->move(120, 100);
+    form->move(QPoint(120, 100) / ratio);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     QTest::qWait(200);
-    const QRect covered = form->frameGeometry();
+    const QRectF covered = QRectF(form->frameGeometry().adjusted(2, 2, -2, -2));
+    QVERIFY(
+        QRectF(pattern.rect()).contains(QRectF(covered.topLeft() * ratio, covered.size() * ratio)));
 
     form->startCapture();
     QTRY_VERIFY(form->captureWindow() && form->captureWindow()->isVisible());
     auto* window = form->captureWindow();
     const QImage frozen = window->frozenImage();
-    QCOMPARE(frozen.size(), QGuiApplication::primaryScreen()->size());
+    QCOMPARE(frozen.size(), QGuiApplication::primaryScreen()->size() * ratio);
     // What lay beneath the main window, not the main window.
-    for (const QPoint& p : {covered.topLeft() + QPoint(5, 5), covered.center(),
-                            covered.bottomRight() - QPoint(5, 5)}) {
-        QCOMPARE(frozen.pixelColor(p), pattern.pixelColor(p));
+    for (const QPointF& p : {covered.topLeft(), covered.center(), covered.bottomRight()}) {
+        const QPoint pixel = (p * ratio).toPoint();
+        QCOMPARE(frozen.pixelColor(pixel), pattern.pixelColor(pixel));
     }
     QCOMPARE(frozen.copy(0, 0, 800, 600), pattern);
 

@@ -23,8 +23,9 @@ QImage picture(QSize size) {
     return patternImage(size);
 }
 
-void select(Form1& form, const LabelRect& twips) {
-    form.workspace().L1->setRect(twips);
+// Selects a rectangle of device pixels.
+void select(Form1& form, const QRectF& pixels) {
+    form.workspace().L1->setRect(twipsOf(form, pixels));
     form.workspace().L1->show();
 }
 
@@ -81,7 +82,7 @@ void TestExchange::copyTheSelectionThenTheCanvas() {
     Session s;
     const QImage canvas = picture(QSize(400, 300));
     s.setCanvas(canvas);
-    select(*s.form, LabelRect{1500, 750, 3000, 1500});
+    select(*s.form, QRectF(100, 50, 200, 100));
     s.form->menus().MCopy->trigger();
     QCOMPARE(clipboardImage(), canvas.copy(100, 50, 200, 100));
     QVERIFY(!s.form->workspace().hasSelection());
@@ -97,7 +98,7 @@ void TestExchange::copyKeepsGridLinesAndBlackOutside() {
     s.form->menus().MCopy->trigger();
     QCOMPARE(clipboardImage(), withGrid);
 
-    select(*s.form, LabelRect{350 * 15, 280 * 15, 100 * 15, 40 * 15});  // runs off the canvas
+    select(*s.form, QRectF(350, 280, 100, 40));  // runs off the canvas
     s.form->menus().MCopy->trigger();
     const QImage cut = clipboardImage();
     QCOMPARE(cut.size(), QSize(100, 40));
@@ -109,7 +110,7 @@ void TestExchange::copyKeepsGridLinesAndBlackOutside() {
 void TestExchange::pasteWithoutAPicture() {
     Session s;
     s.setCanvas(picture(QSize(100, 80)));
-    select(*s.form, LabelRect{150, 150, 300, 300});
+    select(*s.form, QRectF(10, 10, 20, 20));
     QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
     s.form->menus().MPaste->trigger();
     QCOMPARE(s.fake.prompts.calls, QStringList{"beep"});
@@ -128,7 +129,7 @@ void TestExchange::pasteAPicture() {
     s.form->workspace().state.CurrentFile = QStringLiteral("/pics/a.bmp");
     s.form->workspace().setCaption(QStringLiteral("A.BMP (165x137)"));
     const QString caption = s.form->windowTitle();
-    select(*s.form, LabelRect{150, 150, 300, 300});
+    select(*s.form, QRectF(10, 10, 20, 20));
     QImage pasted(1500, 1200, QImage::Format_ARGB32);
     pasted.fill(QColor(10, 20, 30));
     pasted.setPixelColor(5, 5, QColor(0, 0, 0, 0));  // a transparent pixel
@@ -138,7 +139,7 @@ void TestExchange::pasteAPicture() {
     QCOMPARE(s.form->workspace().P1->imageSize(), QSize(1500, 1200));
     QCOMPARE(s.form->workspace().P1->image().pixelColor(0, 0), QColor(10, 20, 30));
     QCOMPARE(s.form->workspace().P1->image().pixelColor(5, 5), QColor(Qt::white));
-    QCOMPARE(s.form->innerSize(), QSize(1500, 1200));
+    QCOMPARE(s.form->innerSize(), coveringSize(QSize(1500, 1200), s.form->devicePixelRatioF()));
     QCOMPARE(s.form->workspace().P2, s.form->workspace().P1->image());
     QVERIFY(!s.form->workspace().hasSelection());
     QCOMPARE(s.form->windowTitle(), caption);
@@ -166,7 +167,7 @@ void TestExchange::editMenuRule() {
     Session s("@ A4 29.7x21\r\n");
     s.form->selectMode(mode);
     if (selection) {
-        select(*s.form, LabelRect{150, 150, 300, 300});
+        select(*s.form, QRectF(10, 10, 20, 20));
     }
     emit s.form->menus().MEdit->aboutToShow();
     QCOMPARE(s.form->menus().MGridCM->isEnabled(), enabled);
@@ -190,7 +191,7 @@ void TestExchange::sendBitmap() {
     QVERIFY(ReadAssociations(*s.form, ini.fileName(), nullptr));
     const QImage canvas = picture(QSize(300, 200));
     s.setCanvas(canvas);
-    select(*s.form, LabelRect{1500, 750, 3000, 1500});
+    select(*s.form, QRectF(100, 50, 200, 100));
     selected ? sendSelectedBitmap(s.form->workspace()) : kiramo::sendBitmap(s.form->workspace());
 
     const QString temporary = s.fake.path("$KIRTMP$.bmp");
@@ -224,7 +225,8 @@ void TestExchange::selectionOfNoPixelCopiesAndSendsNothing() {
     QVERIFY(ReadAssociations(*s.form, ini.fileName(), nullptr));
     s.setCanvas(picture(QSize(30, 20)));
     QGuiApplication::clipboard()->setText(QStringLiteral("what the user copied"));
-    select(*s.form, LabelRect{150, 150, 1, 1});  // what a single click leaves
+    s.form->workspace().L1->setRect(LabelRect{150, 150, 1, 1});  // what a single click leaves
+    s.form->workspace().L1->show();
     s.form->menus().MCopy->trigger();
     sendSelectedBitmap(s.form->workspace());
     QCOMPARE(s.fake.prompts.calls, (QStringList{"beep", "beep"}));

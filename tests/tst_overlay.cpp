@@ -9,6 +9,9 @@
 #include <QAction>
 #include <QTest>
 
+#include <cmath>
+#include <limits>
+
 using namespace kiramo;
 using namespace kiramo::testing;
 
@@ -20,10 +23,15 @@ QImage canvasOf(QColor colour, QSize size = QSize(640, 480)) {
     return image;
 }
 
-// The colour of swatch i of the strip (its middle pixel).
+// The colour of swatch i of the strip (its middle pixel). Swatches are 285 twips square.
 QColor swatch(const Form1& form, int i) {
-    return form.P3()->image().pixelColor(i * 19 + 9, 9);
+    const ScreenMetrics& m = form.workspace().services.metrics;
+    return form.P3()->image().pixelColor(qFloor(m.toPixelsX(i * 285 + 142)),
+                                         qFloor(m.toPixelsY(142)));
 }
+
+// The strip's height in logical pixels: 285 twips, 19 logical pixels at 96 DPI.
+constexpr int kStripLogical = 19;
 
 // Positions of the lines of a grid: "x" for each vertical line, "y" for each horizontal one,
 // "d" for each other line, and "frame" when it has one.
@@ -83,8 +91,11 @@ private slots:
     void equalPartsAnswers();
     void equalPartsOnTheStartCanvas();
     void divisionGridFrameOnlyBelowTheTop();
+    void tinySpacingsAreBoundedByPixels_data();
+    void tinySpacingsAreBoundedByPixels();
     void centimetreGrid_data();
     void centimetreGrid();
+    void centimetreGridOnAClick();
     void centimetreGridRefusals_data();
     void centimetreGridRefusals();
     void gridClear();
@@ -121,9 +132,15 @@ void TestOverlay::rightClicksFillSwatchesNewestLeft() {
     QCOMPARE(swatch(*s.form, 1), QColor(Qt::green));
     QCOMPARE(swatch(*s.form, 2), QColor(Qt::red));
     QCOMPARE(swatch(*s.form, 3), s.form->P3()->background());
-    // Every pixel of a swatch is filled, edges included.
-    QCOMPARE(s.form->P3()->image().pixelColor(19, 0), QColor(Qt::green));
-    QCOMPARE(s.form->P3()->image().pixelColor(37, 18), QColor(Qt::green));
+    // Every pixel of a swatch is filled, edges included, in every row of the strip.
+    const ScreenMetrics& m = s.form->workspace().services.metrics;
+    const QImage& strip = s.form->P3()->image();
+    QCOMPARE(strip.height(), qCeil(kStripLogical * s.form->devicePixelRatioF()));
+    for (int x : {qFloor(m.toPixelsX(285)), qFloor(m.toPixelsX(570)) - 1}) {
+        for (int y = 0; y < strip.height(); ++y) {
+            QCOMPARE(strip.pixelColor(x, y), QColor(Qt::green));
+        }
+    }
 }
 
 void TestOverlay::firstAndRepeatedColours() {
@@ -154,7 +171,8 @@ void TestOverlay::hiddenStripIgnoresColours() {
 
 void TestOverlay::lastSwatchDropsOut() {
     Session s;
-    QImage picture = canvasOf(Qt::black, QSize(646, 100));  // 9690 twips: swatches 0..33
+    // 646 logical pixels, 9690 twips: swatches 0..33.
+    QImage picture = canvasOf(Qt::black, QSize(qFloor(646 * s.form->devicePixelRatioF()), 100));
     for (int i = 0; i < 35; ++i) {
         picture.setPixel(i, 0, qRgb(i, 100, 200));
     }
@@ -174,7 +192,12 @@ void TestOverlay::stripTogglesWindowHeight() {
     const int height = s.form->height();
     const QImage canvas = s.form->workspace().P1->image();
     s.form->menus().MPal->trigger();
-    QCOMPARE(s.form->height(), height + 19);
+    // 285 twips high, within a device pixel.
+    const ScreenMetrics& m = s.form->workspace().services.metrics;
+    const double ratio = s.form->devicePixelRatioF();
+    QVERIFY2(qAbs(m.toTwipsY(s.form->P3()->height() * ratio) - 285) < m.twipsPerPixelY,
+             qPrintable(QString::number(m.toTwipsY(s.form->P3()->height() * ratio))));
+    QCOMPARE(s.form->height(), height + s.form->P3()->height());
     QVERIFY(s.form->P3()->isVisible());
     s.form->menus().MPal->trigger();
     QCOMPARE(s.form->height(), height);
@@ -209,6 +232,16 @@ void TestOverlay::gridGeometry_data() {
         << "cm" << QRectF(30, 60, 1000, 500) << 333.3
         << QStringList{"x363.3", "x696.6", "x1029.9", "y393.3", "frame"};
     QTest::newRow("centimetres, no width") << "cm" << QRectF(0, 0, 0, 500) << 0.0 << QStringList{};
+    // A click's selection of 1 x 1 twip, A4 (29.7 x 21) and 5 cm: lines 5/21 twip apart, all
+    // on one pixel, which gets one line each way.
+    QTest::newRow("centimetres, 1 x 1 twip") << "cm" << QRectF(150, 150, 1, 1) << 5 / 21.0
+                                             << QStringList{"x150.238", "y150.238", "frame"};
+    // Closer than a pixel: one line in each pixel from the first line's to the last's.
+    QTest::newRow("centimetres, 1/1024 twip")
+        << "cm" << QRectF(0, 0, 600, 300) << 1 / 1024.0
+        << QStringList{"x0.000976563"} + sequence('x', 22.5, 15, 592.5) + QStringList{"x600"} +
+               QStringList{"y0.000976563"} + sequence('y', 22.5, 15, 292.5) +
+               QStringList{"y300", "frame"};
 }
 
 void TestOverlay::gridGeometry() {
@@ -223,20 +256,37 @@ void TestOverlay::gridGeometry() {
         grid = divisionGrid(region, value);
         QVERIFY(grid.dotted);
     } else {
-        grid = kiramo::centimetreGrid(region, value);
+        grid = kiramo::centimetreGrid(region, value, 15.0, 15.0);
     }
     QCOMPARE(describe(grid), lines);
 }
 
+void TestOverlay::tinySpacingsAreBoundedByPixels_data() {
+    QTest::addColumn<double>("step");
+    QTest::addColumn<int>("lines");  // over 6000 x 4000 twips at (30, 60), 15 twips a pixel
+    // A pixel apart: columns 3 to 402, rows 5 to 270. Closer: columns 2 to 402, rows 4 to 270.
+    QTest::newRow("a pixel") << 15.0 << 400 + 266;
+    QTest::newRow("2^-40 twip") << std::ldexp(1.0, -40) << 401 + 267;
+    QTest::newRow("smallest double") << std::numeric_limits<double>::denorm_min() << 401 + 267;
+    QTest::newRow("0") << 0.0 << 0;
+}
+
+void TestOverlay::tinySpacingsAreBoundedByPixels() {
+    QFETCH(double, step);
+    QFETCH(int, lines);
+    const Grid grid = kiramo::centimetreGrid(QRectF(30, 60, 6000, 4000), step, 15.0, 15.0);
+    QCOMPARE(grid.lines.size(), lines);
+    QCOMPARE(grid.frame.has_value(), lines > 0);
+}
+
 void TestOverlay::equalPartsAnswers_data() {
     QTest::addColumn<QString>("answer");
-    QTest::addColumn<int>("columns");  // vertical lines inside the image; 0: nothing drawn
+    QTest::addColumn<int>("n");  // the N taken; 0: nothing drawn
     QTest::newRow("empty") << "" << 0;
     QTest::newRow("0") << "0" << 0;
     QTest::newRow("101") << "101" << 0;
     QTest::newRow("abc") << "abc" << 0;
     QTest::newRow("-5") << "-5" << 0;
-    // 9600 twips wide: the line at the right edge falls on pixel 640, beyond the image.
     QTest::newRow("12cm") << "12cm" << 12;
     QTest::newRow("1") << "1" << 1;
     QTest::newRow("100") << "100" << 100;
@@ -244,8 +294,20 @@ void TestOverlay::equalPartsAnswers_data() {
 
 void TestOverlay::equalPartsAnswers() {
     QFETCH(QString, answer);
-    QFETCH(int, columns);
+    QFETCH(int, n);
     Session s;
+    // The vertical lines inside the image: every step = floor(W / N) twips from the left edge
+    // up to W, on pixel floor(x / twips per pixel). At 15 twips a pixel W is 9600 twips and a
+    // line falls on the right edge, pixel 640, beyond the image: N columns. At other scales
+    // the whole-twip step leaves a rest, and there can be more.
+    const double tpp = s.form->workspace().services.metrics.twipsPerPixelX;
+    const double width = 640 * tpp;
+    const double step = n > 0 ? std::floor(width / n) : 0.0;
+    int columns = 0;
+    for (int k = 0; n > 0 && k * step <= width; ++k) {
+        columns += std::floor(k * step / tpp) < 640;
+    }
+    QVERIFY(tpp != 15.0 || columns == n);
     s.setCanvas(canvasOf(Qt::white, QSize(640, 480)));
     press(s.form->workspace().P1, QPoint(0, 10));  // a selection 640 x 400 pixels, at the left edge
     dragTo(s.form->workspace().P1, QPoint(640, 410));
@@ -270,7 +332,7 @@ void TestOverlay::equalPartsAnswers() {
 }
 
 void TestOverlay::equalPartsOnTheStartCanvas() {
-    Session s;  // 165 x 137 pixels, 2475 x 2055 twips
+    Session s;  // 2475 x 2055 twips: 165 x 137 pixels at 15 twips a pixel
     const QImage before = s.form->workspace().P1->image().copy();
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("10"));
     s.form->menus().MGridT->trigger();
@@ -288,9 +350,24 @@ void TestOverlay::equalPartsOnTheStartCanvas() {
             rows.append(y);
         }
     }
-    // 0, 247, ..., 2470 twips and 0, 247, ..., 1976 twips, at 15 twips per pixel, rounded down.
-    QCOMPARE(columns, (QList<int>{0, 16, 32, 49, 65, 82, 98, 115, 131, 148, 164}));
-    QCOMPARE(rows, (QList<int>{0, 16, 32, 49, 65, 82, 98, 115, 131}));
+    // Every floor(W / 10) twips, from 0 to the canvas's width and height in twips, on pixel
+    // floor(twips / twips per pixel): at 15 twips a pixel 0, 247, ..., 2470 across and 0, 247,
+    // ..., 1976 down.
+    const ScreenMetrics& m = s.form->workspace().services.metrics;
+    const double step = std::floor(m.toTwipsX(image.width()) / 10);
+    auto lines = [step](double extent, double twipsPerPixel) {
+        QList<int> at;
+        for (double x = 0; x <= extent; x += step) {
+            at.append(qFloor(x / twipsPerPixel));
+        }
+        return at;
+    };
+    QCOMPARE(columns, lines(m.toTwipsX(image.width()), m.twipsPerPixelX));
+    QCOMPARE(rows, lines(m.toTwipsY(image.height()), m.twipsPerPixelY));
+    if (m.twipsPerPixelX == 15.0) {
+        QCOMPARE(columns, (QList<int>{0, 16, 32, 49, 65, 82, 98, 115, 131, 148, 164}));
+        QCOMPARE(rows, (QList<int>{0, 16, 32, 49, 65, 82, 98, 115, 131}));
+    }
     s.form->menus().MGridClear->trigger();
     QCOMPARE(s.form->workspace().P1->image(), before);
 }
@@ -359,9 +436,9 @@ void TestOverlay::centimetreGrid() {
     dragTo(s.form->workspace().P1, QPoint(selection.width(), 10 + selection.height()),
            Qt::NoModifier);
     const LabelRect r = s.form->workspace().L1->rect();
+    const ScreenMetrics& m = s.form->workspace().services.metrics;  // the mode's ratio aside:
     s.form->workspace().L1->setRect(
-        LabelRect{r.left, r.top, selection.width() * 15.0,
-                  selection.height() * 15.0});  // the mode's ratio aside
+        LabelRect{r.left, r.top, m.toTwipsX(selection.width()), m.toTwipsY(selection.height())});
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
     s.form->menus().MGridCM->trigger();
     QCOMPARE(s.fake.prompts.calls.first().section(" | ", 0, 0),
@@ -372,6 +449,22 @@ void TestOverlay::centimetreGrid() {
     QCOMPARE(image.pixelColor(stepPixels - 1, 100), QColor(Qt::white));
     QCOMPARE(image.pixelColor(0, 100), kGridGrey);  // the frame's left edge
     QCOMPARE(image.pixelColor(50, 10), kGridGrey);  // and its top edge
+    QVERIFY(!s.form->workspace().hasSelection());
+}
+
+void TestOverlay::centimetreGridOnAClick() {
+    // A click leaves a selection of 1 x 1 twip; with A4 and 5 cm its lines are 5/21 twip
+    // apart. Lines and frame all fall on the clicked pixel.
+    Session s("@ A4 29.7x21\r\n");
+    s.setCanvas(canvasOf(Qt::white));
+    s.form->selectMode(1);
+    press(s.form->workspace().P1, QPoint(30, 40));
+    release(s.form->workspace().P1, QPoint(30, 40));
+    s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
+    s.form->menus().MGridCM->trigger();
+    QVERIFY(s.fake.prompts.calls.first().startsWith("text: A4 [ 29.7x21 ] 縦位置"));
+    QCOMPARE(s.form->workspace().P1->image().pixelColor(30, 40), kGridGrey);
+    QCOMPARE(greyPixels(s.form->workspace().P1->image()), 1);
     QVERIFY(!s.form->workspace().hasSelection());
 }
 
@@ -422,7 +515,8 @@ void TestOverlay::gridClear() {
     s.form->menus().MGridT->trigger();
     s.form->menus().MGridClear->trigger();
     QCOMPARE(s.form->workspace().P1->image(), withGrid);
-    QCOMPARE(s.form->innerSize(), QSize(640, 480 + 19));
+    QCOMPARE(s.form->innerSize(),
+             coveringSize(QSize(640, 480), s.form->devicePixelRatioF()) + QSize(0, kStripLogical));
 }
 
 QTEST_MAIN(TestOverlay)

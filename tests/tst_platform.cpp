@@ -1,3 +1,4 @@
+#include "fakes/Scale.h"
 #include "platform/AppFolders.h"
 #include "platform/QtPrompts.h"
 #include "platform/ScreenMetrics.h"
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -85,9 +87,12 @@ void TestPlatform::filterText() {
 }
 
 void TestPlatform::metricsAt96Dpi() {
+    // 96 logical DPI: 15 twips a logical pixel, so 15 / scale a device pixel.
+    testing::checkPinnedScale();
     const ScreenMetrics metrics = ScreenMetrics::fromPrimaryScreen();
-    QCOMPARE(metrics.twipsPerPixelX, 15.0);
-    QCOMPARE(metrics.twipsPerPixelY, 15.0);
+    QCOMPARE(metrics.twipsPerPixelX, 15.0 / testing::pinnedScale());
+    QCOMPARE(metrics.twipsPerPixelY, 15.0 / testing::pinnedScale());
+    QCOMPARE(metrics.toLogicalX(2565.0, testing::pinnedScale()), 171.0);
 }
 
 void TestPlatform::messageBox() {

@@ -111,6 +111,7 @@ Form1::Form1(const Services& services, QWidget* parent)
 Form1::~Form1() = default;
 
 void Form1::clearCanvas() {
+    // The canvas's image is in device pixels.
     const ScreenMetrics& m = m_workspace.services.metrics;
     m_workspace.P1->clear(
         QSize(toPixels(kCanvasWidth, m.twipsPerPixelX), toPixels(kCanvasHeight, m.twipsPerPixelY)));
@@ -120,10 +121,11 @@ void Form1::measureFrame() {
     // What surrounds the canvas area inside the window: the menu bar, at the height that the
     // main window's layout gives it with the platform's font. The layout places the menu bar
     // and the central widget edge to edge, without margins. A hidden window is not laid out
-    // yet, so the menu bar's height is asked the way the layout asks it.
+    // yet, so the menu bar's height is asked the way the layout asks it. Window geometry is in
+    // logical pixels.
     AppState& state = m_workspace.state;
-    const int designWidth =
-        toPixels(kDesignInnerWidth, m_workspace.services.metrics.twipsPerPixelX);
+    const int designWidth = static_cast<int>(std::lround(
+        m_workspace.services.metrics.toLogicalX(kDesignInnerWidth, devicePixelRatioF())));
     ensurePolished();
     QMenuBar* bar = menuBar();
     const int menuBarWidth = bar->sizeHint().width();
@@ -169,13 +171,14 @@ QSize Form1::innerSize() const {
     return m_area->size();
 }
 
-int Form1::stripPixelHeight() const {
-    return toPixels(kStripHeight, m_workspace.services.metrics.twipsPerPixelY);
+int Form1::stripHeight() const {
+    return static_cast<int>(std::lround(
+        m_workspace.services.metrics.toLogicalY(kStripHeight, m_P3->devicePixelRatioF())));
 }
 
 void Form1::fitWindowToCanvas() {
     const AppState& state = m_workspace.state;
-    const int strip = m_P3->isHidden() ? 0 : stripPixelHeight();
+    const int strip = m_P3->isHidden() ? 0 : stripHeight();
     const QSize size = committedWindowSize(m_workspace.P1->size(), state.FrameExtraWidth,
                                            state.FrameExtraHeight, state.MinFormWidth, strip);
     resize(size);
@@ -191,8 +194,9 @@ void Form1::EnableImageCommands() {
 
 void Form1::layOutStrip() {
     // The strip's image never shrinks, so swatches cut off by a narrower window come back
-    // when it widens again.
-    const int height = stripPixelHeight();
+    // when it widens again. The widget is measured in logical pixels, its image in device
+    // pixels: as many as the widget covers, a part of one included.
+    const int height = stripHeight();
     const double ratio = m_P3->devicePixelRatioF();
     m_P3->resizeImage(QSize(
         std::max(m_P3->imageSize().width(), static_cast<int>(std::ceil(m_area->width() * ratio))),

@@ -55,7 +55,7 @@ public:
 
     // True once shut-down has begun: nothing brings the window back then.
     [[nodiscard]] bool isClosing() const { return m_closing; }
-    // The canvas area's size in pixels: what lies inside the menu bar and the window frame.
+    // The canvas area's size in logical pixels: what lies inside the menu bar and the window frame.
     [[nodiscard]] QSize innerSize() const;
 
 protected:
@@ -73,7 +73,8 @@ private:
     // caption, or nothing when the capture was abandoned.
     void captureTransferred(const QImage& picture, QSizeF captionSize);
     void captureEnded();
-    [[nodiscard]] int stripPixelHeight() const;
+    // The strip's height in logical pixels, as the window's layout measures it.
+    [[nodiscard]] int stripHeight() const;
 
     QWidget* const m_area;
     Surface* const m_P3;

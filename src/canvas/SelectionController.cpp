@@ -1,6 +1,7 @@
 #include "canvas/SelectionController.h"
 
 #include "canvas/SizeLabel.h"
+#include "canvas/Surface.h"
 #include "core/ModeTable.h"
 
 #include <QMouseEvent>
@@ -22,9 +23,8 @@ SelectionController::SelectionController(QWidget* host, SizeLabel* label, const 
 }
 
 QPointF SelectionController::toUnits(QPointF local) const {
-    const double ratio = m_host->devicePixelRatioF();
-    return QPointF(local.x() * ratio * m_rules.unitsPerPixelX,
-                   local.y() * ratio * m_rules.unitsPerPixelY);
+    const QPointF pixel = devicePixelAt(local, m_host->devicePixelRatioF());
+    return QPointF(pixel.x() * m_rules.unitsPerPixelX, pixel.y() * m_rules.unitsPerPixelY);
 }
 
 QPointF SelectionController::toLocal(QPointF units) const {
@@ -42,7 +42,11 @@ bool SelectionController::eventFilter(QObject* watched, QEvent* event) {
         press(static_cast<QMouseEvent*>(event));
         return true;
     case QEvent::MouseButtonDblClick:
-        // The second press of a double-click is no new press.
+        // The second press of a left (or middle) double-click is no new press; every right
+        // press counts, however quickly it follows the last.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+            press(static_cast<QMouseEvent*>(event));
+        }
         return true;
     case QEvent::MouseMove:
         move(static_cast<QMouseEvent*>(event));

@@ -62,7 +62,8 @@ private:
     void move(QMouseEvent* event);
     void release(QMouseEvent* event);
     void labelPressed(Qt::MouseButton button, QPointF inLabel);
-    // A point of the host (logical pixels) in host units, and back.
+    // A point of the host (logical pixels): the device pixel under it, in host units; and a
+    // point in host units back in logical pixels.
     [[nodiscard]] QPointF toUnits(QPointF local) const;
     [[nodiscard]] QPointF toLocal(QPointF units) const;
 

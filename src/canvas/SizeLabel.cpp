@@ -1,5 +1,6 @@
 #include "canvas/SizeLabel.h"
 
+#include "canvas/Surface.h"
 #include "core/ModeTable.h"
 #include "core/RubberBand.h"
 
@@ -44,8 +45,12 @@ void SizeLabel::moveTopLeft(double left, double top) {
 }
 
 QPointF SizeLabel::toUnits(QPointF local) const {
-    const double ratio = devicePixelRatioF();
-    return QPointF(local.x() * ratio * m_unitsPerPixelX, local.y() * ratio * m_unitsPerPixelY);
+    // Measured from the rectangle, not from the widget: the widget sits on whole logical pixels,
+    // at or up to a logical pixel before the rectangle's corner, and a label dropped right where
+    // it was grabbed must stay exactly where it was.
+    const QPointF pixel = devicePixelAt(QPointF(pos()) + local, devicePixelRatioF());
+    return QPointF(pixel.x() * m_unitsPerPixelX - m_rect.left,
+                   pixel.y() * m_unitsPerPixelY - m_rect.top);
 }
 
 void SizeLabel::mousePressEvent(QMouseEvent* event) {
@@ -54,8 +59,12 @@ void SizeLabel::mousePressEvent(QMouseEvent* event) {
 }
 
 void SizeLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a quick double press: a left one confirms, a right one is a right
+    // press like any other.
     if (event->button() == Qt::LeftButton) {
         emit doubleClicked();
+    } else if (event->button() == Qt::RightButton) {
+        emit pressed(event->button(), toUnits(event->position()));
     }
     event->accept();
 }

@@ -25,12 +25,15 @@ public:
     void setRect(const LabelRect& rect);
     void moveTopLeft(double left, double top);
 
-    // A point of the label in logical widget pixels, in the window's units relative to the label.
+    // A point of the label in logical widget pixels: the device pixel under it, in the window's
+    // units relative to the rectangle's top-left corner.
     [[nodiscard]] QPointF toUnits(QPointF local) const;
 
 signals:
-    // A press on the label, with the point in the window's units relative to the label.
+    // A press on the label, with the point as toUnits gives it. The second press of a right
+    // double-click is reported here too.
     void pressed(Qt::MouseButton button, QPointF inLabel);
+    // The second press of a left double-click.
     void doubleClicked();
 
 protected:

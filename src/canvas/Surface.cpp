@@ -41,9 +41,7 @@ void Surface::resizeImage(QSize pixels) {
 }
 
 QRgb Surface::colourAt(QPointF local) const {
-    const double ratio = devicePixelRatioF();
-    const QPoint pixel(static_cast<int>(std::floor(local.x() * ratio)),
-                       static_cast<int>(std::floor(local.y() * ratio)));
+    const QPoint pixel = devicePixelAt(local, devicePixelRatioF()).toPoint();
     return m_image.valid(pixel) ? m_image.pixel(pixel) : m_background.rgb();
 }
 
@@ -56,6 +54,13 @@ void Surface::fitWidgetToImage() {
 
 void Surface::paintEvent(QPaintEvent* event) {
     paintImageOneToOne(*this, event->rect(), m_image, m_background);
+}
+
+QPointF devicePixelAt(QPointF logical, double ratio) {
+    // Far below a pixel, far above the error of a multiplication by the ratio.
+    constexpr double kSlack = 1e-6;
+    return QPointF(std::floor(logical.x() * ratio + kSlack),
+                   std::floor(logical.y() * ratio + kSlack));
 }
 
 void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& image,

@@ -49,6 +49,12 @@ private:
     QImage m_image;
 };
 
+// The device pixel under a point `logical` pixels from a widget's origin, the widget showing
+// `ratio` device pixels per logical pixel: whole numbers, the pixel that holds the point. The
+// pointer sits on whole device pixels; a position that the conversion to logical pixels and
+// back left a rounding error short of one still counts as that pixel.
+[[nodiscard]] QPointF devicePixelAt(QPointF logical, double ratio);
+
 // Paints the part `exposed` (logical pixels) of `widget` from `image`, one image pixel per
 // device pixel; what the image does not cover shows `background`.
 void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& image,

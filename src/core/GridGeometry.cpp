@@ -1,14 +1,45 @@
 #include "core/GridGeometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kiramo {
 
 namespace {
 
-// Below one twip apart the lines could not be told apart on any screen, and a spacing of 0
-// would never reach the far edge.
-constexpr double kSmallestStep = 1.0;
+// The equal-parts spacing is a whole number of twips: below one it is 0, which would never
+// reach the far edge.
+constexpr double kSmallestEqualStep = 1.0;
+
+// Offsets k x step from `origin`, k = first, first + 1, ..., while k x step <= length, at most
+// one in each pixel (`unit` twips; the pixel of a position p is floor(p / unit)). Lines a pixel
+// or more apart are all there. Closer together, every pixel from the first line's to the
+// last's holds some of them and gets one: the first line in the first pixel, the middle of
+// each pixel after it, the last line in the last. So the work is bounded by the pixels the
+// length covers, however small the step. A step that is not a positive number gives none.
+QList<double> lineOffsets(double origin, double length, double step, int first, double unit) {
+    QList<double> offsets;
+    if (!(step > 0.0) || !std::isfinite(step) || !std::isfinite(origin) || !std::isfinite(length) ||
+        !(unit > 0.0) || first * step > length) {
+        return offsets;
+    }
+    if (step >= unit) {
+        for (double k = first; k * step <= length; ++k) {
+            offsets.append(k * step);
+        }
+        return offsets;
+    }
+    const double count = std::floor(length / step);
+    const double a = origin + first * step;
+    const double b = std::isfinite(count) ? origin + count * step : origin + length;
+    const double firstPixel = std::floor(a / unit);
+    const double lastPixel = std::floor(b / unit);
+    offsets.append(a - origin);
+    for (double c = firstPixel + 1.0; c <= lastPixel; ++c) {
+        offsets.append(std::min((c + 0.5) * unit, b) - origin);
+    }
+    return offsets;
+}
 
 }  // namespace
 
@@ -39,7 +70,7 @@ double equalPartsStep(double width, double n) {
 
 Grid equalPartsGrid(const QRectF& region, double step) {
     Grid grid;
-    if (!(step >= kSmallestStep)) {
+    if (!(step >= kSmallestEqualStep)) {
         return grid;
     }
     const double x0 = region.left();
@@ -62,20 +93,21 @@ std::optional<double> centimetreStep(double width, double centimetres, double ba
     return width * (centimetres / base);
 }
 
-Grid centimetreGrid(const QRectF& selection, double step) {
+Grid centimetreGrid(const QRectF& selection, double step, double twipsPerPixelX,
+                    double twipsPerPixelY) {
     Grid grid;
-    if (!(step >= kSmallestStep) || !std::isfinite(step)) {
+    if (!(step > 0.0) || !std::isfinite(step)) {
         return grid;
     }
     const double x0 = selection.left();
     const double y0 = selection.top();
     const double w = selection.width();
     const double h = selection.height();
-    for (int k = 1; k * step <= w; ++k) {
-        grid.lines.append(QLineF(x0 + k * step, y0, x0 + k * step, y0 + h));
+    for (double dx : lineOffsets(x0, w, step, 1, twipsPerPixelX)) {
+        grid.lines.append(QLineF(x0 + dx, y0, x0 + dx, y0 + h));
     }
-    for (int k = 1; k * step <= h; ++k) {
-        grid.lines.append(QLineF(x0, y0 + k * step, x0 + w, y0 + k * step));
+    for (double dy : lineOffsets(y0, h, step, 1, twipsPerPixelY)) {
+        grid.lines.append(QLineF(x0, y0 + dy, x0 + w, y0 + dy));
     }
     grid.frame = selection;
     return grid;

@@ -27,7 +27,8 @@ struct Grid {
 
 // Equal parts: vertical lines from the region's left edge every `step` twips while they do not
 // pass its right edge, then horizontal lines from its top edge the same way, solid. A step
-// below one twip gives no grid (the lines would never pass the edge).
+// below one twip, which as a whole number of twips is 0, gives no grid (it would never pass the
+// edge).
 [[nodiscard]] Grid equalPartsGrid(const QRectF& region, double step);
 
 // The centimetre grid's spacing: the selection's width stands for `base` cm, so S cm are
@@ -35,8 +36,11 @@ struct Grid {
 [[nodiscard]] std::optional<double> centimetreStep(double width, double centimetres, double base);
 
 // Centimetre grid over a selection: vertical lines at step, 2 step, ... from its left edge
-// while within its width, horizontal lines the same way from its top, then its frame. A step
-// below one twip gives no grid.
-[[nodiscard]] Grid centimetreGrid(const QRectF& selection, double step);
+// while within its width, horizontal lines the same way from its top, then its frame. At most
+// one line per pixel column (row) of twipsPerPixelX (Y) twips: lines closer together than a
+// pixel give one line in every pixel they pass, whatever the step. A step that is not a
+// positive number (0 for a selection without width) gives no grid.
+[[nodiscard]] Grid centimetreGrid(const QRectF& selection, double step, double twipsPerPixelX,
+                                  double twipsPerPixelY);
 
 }  // namespace kiramo

@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kiramo {
@@ -20,7 +21,8 @@ void pushSwatch(QImage& strip, QRgb colour, int n, double side, double twipsPerP
     // Twips to pixels, rounding down, for read points and swatch edges alike.
     auto px = [&](double twips) { return static_cast<int>(std::floor(twips / twipsPerPixelX)); };
     auto py = [&](double twips) { return static_cast<int>(std::floor(twips / twipsPerPixelY)); };
-    const int height = py(side);
+    // The strip is one swatch high: a swatch fills every row of it.
+    const int height = strip.height();
     QPainter painter(&strip);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     auto fillSwatch = [&](int i, QRgb rgb) {
@@ -28,7 +30,10 @@ void pushSwatch(QImage& strip, QRgb colour, int n, double side, double twipsPerP
                          QColor::fromRgb(rgb));
     };
     for (int i = n; i >= 1; --i) {
-        const QPoint read(px(i * side - 3.0), py(3.0));
+        // 3 twips short of swatch i - 1's right edge: its last pixel column at 15 twips a
+        // pixel. Where that edge falls inside a pixel (at 12 twips a pixel, say), 3 twips may
+        // not reach back across it; the read stays in swatch i - 1's last column then.
+        const QPoint read(std::min(px(i * side - 3.0), px(i * side) - 1), py(3.0));
         const QRgb left = strip.valid(read) ? strip.pixel(read) : background;
         fillSwatch(i, left);
     }

@@ -14,9 +14,11 @@ namespace kiramo {
 [[nodiscard]] int lastSwatchIndex(double outerWidth, double side);
 
 // Records `colour` in the strip image: for i = n down to 1, swatch i takes the colour read at
-// (i x side - 3, 3) twips, just inside the right edge of swatch i - 1; then swatch 0 is filled
-// with `colour`. Swatches reaching beyond the image are cut off; a read point outside it reads
-// `background`.
+// (i x side - 3, 3) twips, just inside the right edge of swatch i - 1 (in its last pixel column
+// at the latest); then swatch 0 is filled with `colour`. The image is
+// one swatch high (device pixels, a part of one included): a swatch fills all its rows, from
+// i x side to (i + 1) x side twips across. Swatches reaching beyond the image are cut off; a
+// read point outside it reads `background`.
 void pushSwatch(QImage& strip, QRgb colour, int n, double side, double twipsPerPixelX,
                 double twipsPerPixelY, QRgb background);
 

@@ -115,7 +115,9 @@ void drawCentimetreGrid(Workspace& workspace) {
         return;
     }
     const std::optional<double> step = centimetreStep(selection.width(), *centimetres, base);
-    const Grid grid = centimetreGrid(selection, step.value_or(0.0));
+    const ScreenMetrics& m = workspace.services.metrics;
+    const Grid grid =
+        centimetreGrid(selection, step.value_or(0.0), m.twipsPerPixelX, m.twipsPerPixelY);
     if (grid.isEmpty()) {
         return;  // a selection without width: no spacing, nothing drawn
     }

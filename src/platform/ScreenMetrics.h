@@ -15,6 +15,14 @@ struct ScreenMetrics {
     [[nodiscard]] double toTwipsY(double pixels) const { return pixels * twipsPerPixelY; }
     [[nodiscard]] double toPixelsX(double twips) const { return twips / twipsPerPixelX; }
     [[nodiscard]] double toPixelsY(double twips) const { return twips / twipsPerPixelY; }
+    // Twips to logical pixels, the unit of widget geometry, for a widget with `ratio` device
+    // pixels per logical pixel (QWidget::devicePixelRatioF). 15 twips each at 96 DPI.
+    [[nodiscard]] double toLogicalX(double twips, double ratio) const {
+        return twips / (twipsPerPixelX * ratio);
+    }
+    [[nodiscard]] double toLogicalY(double twips, double ratio) const {
+        return twips / (twipsPerPixelY * ratio);
+    }
 };
 
 }  // namespace kiramo

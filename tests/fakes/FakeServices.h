@@ -3,6 +3,7 @@
 #include "fakes/FakeProgramStarter.h"
 #include "fakes/FakePrompts.h"
 #include "fakes/FakeScreenGrabber.h"
+#include "fakes/Scale.h"
 #include "platform/Services.h"
 
 #include <QDir>
@@ -11,7 +12,8 @@
 namespace kiramo::testing {
 
 // Fake services over a fresh temporary folder that stands for the executable's folder (and
-// holds the config and runtime folders), at 96 DPI: 15 twips per pixel.
+// holds the config and runtime folders). The screen's metrics are the real ones, as the tests
+// pin them: 96 logical DPI, so 15 twips per logical pixel and 15 / scale per device pixel.
 struct FakeServices {
     QTemporaryDir root;
     FakePrompts prompts;
@@ -21,9 +23,9 @@ struct FakeServices {
     [[nodiscard]] QString path(const QString& name) const { return root.filePath(name); }
 
     [[nodiscard]] Services services() {
+        checkPinnedScale();
         QDir(root.path()).mkpath(QStringLiteral("config"));
-        ScreenMetrics metrics;
-        return Services{prompts, programs, screen, metrics,
+        return Services{prompts, programs, screen, ScreenMetrics::fromPrimaryScreen(),
                         AppFolders::resolve(root.path(), path(QStringLiteral("config")),
                                             path(QStringLiteral("runtime")),
                                             path(QStringLiteral("windows")))};

@@ -4,34 +4,44 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+// Mouse input for the tests. Positions are device pixels from the widget's origin, the pixels of
+// the frozen screen and of the canvas's image, so that one script serves every scale factor;
+// each is sent as the logical position (position / device pixel ratio) that the window system
+// reports for it.
 namespace kiramo::testing {
 
 // Sends one mouse event straight to `widget`, with the buttons and modifiers held as given
 // (QTest's helpers cannot say which buttons are down during a move).
-inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos,
+inline void sendMouse(QWidget* widget, QEvent::Type type, QPointF pos,
                       Qt::MouseButton button = Qt::NoButton,
                       Qt::MouseButtons buttons = Qt::NoButton,
                       Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QMouseEvent event(type, QPointF(pos), widget->mapToGlobal(QPointF(pos)), button, buttons,
-                      modifiers);
+    const QPointF logical = pos / widget->devicePixelRatioF();
+    QMouseEvent event(type, logical, widget->mapToGlobal(logical), button, buttons, modifiers);
     QCoreApplication::sendEvent(widget, &event);
 }
 
-inline void press(QWidget* w, QPoint pos, Qt::MouseButton button = Qt::LeftButton) {
+inline void press(QWidget* w, QPointF pos, Qt::MouseButton button = Qt::LeftButton) {
     sendMouse(w, QEvent::MouseButtonPress, pos, button, button);
 }
 
-inline void dragTo(QWidget* w, QPoint pos, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+inline void dragTo(QWidget* w, QPointF pos, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
                    Qt::MouseButtons buttons = Qt::LeftButton) {
     sendMouse(w, QEvent::MouseMove, pos, Qt::NoButton, buttons, modifiers);
 }
 
-inline void release(QWidget* w, QPoint pos, Qt::MouseButton button = Qt::LeftButton) {
+inline void release(QWidget* w, QPointF pos, Qt::MouseButton button = Qt::LeftButton) {
     sendMouse(w, QEvent::MouseButtonRelease, pos, button, Qt::NoButton);
 }
 
-inline void doubleClick(QWidget* w, QPoint pos) {
-    sendMouse(w, QEvent::MouseButtonDblClick, pos, Qt::LeftButton, Qt::LeftButton);
+// The second press of a double-click, as Qt delivers it in place of a press.
+inline void doubleClick(QWidget* w, QPointF pos, Qt::MouseButton button = Qt::LeftButton) {
+    sendMouse(w, QEvent::MouseButtonDblClick, pos, button, button);
+}
+
+// A point `pos` (device pixels) of `child` in device pixels of its ancestor `host`.
+inline QPointF devicePointIn(QWidget* host, QWidget* child, QPointF pos) {
+    return QPointF(child->mapTo(host, QPoint(0, 0))) * child->devicePixelRatioF() + pos;
 }
 
 }  // namespace kiramo::testing

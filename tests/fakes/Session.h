@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "app/Startup.h"
+#include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
 #include "fakes/FakeServices.h"
 
@@ -31,5 +32,13 @@ struct Session {
         form->workspace().showNewPicture(image, std::nullopt);
     }
 };
+
+// A rectangle of device pixels of the canvas's image, in the canvas's twips (the selection's
+// unit).
+[[nodiscard]] inline LabelRect twipsOf(const Form1& form, QRectF pixels) {
+    const ScreenMetrics& m = form.workspace().services.metrics;
+    return LabelRect{m.toTwipsX(pixels.x()), m.toTwipsY(pixels.y()), m.toTwipsX(pixels.width()),
+                     m.toTwipsY(pixels.height())};
+}
 
 }  // namespace kiramo::testing
