@@ -53,6 +53,7 @@ private slots:
     void freezesTheScreen();
     void bandFollowsThePointer();
     void bandMovesByItsLabel();
+    void strayDoubleClickTakesNothing();
     void transferTakesTheBlockBelowAndRightOfTheCorner();
     void transferInAModeKeepsTheFraction();
     void clickOnTheBandLeavesIt_data();
@@ -209,6 +210,26 @@ void TestCapture::bandMovesByItsLabel() {
     dragTo(window, QPoint(150, 160));
     QCOMPARE(band->rect(), (LabelRect{500, 400, 50, 60}));
     window->abandon();
+}
+
+void TestCapture::strayDoubleClickTakesNothing() {
+    CaptureSession s;
+    const QImage canvas = s.form->workspace().P1->image();
+    const QString caption = s.form->windowTitle();
+    s.form->move(200, 150);
+    const QPoint place = s.form->pos();
+    Form2* window = s.capture();
+    QVERIFY(window);
+    press(window, QPoint(40, 50));
+    release(window, QPoint(40, 50));
+    doubleClick(window->band(), QPoint(0, 0));  // the second press lands on the 1x1 band
+    QVERIFY(s.form->captureWindow());
+    QCOMPARE(s.form->workspace().P1->image(), canvas);
+    QCOMPARE(s.form->windowTitle(), caption);
+
+    window->abandon();  // the window comes back where it was
+    QTRY_VERIFY(!s.form->captureWindow());
+    QCOMPARE(s.form->pos(), place);
 }
 
 void TestCapture::transferTakesTheBlockBelowAndRightOfTheCorner() {

@@ -26,6 +26,7 @@ class TestCaptureX11 : public QObject {
 private slots:
     void initTestCase();
     void captureOfAKnownPicture();
+    void windowComesBackWhereItWas();
 
 private:
     testing::WindowManager m_windowManager;
@@ -71,6 +72,7 @@ void TestCaptureX11::captureOfAKnownPicture() {
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     QTest::qWait(200);
+    const QRect place = form->frameGeometry();
     const QRectF covered = QRectF(form->frameGeometry().adjusted(2, 2, -2, -2));
     QVERIFY(
         QRectF(pattern.rect()).contains(QRectF(covered.topLeft() * ratio, covered.size() * ratio)));
@@ -97,6 +99,37 @@ void TestCaptureX11::captureOfAKnownPicture() {
     QCOMPARE(form->workspace().P1->image(), pattern.copy(corner.x() + 1, corner.y() + 1, 200, 100));
     QCOMPARE(form->windowTitle(), "Untitled (200x100) Mode:FreeSize" + captionNotice());
     QTRY_VERIFY(form->isVisible());
+    // Back where it was, not wherever the window manager puts a new window.
+    QTRY_COMPARE(form->frameGeometry().topLeft(), place.topLeft());
+    form->close();
+}
+
+void TestCaptureX11::windowComesBackWhereItWas() {
+    // Placed by the window manager, not by the program: shown again after a hide, such a window
+    // would be placed anew.
+    FakeServices fake;
+    QtScreenGrabber grabber;
+    Services services = fake.services();
+    Services real{services.prompts, services.programs, grabber, services.metrics, services.folders};
+    QString error;
+    std::unique_ptr<Form1> form = startKiramo(real, QString(), &error);
+    QVERIFY(form);
+    QWidget other;  // so that the window manager's placement has something to avoid
+    other.setGeometry(0, 0, 300, 300);
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTest::qWait(200);
+    const QPoint place = form->frameGeometry().topLeft();
+    other.hide();
+
+    form->startCapture();
+    QTRY_VERIFY(form->captureWindow() && form->captureWindow()->isVisible());
+    form->captureWindow()->abandon();
+    QTRY_VERIFY(form->isVisible());
+    QTest::qWait(200);
+    QCOMPARE(form->frameGeometry().topLeft(), place);
     form->close();
 }
 

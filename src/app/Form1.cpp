@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QTimer>
 
 #include <cmath>
 
@@ -237,6 +238,14 @@ void Form1::resizeEvent(QResizeEvent* event) {
     }
 }
 
+void Form1::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (m_returning && pos() != m_placeBeforeCapture) {
+        m_returning = false;
+        move(m_placeBeforeCapture);
+    }
+}
+
 void Form1::closeEvent(QCloseEvent* event) {
     shutDown();
     event->accept();
@@ -263,7 +272,8 @@ void Form1::startCapture() {
     connect(m_Form2, &Form2::transferred, this, &Form1::captureTransferred);
     connect(m_Form2, &Form2::abandoned, this, &Form1::captureEnded);
     // The main window must have left the screen before the screen is read: hide it and let the
-    // window system carry that out.
+    // window system carry that out. It comes back where it was.
+    m_placeBeforeCapture = pos();
     hide();
     QGuiApplication::sync();
     m_Form2->load();
@@ -284,6 +294,10 @@ void Form1::captureEnded() {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     show();
     activateWindow();
+    // Shown again after a hide, a window that the window manager had placed is placed anew:
+    // its first move after coming back is taken back.
+    m_returning = true;
+    QTimer::singleShot(kReturnMilliseconds, this, [this] { m_returning = false; });
 }
 
 }  // namespace kiramo

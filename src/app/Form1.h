@@ -60,6 +60,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -81,6 +82,10 @@ private:
     Workspace m_workspace;
     Form1Menus m_menus;
     QPointer<Form2> m_Form2;
+    QPoint m_placeBeforeCapture;  // where the window was when the capture began
+    bool m_returning = false;     // just shown again after a capture
+    // How long after a capture the window manager's placement of the window is taken back.
+    static constexpr int kReturnMilliseconds = 1000;
     bool m_closing = false;
 };
 

@@ -77,6 +77,11 @@ void Form2::TransferCapture() {
         return;
     }
     const LabelRect r = L1->rect();
+    if (r.width <= 1.0 || r.height <= 1.0) {
+        // A band that was anchored but never stretched (a stray double-click): nothing to take.
+        // The user can still stretch it, move it or abandon.
+        return;
+    }
     // The block starts one pixel right of and below the band's corner.
     const int x = static_cast<int>(roundHalfEven(r.left + 1.0));
     const int y = static_cast<int>(roundHalfEven(r.top + 1.0));
