@@ -11,6 +11,7 @@
 #include "fakes/Scale.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QMenu>
@@ -105,6 +106,8 @@ private slots:
     void unwritableSettingsEndsStartUp();
     void menuBarAsDesigned();
     void everyMenuVisibleAtStartupWidth();
+    void unusableModesSayWhy();
+    void captionShowsTheModeBeforeTheNotice();
     void commitFitsWindowAroundCanvas();
     void resizeSpringsBackToStartupWidth();
     void enableImageCommands();
@@ -506,10 +509,37 @@ void TestApp::menuBarAsDesigned() {
         "  MWeb Support&Website",
     };
     QCOMPARE(rows, expected);
+    // Only Copy and Paste have keys: the platform's usual ones.
+    QCOMPARE(form->menus().MCopy->shortcut(), QKeySequence(QKeySequence::Copy));
+    QCOMPARE(form->menus().MPaste->shortcut(), QKeySequence(QKeySequence::Paste));
     for (QAction* action : form->findChildren<QAction*>()) {
-        QVERIFY2(action->shortcut().isEmpty(), qPrintable(action->text()));
+        const bool standard = action == form->menus().MCopy || action == form->menus().MPaste;
+        QVERIFY2(action->shortcut().isEmpty() != standard, qPrintable(action->text()));
         QVERIFY2(!action->isChecked(), qPrintable(action->text()));
     }
+}
+
+void TestApp::unusableModesSayWhy() {
+    FakeServices fake;
+    writeFile(fake.path(QStringLiteral("KIRAMO.INI")),
+              "@ A4 29.7x21\r\n@ A3 42X29.7\r\n@ Zero 0x0\r\n@ NoSize\r\n@ Flat 10x0\r\n");
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    const QList<QAction*>& items = form->menus().MCanvas;
+    QCOMPARE(items[1]->toolTip(), QStringLiteral("A4 29.7x21"));  // Qt's default: the text
+    for (int i = 2; i <= 5; ++i) {
+        QCOMPARE(items[i]->toolTip(), unusableModeNote());  // still listed, with the reason
+        QVERIFY(items[i]->isEnabled());
+    }
+    QVERIFY(form->menus().MMode->toolTipsVisible());
+}
+
+void TestApp::captionShowsTheModeBeforeTheNotice() {
+    // Window managers shorten a caption that does not fit; what follows the mode must not be
+    // what fills the title bar.
+    const QFontMetrics metrics(QApplication::font());
+    QVERIFY(metrics.horizontalAdvance(captionNotice()) <=
+            1.5 * metrics.horizontalAdvance(QStringLiteral(" Mode:FreeSize")));
 }
 
 void TestApp::everyMenuVisibleAtStartupWidth() {

@@ -55,6 +55,7 @@ private slots:
     void sendBitmap();
     void sendWithoutAnEditor();
     void selectionOfNoPixelCopiesAndSendsNothing();
+    void copyAndPasteByKeys();
     void sendToOrbello_data();
     void sendToOrbello();
     void temporaryBitmapGoesAtShutDown();
@@ -233,6 +234,20 @@ void TestExchange::selectionOfNoPixelCopiesAndSendsNothing() {
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("what the user copied"));
     QVERIFY(s.fake.programs.starts.isEmpty());
     QVERIFY(!QFile::exists(s.fake.path("$KIRTMP$.bmp")));
+}
+
+void TestExchange::copyAndPasteByKeys() {
+    Session s;
+    const QImage canvas = picture(QSize(30, 20));
+    s.setCanvas(canvas);
+    s.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+    QTest::keyClick(s.form.get(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboardImage(), canvas);
+    const QImage other = picture(QSize(12, 9)).mirrored();
+    QGuiApplication::clipboard()->setImage(other);
+    QTest::keyClick(s.form.get(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(s.form->workspace().P1->image(), other.convertToFormat(QImage::Format_RGB32));
 }
 
 void TestExchange::sendToOrbello_data() {

@@ -3,6 +3,7 @@
 #include "core/ModeTable.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVariant>
@@ -57,6 +58,9 @@ void Form1Menus::build(QMenuBar* bar) {
     MEdit = submenu(bar, "MEdit", QStringLiteral("&Edit"));
     MCopy = item(MEdit, "MCopy", QStringLiteral("&Copy"));
     MPaste = item(MEdit, "MPaste", QStringLiteral("&Paste"));
+    // The platform's usual keys; the captions stay as they are.
+    MCopy->setShortcut(QKeySequence::Copy);
+    MPaste->setShortcut(QKeySequence::Paste);
     MSpPal = separator(MEdit, "MSpPal");
     MPal = item(MEdit, "MPal", QStringLiteral("&Color Table"));
     MSPGrid = separator(MEdit, "MSPGrid");
@@ -71,6 +75,7 @@ void Form1Menus::build(QMenuBar* bar) {
     MCap = item(MOption, "MCap", QStringLiteral("&Capture"));
     MSpMode = separator(MOption, "MSpMode");
     MMode = submenu(MOption, "MMode", QStringLiteral("&Mode"));
+    MMode->setToolTipsVisible(true);
     MCanvas = QList<QAction*>(ModeTable::kLast + 1, nullptr);
     addModeItem(0, QStringLiteral("FreeSize"));
 
@@ -90,6 +95,11 @@ void Form1Menus::setCommandEnabled(QAction* action, bool enabled) {
 bool Form1Menus::isCommandEnabled(const QAction* action) {
     const QVariant stored = action->property(kCommandEnabled);
     return stored.isValid() ? stored.toBool() : action->isEnabled();
+}
+
+QString unusableModeNote() {
+    return QStringLiteral("寸法が読めないため、選択範囲の比率を決められません。"
+                          "書式: @ 名前 幅x高さ (例: @ A4 29.7x21、x は小文字)");
 }
 
 QAction* Form1Menus::addModeItem(int index, const QString& caption) {

@@ -8,6 +8,10 @@ class QMenuBar;
 
 namespace kiramo {
 
+// What the Mode item of a mode without usable sizes says about it: why it does not work, and
+// the form that a mode line takes.
+[[nodiscard]] QString unusableModeNote();
+
 // The main window's menu items, named as in the program's design. Separators are actions too.
 struct Form1Menus {
     QMenu* MFile = nullptr;

@@ -3,7 +3,7 @@
 namespace kiramo {
 
 QString captionNotice() {
-    return QStringLiteral("  - ドラッグで範囲選択、右クリックで色を記録");
+    return QStringLiteral("  右クリックで色記録");
 }
 
 QString captionText(const QString& subject, const QString& modeName) {

@@ -5,7 +5,8 @@
 // The main window's caption: subject + " Mode:" + mode name + a fixed notice.
 namespace kiramo {
 
-// The notice that ends every caption.
+// The notice that ends every caption. Short, so that window managers that shorten a long
+// caption still show the mode before it.
 [[nodiscard]] QString captionNotice();
 
 // subject + " Mode:" + modeName + notice. The subject is empty at start-up.
