@@ -428,15 +428,21 @@ void TestFiles::saveAsProposesTheCurrentFile() {
 void TestFiles::saveWritesABitmap_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("subject");
+    QTest::addColumn<QByteArray>("signature");
     QTest::newRow("lower case") << "scan1.bmp"
-                                << "SCAN1.BMP (640x480)";
-    QTest::newRow("another extension") << "scan1.png"
-                                       << "SCAN1.PNG (640x480)";
+                                << "SCAN1.BMP (640x480)" << QByteArray("BM");
+    QTest::newRow("PNG") << "scan1.png"
+                         << "SCAN1.PNG (640x480)" << QByteArray("\x89PNG");
+    QTest::newRow("TIFF, upper case") << "scan1.TIF"
+                                      << "SCAN1.TIF (640x480)" << QByteArray("II*");
+    QTest::newRow("no picture format") << "scan1.txt"
+                                       << "SCAN1.TXT (640x480)" << QByteArray("BM");
 }
 
 void TestFiles::saveWritesABitmap() {
     QFETCH(QString, name);
     QFETCH(QString, subject);
+    QFETCH(QByteArray, signature);
     Session s;
     const QImage canvas = patternImage(QSize(640, 480));
     s.setCanvas(canvas);
@@ -445,9 +451,9 @@ void TestFiles::saveWritesABitmap() {
     const QString path = s.fake.path(name);
     SaveImageFile(s.form->workspace(), path);
     QVERIFY(s.fake.prompts.calls.isEmpty());
-    QCOMPARE(readFile(path).left(2), QByteArray("BM"));
+    QCOMPARE(readFile(path).left(signature.size()), signature);
     QImage back;
-    QVERIFY(back.load(path, "bmp"));
+    QVERIFY(back.load(path));
     QCOMPARE(back.convertToFormat(QImage::Format_RGB32), withGrid);
     QCOMPARE(s.form->workspace().state.CurrentFile, path);
     QCOMPARE(s.form->windowTitle(), subject + " Mode:FreeSize" + captionNotice());

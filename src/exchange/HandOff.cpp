@@ -2,7 +2,7 @@
 
 #include "canvas/Surface.h"
 #include "canvas/Workspace.h"
-#include "core/BitmapFile.h"
+#include "core/PictureFile.h"
 #include "platform/ProgramStarter.h"
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
@@ -19,7 +19,7 @@ std::optional<QString> writeTemporaryBitmap(Workspace& workspace, const QImage& 
     const QString path = workspace.services.folders.temporaryBitmap();
     QDir().mkpath(workspace.services.folders.temporary);
     QString error;
-    if (!writeBitmapFile(path, image, &error)) {
+    if (!writePictureFile(path, image, &error)) {  // "$KIRTMP$.bmp": a bitmap
         workspace.services.prompts.beep();
         workspace.services.prompts.showMessage(error);
         return std::nullopt;

@@ -51,8 +51,8 @@ void startAssociated(Workspace& workspace, const QString& command, const QString
 void saveAsCommand(Workspace& workspace) {
     FileDialogRequest request;
     request.title = QStringLiteral("保存");
-    request.filters =
-        parseFilterText(QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|All Files (*.*)|*.*|"));
+    request.filters = parseFilterText(
+        QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|PNG (*.png)|*.png|All Files (*.*)|*.*|"));
     request.selectedFilter = 0;
     request.defaultSuffix = QStringLiteral("bmp");
     request.initialName = workspace.state.CurrentFile.isEmpty() ? QStringLiteral("image")

@@ -1,7 +1,7 @@
 #include "files/ImageFiles.h"
 
 #include "core/BitmapCodec.h"
-#include "core/BitmapFile.h"
+#include "core/PictureFile.h"
 
 #include "canvas/Surface.h"
 #include "canvas/Workspace.h"
@@ -134,7 +134,7 @@ void SaveImageFile(Workspace& workspace, const QString& name) {
         return;
     }
     QString error;
-    if (!writeBitmapFile(name, workspace.P1->image(), &error)) {
+    if (!writePictureFile(name, workspace.P1->image(), &error)) {
         prompts.beep();
         prompts.showMessage(error);
         return;

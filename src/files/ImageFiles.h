@@ -15,11 +15,12 @@ inline constexpr int kLoadLimitMegabytes = 1024;
 // subject and the current file cleared, while P2, the window and the menus stay as they were.
 void LoadCanvasImage(Workspace& workspace, const QString& path);
 
-// Writes the canvas (grids included) as a Windows bitmap to `name`, whatever its extension,
-// asking first when a file of that name exists. The bitmap is written beside the target and
-// moved over it only when complete, so a failed save leaves an existing file as it was. On
-// success `name` becomes the current file and the caption names it; on failure a beep and the
-// error, nothing else changed.
+// Writes the canvas (grids included) to `name` in the format its extension asks for (PNG, JPEG,
+// TIFF, ... where the picture writer has it), as a 24-bit Windows bitmap for ".bmp" and every
+// other name, asking first when a file of that name exists. The picture is written beside the
+// target and moved over it only when complete, so a failed save leaves an existing file as it
+// was. On success `name` becomes the current file and the caption names it; on failure a beep
+// and the error, nothing else changed.
 void SaveImageFile(Workspace& workspace, const QString& name);
 
 }  // namespace kiramo
