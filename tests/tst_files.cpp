@@ -433,8 +433,8 @@ void TestFiles::saveWritesABitmap_data() {
                                 << "SCAN1.BMP (640x480)" << QByteArray("BM");
     QTest::newRow("PNG") << "scan1.png"
                          << "SCAN1.PNG (640x480)" << QByteArray("\x89PNG");
-    QTest::newRow("TIFF, upper case") << "scan1.TIF"
-                                      << "SCAN1.TIF (640x480)" << QByteArray("II*");
+    QTest::newRow("JPEG, upper case") << "scan1.JPEG"
+                                      << "SCAN1.JPEG (640x480)" << QByteArray("\xff\xd8\xff");
     QTest::newRow("no picture format") << "scan1.txt"
                                        << "SCAN1.TXT (640x480)" << QByteArray("BM");
 }
@@ -454,7 +454,11 @@ void TestFiles::saveWritesABitmap() {
     QCOMPARE(readFile(path).left(signature.size()), signature);
     QImage back;
     QVERIFY(back.load(path));
-    QCOMPARE(back.convertToFormat(QImage::Format_RGB32), withGrid);
+    if (signature.startsWith('\xff')) {
+        QCOMPARE(back.size(), withGrid.size());  // JPEG is lossy
+    } else {
+        QCOMPARE(back.convertToFormat(QImage::Format_RGB32), withGrid);
+    }
     QCOMPARE(s.form->workspace().state.CurrentFile, path);
     QCOMPARE(s.form->windowTitle(), subject + " Mode:FreeSize" + captionNotice());
     QCOMPARE(
