@@ -272,28 +272,40 @@ void TestFiles::openDialogSettings() {
 
 void TestFiles::openChoices_data() {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("picture");       // the file holds a bitmap, else text
+    QTest::addColumn<bool>("starterWorks");  // the associated program can be started
     QTest::addColumn<QStringList>("calls");  // after the dialog
     QTest::addColumn<QString>("started");    // "program argument", or ""
     QTest::addColumn<bool>("loaded");
-    QTest::newRow(".Bmp loads") << "photo.Bmp" << QStringList{} << "" << true;
+    QTest::newRow(".Bmp loads") << "photo.Bmp" << true << true << QStringList{} << "" << true;
     QTest::newRow(".bmp.txt is handed on")
-        << "photo.bmp.txt" << QStringList{} << "edit %1" << false;
-    QTest::newRow("a.jpeg is not associated")
-        << "a.jpeg" << QStringList{"beep", "message: 該当する拡張子 [PEG] が関連付けされていません"}
-        << "" << false;
-    QTest::newRow("blanks in the name") << "my photo.png" << QStringList{} << "view %1" << false;
+        << "photo.bmp.txt" << true << true << QStringList{} << "edit %1" << false;
+    QTest::newRow("a picture without association loads")
+        << "a.jpeg" << true << true << QStringList{} << "" << true;
+    QTest::newRow("no picture, no association")
+        << "a.jpeg" << false << true
+        << QStringList{"beep", "message: 該当する拡張子 [PEG] が関連付けされていません"} << ""
+        << false;
+    QTest::newRow("blanks in the name")
+        << "my photo.png" << true << true << QStringList{} << "view %1" << false;
+    QTest::newRow("the program cannot be started")
+        << "notes.txt" << false << false << QStringList{"beep", "message: edit を起動できません"}
+        << "edit %1" << false;
 }
 
 void TestFiles::openChoices() {
     QFETCH(QString, name);
+    QFETCH(bool, picture);
+    QFETCH(bool, starterWorks);
     QFETCH(QStringList, calls);
     QFETCH(QString, started);
     QFETCH(bool, loaded);
     Session s;
     writeFile(s.fake.path("WIN.INI"), "[Extensions]\r\ntxt=edit ^.txt\r\npng=view ^.png\r\n");
     QVERIFY(ReadAssociations(*s.form, s.fake.path("WIN.INI"), nullptr));
+    s.fake.programs.succeeds = starterWorks;
     const QString path = s.fake.path(name);
-    writeFile(path, bitmap(3, 2, 24, false));
+    writeFile(path, picture ? bitmap(3, 2, 24, false) : QByteArray("just some text\n"));
     s.fake.prompts.openAnswers.enqueue(path);
     s.form->menus().MOpen->trigger();
     QCOMPARE(s.fake.prompts.calls.mid(1), calls);

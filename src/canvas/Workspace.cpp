@@ -5,6 +5,8 @@
 #include "core/Caption.h"
 #include "core/ImageBlock.h"
 #include "core/Selection.h"
+#include "platform/ProgramStarter.h"
+#include "platform/Prompts.h"
 
 #include <QTimer>
 
@@ -56,6 +58,15 @@ void Workspace::setCaption(const QString& subject) {
 
 void Workspace::refreshCaption() {
     m_hooks.showCaption(captionText(m_subject, state.currentModeName()));
+}
+
+bool Workspace::startProgram(const QString& program, const QStringList& arguments) {
+    if (services.programs.startDetached(program, arguments)) {
+        return true;
+    }
+    services.prompts.beep();
+    services.prompts.showMessage(program + QStringLiteral(" を起動できません"));
+    return false;
 }
 
 bool Workspace::hasSelection() const {

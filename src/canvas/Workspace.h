@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -52,6 +53,10 @@ public:
     void setCaption(const QString& subject);
     // Rewrites the caption for the current mode.
     void refreshCaption();
+
+    // Starts `program` without waiting; when it cannot be started, a beep and
+    // "<program> を起動できません". False then.
+    bool startProgram(const QString& program, const QStringList& arguments);
 
     [[nodiscard]] bool hasSelection() const;
     void hideSelection();

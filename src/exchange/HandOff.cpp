@@ -40,13 +40,6 @@ std::optional<QString> bitmapEditor(Workspace& workspace) {
     return command;
 }
 
-void start(Workspace& workspace, const QString& program, const QStringList& arguments) {
-    if (!workspace.services.programs.startDetached(program, arguments)) {
-        workspace.services.prompts.beep();
-        workspace.services.prompts.showMessage(program + QStringLiteral(" を起動できません"));
-    }
-}
-
 void sendImage(Workspace& workspace, const QImage& image) {
     const std::optional<QString> command = bitmapEditor(workspace);
     if (!command) {
@@ -59,7 +52,7 @@ void sendImage(Workspace& workspace, const QImage& image) {
     }
     if (path) {
         const CommandLine line = commandWithFile(*command, *path);
-        start(workspace, line.program, line.arguments);
+        workspace.startProgram(line.program, line.arguments);
     }
 }
 
@@ -95,7 +88,7 @@ void sendToOrbello(Workspace& workspace) {
         file = writeTemporaryBitmap(workspace, workspace.P1->image());
     }
     if (file) {
-        start(workspace, program, {*file});
+        workspace.startProgram(program, {*file});
     }
 }
 

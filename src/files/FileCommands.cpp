@@ -33,6 +33,10 @@ void openCommand(Workspace& workspace) {
         return;
     }
     const QString command = workspace.state.associations.lookup(key);
+    if (command.isEmpty() && canLoadPicture(file)) {
+        LoadCanvasImage(workspace, file);  // a picture the loader reads, as from the command line
+        return;
+    }
     if (command.isEmpty()) {
         workspace.services.prompts.beep();
         workspace.services.prompts.showMessage(QStringLiteral("該当する拡張子 [") + key.mid(1) +
@@ -45,7 +49,7 @@ void openCommand(Workspace& workspace) {
 void startAssociated(Workspace& workspace, const QString& command, const QString& file) {
     const WaitCursor hourglass;
     const CommandLine line = commandWithFile(command, file);
-    workspace.services.programs.startDetached(line.program, line.arguments);
+    workspace.startProgram(line.program, line.arguments);
 }
 
 void saveAsCommand(Workspace& workspace) {

@@ -96,6 +96,14 @@ QImage decodePicture(const QString& path, QString* error) {
 
 }  // namespace
 
+bool canLoadPicture(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        return false;
+    }
+    QImageReader reader(path);
+    return reader.canRead();
+}
+
 void LoadCanvasImage(Workspace& workspace, const QString& path) {
     std::optional<WaitCursor> hourglass(std::in_place);
     workspace.P1->hide();

@@ -10,6 +10,9 @@ class Workspace;
 // pixels at 4 bytes each.
 inline constexpr int kLoadLimitMegabytes = 1024;
 
+// True when the picture loader reads the file at `path` (by its contents, not its name).
+[[nodiscard]] bool canLoadPicture(const QString& path);
+
 // Loads the picture at `path` into the canvas, with its caption, commit and enabled commands.
 // On failure the user sees the decoder's error; the canvas is left empty, the caption without
 // subject and the current file cleared, while P2, the window and the menus stay as they were.
