@@ -286,10 +286,23 @@ void TestExchange::temporaryBitmapGoesAtShutDown() {
 }
 
 void TestExchange::supportPageShipsWithTheProgram() {
+    // A copy of the program in a folder of its own: no share/ beside it.
     Session s;
     s.form->menus().MWeb->trigger();
     QCOMPARE(s.fake.programs.urls.size(), 1);
-    QCOMPARE(s.fake.programs.urls.first(), supportPageUrl(s.fake.root.path()));
+    const QString opened = s.fake.programs.urls.first().toLocalFile();
+    QFile shown(opened);
+    QVERIFY2(shown.open(QIODevice::ReadOnly), qPrintable(opened));
+    const QByteArray html = shown.readAll();
+    QVERIFY(html.contains("KIRAMO.INI") && html.contains("WIN.INI"));
+    QVERIFY(s.fake.prompts.calls.isEmpty());
+
+    s.fake.programs.succeeds = false;  // no browser
+    s.form->menus().MWeb->trigger();
+    QCOMPARE(s.fake.prompts.calls.size(), 2);
+    QCOMPARE(s.fake.prompts.calls.first(), QStringLiteral("beep"));
+    QVERIFY(s.fake.prompts.calls.last().contains(QDir::toNativeSeparators(opened)));
+
     // Beside this test's executable, as beside the program's in the build tree and installed.
     const QUrl page = supportPageUrl(QCoreApplication::applicationDirPath());
     QVERIFY(page.isLocalFile());

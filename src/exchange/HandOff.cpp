@@ -8,6 +8,8 @@
 #include "platform/WaitCursor.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace kiramo {
 
@@ -93,7 +95,26 @@ void sendToOrbello(Workspace& workspace) {
 }
 
 void openSupportPage(Workspace& workspace) {
-    workspace.services.programs.openUrl(supportPageUrl(workspace.services.folders.executable));
+    const AppFolders& folders = workspace.services.folders;
+    Prompts& prompts = workspace.services.prompts;
+    QString page = supportPageUrl(folders.executable).toLocalFile();
+    if (!QFileInfo(page).isFile()) {
+        page = joinPath(folders.runtime, QStringLiteral("help.html"));
+        QDir().mkpath(folders.runtime);
+        QFile::remove(page);  // an older copy, which QFile::copy would not replace
+        if (!QFile::copy(QStringLiteral(":/help.html"), page)) {
+            prompts.beep();
+            prompts.showMessage(QStringLiteral("ヘルプのページを書き出せません。\n") + page);
+            return;
+        }
+        QFile::setPermissions(page, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    if (!workspace.services.programs.openUrl(QUrl::fromLocalFile(page))) {
+        prompts.beep();
+        prompts.showMessage(
+            QStringLiteral("ブラウザを起動できません。ヘルプのページはここにあります:\n") +
+            QDir::toNativeSeparators(page));
+    }
 }
 
 }  // namespace kiramo

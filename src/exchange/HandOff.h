@@ -7,11 +7,10 @@ namespace kiramo {
 
 class Workspace;
 
-// The help page that "Support&Website" opens, relative to the executable's folder: it ships
-// with the program, so help works offline.
+// Where an installed copy keeps the help page, relative to the executable's folder.
 inline constexpr const char* kSupportPage = "../share/kiramo/help.html";
 
-// The support page's address for an executable in `executableFolder`.
+// The installed help page's address for an executable in `executableFolder`.
 [[nodiscard]] QUrl supportPageUrl(const QString& executableFolder);
 
 // "Send BMP": the canvas, grids included, to the program associated with ".BMP".
@@ -21,7 +20,9 @@ void sendSelectedBitmap(Workspace& workspace);
 // "Send BMP to ORBELLO": the magnifier beside this program gets the current file, or the
 // canvas through the temporary bitmap when there is none.
 void sendToOrbello(Workspace& workspace);
-// "Support&Website": the help page in the default browser.
+// "Support&Website": the help page in the default browser. It ships inside the program too, so
+// a copy of the program in a folder of its own writes it to the user's runtime folder first.
+// When no browser can be started, a message says where the page is.
 void openSupportPage(Workspace& workspace);
 
 }  // namespace kiramo

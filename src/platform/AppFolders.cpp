@@ -28,6 +28,7 @@ AppFolders AppFolders::resolve(const QString& executableFolder, const QString& c
         QFileInfo(joinPath(executableFolder, QStringLiteral("KIRAMO.INI"))).isFile();
     folders.settings = (writable || hasSettings) ? executableFolder : configFolder;
     folders.temporary = writable ? executableFolder : runtimeFolder;
+    folders.runtime = runtimeFolder;
     folders.windows = windowsFolder.isEmpty() ? configFolder : windowsFolder;
     return folders;
 }

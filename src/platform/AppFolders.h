@@ -14,6 +14,7 @@ struct AppFolders {
     QString settings;    // holds KIRAMO.INI
     QString windows;     // holds WIN.INI: the Windows folder on Windows, else the config folder
     QString temporary;   // holds the temporary bitmap handed to other programs
+    QString runtime;     // the user's runtime (or temp) folder for KIRAMO; may not exist yet
 
     // The settings live beside the executable. When that folder is not writable and holds no
     // KIRAMO.INI (a copy installed into a system folder), they live in `configFolder` instead;
