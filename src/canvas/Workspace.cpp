@@ -24,6 +24,9 @@ void Workspace::CommitCanvas() {
     // that the first grid drawn on it does not have to copy the whole image first. Either way
     // P2 keeps what was committed.
     P2 = P1->image();
+    for (DrawnGrid& drawn : m_grids) {
+        drawn.committed = true;
+    }
     fitWindowToCanvas();
     QTimer::singleShot(0, P1, [this] {
         if (P2.cacheKey() == P1->image().cacheKey()) {
@@ -42,6 +45,8 @@ void Workspace::EnableImageCommands() {
 
 void Workspace::showNewPicture(const QImage& picture, const std::optional<QString>& subject) {
     P1->setImage(picture);
+    m_gridless = picture;
+    m_grids.clear();
     CommitCanvas();
     if (subject) {
         setCaption(*subject);
@@ -56,6 +61,14 @@ void Workspace::setCaption(const QString& subject) {
 
 void Workspace::refreshCaption() {
     m_hooks.showCaption(captionText(m_subject, state.currentModeName()));
+}
+
+void Workspace::recordGrid(const Grid& grid, GridSpacing spacing) {
+    m_grids.append(DrawnGrid{grid, spacing, false});
+}
+
+void Workspace::forgetUncommittedGrids() {
+    m_grids.removeIf([](const DrawnGrid& drawn) { return !drawn.committed; });
 }
 
 bool Workspace::hasSelection() const {
