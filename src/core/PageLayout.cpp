@@ -226,7 +226,8 @@ QString legendText(const QString& subject, const QString& paper,
             grids.append(text);
         }
     }
-    QString legend = subject.trimmed().isEmpty() ? paper : subject.trimmed() + QStringLiteral(" — ") + paper;
+    QString legend =
+        subject.trimmed().isEmpty() ? paper : subject.trimmed() + QStringLiteral(" — ") + paper;
     if (!grids.isEmpty()) {
         legend += QStringLiteral(", grid ") + grids.join(QStringLiteral(", "));
     }
