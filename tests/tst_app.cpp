@@ -484,6 +484,8 @@ void TestApp::menuBarAsDesigned() {
         "MFile &File",
         "  MOpen &Open...",
         "  MSave &Save As... off",
+        "  MExportPdf Export PDF... off",
+        "  MPrint Print... off",
         "  MBmpEd Send BMP hidden off",
         "  MBmpEdS Send BMP(selected) hidden off",
         "  MORBELLO Send BMP to ORBELLO hidden off",

@@ -192,7 +192,8 @@ void Form1::fitWindowToCanvas() {
 }
 
 void Form1::EnableImageCommands() {
-    for (QAction* action : {m_menus.MSave, m_menus.MBmpEd, m_menus.MORBELLO, m_menus.MCopy}) {
+    for (QAction* action : {m_menus.MSave, m_menus.MExportPdf, m_menus.MPrint, m_menus.MBmpEd,
+                            m_menus.MORBELLO, m_menus.MCopy}) {
         Form1Menus::setCommandEnabled(action, true);
     }
 }

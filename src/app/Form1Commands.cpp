@@ -5,6 +5,7 @@
 #include "exchange/HandOff.h"
 #include "files/FileCommands.h"
 #include "overlay/GridCommands.h"
+#include "paper/PaperCommands.h"
 
 #include <QAction>
 #include <QMenu>
@@ -17,6 +18,8 @@ void Form1::connectCommands() {
     connect(m.MFile, &QMenu::aboutToShow, this, [&w, &m] { fileMenuOpening(m, w); });
     connect(m.MOpen, &QAction::triggered, this, [&w] { openCommand(w); });
     connect(m.MSave, &QAction::triggered, this, [&w] { saveAsCommand(w); });
+    connect(m.MExportPdf, &QAction::triggered, this, [&w] { exportPdfCommand(w); });
+    connect(m.MPrint, &QAction::triggered, this, [&w] { printCommand(w); });
     connect(m.MBmpEd, &QAction::triggered, this, [&w] { sendBitmap(w); });
     connect(m.MBmpEdS, &QAction::triggered, this, [&w] { sendSelectedBitmap(w); });
     connect(m.MORBELLO, &QAction::triggered, this, [&w] { sendToOrbello(w); });

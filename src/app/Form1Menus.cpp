@@ -44,12 +44,16 @@ void Form1Menus::build(QMenuBar* bar) {
     MFile = submenu(bar, "MFile", QStringLiteral("&File"));
     MOpen = item(MFile, "MOpen", QStringLiteral("&Open..."));
     MSave = item(MFile, "MSave", QStringLiteral("&Save As..."));
+    MExportPdf = item(MFile, "MExportPdf", QStringLiteral("Export PDF..."));
+    MPrint = item(MFile, "MPrint", QStringLiteral("Print..."));
     MBmpEd = item(MFile, "MBmpEd", QStringLiteral("Send BMP"));
     MBmpEdS = item(MFile, "MBmpEdS", QStringLiteral("Send BMP(selected)"));
     MORBELLO = item(MFile, "MORBELLO", QStringLiteral("Send BMP to ORBELLO"));
     MSPExit = separator(MFile, "MSPExit");
     MExit = item(MFile, "MExit", QStringLiteral("E&xit"));
-    setCommandEnabled(MSave, false);
+    for (QAction* image : {MSave, MExportPdf, MPrint}) {
+        setCommandEnabled(image, false);
+    }
     for (QAction* send : {MBmpEd, MBmpEdS, MORBELLO}) {
         setCommandEnabled(send, false);
         send->setVisible(false);

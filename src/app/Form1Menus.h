@@ -17,6 +17,8 @@ struct Form1Menus {
     QMenu* MFile = nullptr;
     QAction* MOpen = nullptr;
     QAction* MSave = nullptr;
+    QAction* MExportPdf = nullptr;
+    QAction* MPrint = nullptr;
     QAction* MBmpEd = nullptr;
     QAction* MBmpEdS = nullptr;
     QAction* MORBELLO = nullptr;
@@ -45,8 +47,8 @@ struct Form1Menus {
     QMenu* MHelp = nullptr;
     QAction* MWeb = nullptr;
 
-    // Builds the whole menu bar in its start-up state: Save As and Copy disabled, the three Send
-    // items hidden and disabled, the Mode menu holding "FreeSize" only.
+    // Builds the whole menu bar in its start-up state: Save As, Export PDF, Print and Copy
+    // disabled, the three Send items hidden and disabled, the Mode menu holding "FreeSize" only.
     void build(QMenuBar* bar);
 
     // Enabled state of a command. A hidden QAction always reports itself disabled, so the

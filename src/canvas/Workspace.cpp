@@ -26,6 +26,9 @@ void Workspace::CommitCanvas() {
     // that the first grid drawn on it does not have to copy the whole image first. Either way
     // P2 keeps what was committed.
     P2 = P1->image();
+    for (DrawnGrid& drawn : m_grids) {
+        drawn.committed = true;
+    }
     fitWindowToCanvas();
     QTimer::singleShot(0, P1, [this] {
         if (P2.cacheKey() == P1->image().cacheKey()) {
@@ -44,6 +47,8 @@ void Workspace::EnableImageCommands() {
 
 void Workspace::showNewPicture(const QImage& picture, const std::optional<QString>& subject) {
     P1->setImage(picture);
+    m_gridless = picture;
+    m_grids.clear();
     CommitCanvas();
     if (subject) {
         setCaption(*subject);
@@ -67,6 +72,14 @@ bool Workspace::startProgram(const QString& program, const QStringList& argument
     services.prompts.beep();
     services.prompts.showMessage(program + QStringLiteral(" を起動できません"));
     return false;
+}
+
+void Workspace::recordGrid(const Grid& grid, GridSpacing spacing) {
+    m_grids.append(DrawnGrid{grid, spacing, false});
+}
+
+void Workspace::forgetUncommittedGrids() {
+    m_grids.removeIf([](const DrawnGrid& drawn) { return !drawn.committed; });
 }
 
 bool Workspace::hasSelection() const {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/AppState.h"
+#include "core/DrawnGrid.h"
 #include "platform/Services.h"
 
 #include <QImage>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -53,6 +55,8 @@ public:
     void setCaption(const QString& subject);
     // Rewrites the caption for the current mode.
     void refreshCaption();
+    // What the caption names before " Mode:".
+    [[nodiscard]] const QString& subject() const { return m_subject; }
 
     // Starts `program` without waiting; when it cannot be started, a beep and
     // "<program> を起動できません". False then.
@@ -65,8 +69,19 @@ public:
     // pixel (a single click leaves a selection of one twip).
     [[nodiscard]] QImage selectedImage() const;
 
+    // The grids drawn on the canvas since its picture came, in drawing order, and that picture
+    // without them: a printout draws them as lines over it. The canvas pixels are not touched.
+    // CommitCanvas marks the grids committed; a new picture forgets them all.
+    void recordGrid(const Grid& grid, GridSpacing spacing);
+    [[nodiscard]] const QList<DrawnGrid>& drawnGrids() const { return m_grids; }
+    [[nodiscard]] const QImage& gridlessPicture() const { return m_gridless; }
+    // Grid Clear: the grids drawn since the last commit are gone.
+    void forgetUncommittedGrids();
+
 private:
     WindowHooks m_hooks;
+    QImage m_gridless;
+    QList<DrawnGrid> m_grids;
     QString m_subject;  // what the caption names before " Mode:"; "" at start-up
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QLineF>
 #include <QList>
 #include <QRectF>
@@ -9,6 +10,9 @@
 // Where the guide grids go: lines in twips of the canvas, fractions kept. Drawing them is a
 // separate step (GridDrawing) that maps twips to pixels.
 namespace kiramo {
+
+// The grid grey: red, green and blue 170, on the canvas and on paper.
+inline const QColor kGridGrey(170, 170, 170);
 
 struct Grid {
     QList<QLineF> lines;          // in drawing order

@@ -25,10 +25,12 @@ QRectF gridRegion(const Workspace& workspace) {
     return QRectF(0.0, 0.0, m.toTwipsX(pixels.width()), m.toTwipsY(pixels.height()));
 }
 
-void draw(Workspace& workspace, const Grid& grid) {
+// Draws the grid into the canvas and records it for printouts.
+void draw(Workspace& workspace, const Grid& grid, GridSpacing spacing) {
     const ScreenMetrics& m = workspace.services.metrics;
     workspace.P1->editImage(
         [&](QImage& image) { drawGrid(image, grid, m.twipsPerPixelX, m.twipsPerPixelY); });
+    workspace.recordGrid(grid, spacing);
 }
 
 // A number answer within 1..100, or nothing for an empty or out-of-range answer.
@@ -62,7 +64,7 @@ QString centimetrePrompt(const QString& name, double first, double second, bool 
 }
 
 void DrawDivisionGrid(Workspace& workspace, double n) {
-    draw(workspace, divisionGrid(gridRegion(workspace), n));
+    draw(workspace, divisionGrid(gridRegion(workspace), n), {GridSpacing::Kind::Eighths, n});
     workspace.hideSelection();
 }
 
@@ -78,7 +80,7 @@ void drawEqualPartsGrid(Workspace& workspace) {
     if (grid.isEmpty()) {
         return;  // a region narrower than N twips: no spacing, nothing drawn
     }
-    draw(workspace, grid);
+    draw(workspace, grid, {GridSpacing::Kind::EqualParts, *n});
     workspace.hideSelection();
 }
 
@@ -121,7 +123,7 @@ void drawCentimetreGrid(Workspace& workspace) {
     if (grid.isEmpty()) {
         return;  // a selection without width: no spacing, nothing drawn
     }
-    draw(workspace, grid);
+    draw(workspace, grid, {GridSpacing::Kind::Centimetres, *centimetres});
     workspace.hideSelection();
 }
 
@@ -129,6 +131,7 @@ void gridClear(Workspace& workspace) {
     // P2 holds the last committed canvas; after the restore the canvas equals it again, so the
     // commit only has to fit the window.
     workspace.P1->setImage(workspace.P2.copy());
+    workspace.forgetUncommittedGrids();
     workspace.fitWindowToCanvas();
 }
 

@@ -1,15 +1,10 @@
 #pragma once
 
-#include <QColor>
+#include "core/GridGeometry.h"
 
 class QImage;
 
 namespace kiramo {
-
-struct Grid;
-
-// The grid grey: red, green and blue 170.
-inline const QColor kGridGrey(170, 170, 170);
 
 // Draws `grid` into `image` in grid grey, one pixel wide, solid or dotted. This is the one
 // place where twips become pixels: a point (x, y) twips is pixel (floor(x / tppX),

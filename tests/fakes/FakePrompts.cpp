@@ -1,5 +1,6 @@
 #include "fakes/FakePrompts.h"
 
+#include <QPrinter>
 #include <QTest>
 
 namespace kiramo::testing {
@@ -46,6 +47,25 @@ std::optional<QString> FakePrompts::askSaveFileName(const FileDialogRequest& req
     calls.append(QStringLiteral("save: ") + request.title);
     fileRequests.append(request);
     return takeOr(saveAnswers, std::optional<QString>(), calls.last());
+}
+
+std::optional<PaperOptions> FakePrompts::askPaperOptions(const PaperOptionsRequest& request) {
+    calls.append(QStringLiteral("paper: %1 | %2").arg(request.title, request.paper));
+    paperRequests.append(request);
+    return takeOr(paperAnswers, std::optional<PaperOptions>(), calls.last());
+}
+
+void FakePrompts::previewPrint(const QString& title, const std::function<void(QPrinter&)>& render) {
+    calls.append(QStringLiteral("print: ") + title);
+    const QString file = takeOr(printFiles, QString(), calls.last());
+    if (file.isEmpty()) {
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageSize(printerPage);
+    render(printer);
 }
 
 }  // namespace kiramo::testing

@@ -9,8 +9,10 @@ namespace kiramo::testing {
 
 // Prompts answered from a script. Every call is recorded in `calls` as one line ("beep",
 // "message: text", "yesno: text", "text: prompt | title | default", "open: title",
-// "save: title"). A question without a queued answer fails the running test and is answered
-// as if the user had cancelled, so a test never hangs on a dialog.
+// "save: title", "paper: title | paper", "print: title"). A print preview with a queued file
+// name prints to that PDF through a QPrinter whose page is `printerPage`. A question without a
+// queued answer fails the running test and is answered as if the user had cancelled, so a test
+// never hangs on a dialog.
 class FakePrompts final : public Prompts {
 public:
     QStringList calls;
@@ -19,6 +21,10 @@ public:
     QQueue<std::optional<QString>> openAnswers;
     QQueue<std::optional<QString>> saveAnswers;
     QList<FileDialogRequest> fileRequests;
+    QQueue<std::optional<PaperOptions>> paperAnswers;
+    QList<PaperOptionsRequest> paperRequests;
+    QQueue<QString> printFiles;
+    QPageSize printerPage = QPageSize(QPageSize::A4);
 
     void beep() override;
     void showMessage(const QString& text) override;
@@ -27,6 +33,8 @@ public:
                     const QString& defaultAnswer) override;
     std::optional<QString> askOpenFileName(const FileDialogRequest& request) override;
     std::optional<QString> askSaveFileName(const FileDialogRequest& request) override;
+    std::optional<PaperOptions> askPaperOptions(const PaperOptionsRequest& request) override;
+    void previewPrint(const QString& title, const std::function<void(QPrinter&)>& render) override;
 };
 
 }  // namespace kiramo::testing

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/GridGeometry.h"
+
+namespace kiramo {
+
+// What a grid command was asked for, for the legend of a printout.
+struct GridSpacing {
+    enum class Kind { Eighths, EqualParts, Centimetres };
+    Kind kind = Kind::Eighths;
+    double value = 8.0;  // 8, the number of parts, or the centimetres asked for
+};
+
+// A grid as drawn on the canvas (twips), with what it was asked for. `committed` grids were on
+// the canvas when it was last committed, so Grid Clear no longer takes them away.
+struct DrawnGrid {
+    Grid grid;
+    GridSpacing spacing;
+    bool committed = false;
+};
+
+}  // namespace kiramo

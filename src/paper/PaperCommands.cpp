@@ -1,0 +1,156 @@
+#include "paper/PaperCommands.h"
+
+#include "canvas/Workspace.h"
+#include "core/FileNames.h"
+#include "paper/PaperScene.h"
+#include "platform/WaitCursor.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+
+namespace kiramo {
+
+namespace {
+
+// Device units of the PDF: fine enough that a line lies within a micrometre of its place.
+constexpr int kPdfResolution = 1200;
+
+// The layout of a page of `sizeMm` as Qt takes it: a portrait size and an orientation.
+QPageLayout pageLayoutOf(QSizeF sizeMm) {
+    const bool landscape = sizeMm.width() > sizeMm.height();
+    const QSizeF portrait = landscape ? sizeMm.transposed() : sizeMm;
+    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter),
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF());
+}
+
+std::optional<PaperOptions> askOptions(Workspace& workspace, const QString& title,
+                                       bool choosePage) {
+    PaperOptionsRequest request;
+    request.title = title;
+    if (const std::optional<PaperPage> paper = truePaper(workspace)) {
+        request.paper = paperText(workspace.state.currentModeName(), paper->sizeMm);
+    }
+    request.choosePage = choosePage;
+    request.defaults.page = QPageSize(defaultPageSize(QLocale()));
+    return workspace.services.prompts.askPaperOptions(request);
+}
+
+// The proposed name: the current file's with ".pdf", or "image.pdf".
+QString proposedName(const Workspace& workspace) {
+    const QString current = workspace.state.CurrentFile;
+    if (current.isEmpty()) {
+        return QStringLiteral("image.pdf");
+    }
+    const QFileInfo info(current);
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));
+}
+
+}  // namespace
+
+bool writePdf(const Workspace& workspace, const PaperOptions& options, const QString& path,
+              QString* error) {
+    const PaperScene scene =
+        paperScene(workspace, options, options.page.size(QPageSize::Millimeter));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(kPdfResolution);
+        writer.setCreator(QStringLiteral("KIRAMO"));
+        writer.setTitle(scene.legend);
+        writer.setPageLayout(pageLayoutOf(scene.page.sizeMm));
+        QPainter painter(&writer);
+        if (!painter.isActive()) {
+            *error = QStringLiteral("The PDF could not be started");
+            file.cancelWriting();
+            return false;
+        }
+        paintScene(painter, scene, QRectF(QPointF(), scene.page.sizeMm), QPointF(),
+                   kPdfResolution / kMmPerInch);
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void printPaper(const Workspace& workspace, const PaperOptions& options, QPrinter& printer) {
+    const QSizeF sheetMm = printer.pageLayout().pageSize().size(QPageSize::Millimeter);
+    const PaperScene scene = paperScene(workspace, options, sheetMm);
+    const TilePlan plan = tilePaper(scene.page.sizeMm, sheetMm);
+    printer.setFullPage(true);
+    printer.setPageOrientation(plan.sheetMm.width() > plan.sheetMm.height()
+                                   ? QPageLayout::Landscape
+                                   : QPageLayout::Portrait);
+    printer.setDocName(scene.legend);
+    QPainter painter(&printer);
+    if (!painter.isActive()) {
+        return;
+    }
+    const double unitsPerMm = printer.resolution() / kMmPerInch;
+    for (const SheetTile& tile : plan.tiles) {
+        if (&tile != &plan.tiles.constFirst()) {
+            printer.newPage();
+        }
+        paintScene(painter, scene, tile.paperMm, plan.contentMm, unitsPerMm);
+        if (plan.tiled()) {
+            paintTileMarks(painter, plan, tile, scene.legend, unitsPerMm);
+        }
+    }
+}
+
+void exportPdfCommand(Workspace& workspace) {
+    const std::optional<PaperOptions> options =
+        askOptions(workspace, QStringLiteral("Export PDF"), true);
+    if (!options) {
+        return;
+    }
+    Prompts& prompts = workspace.services.prompts;
+    FileDialogRequest request;
+    request.title = QStringLiteral("Export PDF");
+    request.filters = parseFilterText(QStringLiteral("PDF (*.pdf)|*.pdf|All Files (*.*)|*.*|"));
+    request.defaultSuffix = QStringLiteral("pdf");
+    request.initialName = proposedName(workspace);
+    request.initialFolder = QDir::currentPath();
+    const std::optional<QString> chosen = prompts.askSaveFileName(request);
+    if (!chosen) {
+        return;
+    }
+    const QString name = trimBlanks(*chosen);
+    if (QFileInfo(name).isFile() &&
+        !prompts.askYesNo(QStringLiteral("同名ファイル ") + name +
+                          QStringLiteral(" が存在します。上書きしますか？"))) {
+        return;
+    }
+    QString error;
+    std::optional<WaitCursor> hourglass(std::in_place);
+    const bool written = writePdf(workspace, *options, name, &error);
+    hourglass.reset();
+    if (!written) {
+        prompts.beep();
+        prompts.showMessage(error);
+    }
+}
+
+void printCommand(Workspace& workspace) {
+    const std::optional<PaperOptions> options =
+        askOptions(workspace, QStringLiteral("Print"), false);
+    if (!options) {
+        return;
+    }
+    workspace.services.prompts.previewPrint(QStringLiteral("Print"),
+                                            [&workspace, &options](QPrinter& printer) {
+        printPaper(workspace, *options, printer);
+    });
+}
+
+}  // namespace kiramo

@@ -1,0 +1,187 @@
+#include "paper/PaperScene.h"
+
+#include "canvas/Workspace.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <cmath>
+
+namespace kiramo {
+
+namespace {
+
+constexpr double kLineWidthMm = 0.25;
+constexpr double kLegendTextMm = 2.6;  // about 7 points
+constexpr double kLabelTextMm = 3.0;
+
+// The selection of the last centimetre grid, in picture pixels: what stands for the paper.
+std::optional<QRectF> centimetreRegion(const Workspace& workspace) {
+    const ScreenMetrics& m = workspace.services.metrics;
+    const QList<DrawnGrid>& grids = workspace.drawnGrids();
+    for (auto it = grids.crbegin(); it != grids.crend(); ++it) {
+        if (it->spacing.kind == GridSpacing::Kind::Centimetres && it->grid.frame) {
+            const QRectF& f = *it->grid.frame;
+            return QRectF(m.toPixelsX(f.left()), m.toPixelsY(f.top()), m.toPixelsX(f.width()),
+                          m.toPixelsY(f.height()));
+        }
+    }
+    return std::nullopt;
+}
+
+const QImage& pictureOf(const Workspace& workspace) {
+    return workspace.gridlessPicture().isNull() ? workspace.P2 : workspace.gridlessPicture();
+}
+
+// Text of `heightMm` in a white box that keeps it readable over the picture, its top-left
+// corner at `at` (device units); centred on `at` when `centred`.
+void boxedText(QPainter& painter, const QString& text, QPointF at, double heightMm,
+               double unitsPerMm, bool centred) {
+    QFont font = painter.font();
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(heightMm * unitsPerMm))));
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, painter.device());
+    const double pad = 0.4 * unitsPerMm;
+    QRectF box(at, QSizeF(metrics.horizontalAdvance(text) + 2 * pad, metrics.height() + pad));
+    if (centred) {
+        box.moveCenter(at);
+    }
+    painter.fillRect(box, QColor(255, 255, 255, 200));
+    painter.setPen(Qt::black);
+    painter.drawText(box, Qt::AlignCenter, text);
+}
+
+}  // namespace
+
+std::optional<PaperPage> truePaper(const Workspace& workspace) {
+    const int mode = workspace.state.ModeIndex;
+    if (mode == 0) {
+        return std::nullopt;
+    }
+    const ModeTable& modes = workspace.state.modes;
+    return trueSizePage(pictureOf(workspace).size(), centimetreRegion(workspace),
+                        modes.ModeWidth(mode), modes.ModeHeight(mode));
+}
+
+PaperScene paperScene(const Workspace& workspace, const PaperOptions& options, QSizeF sheetMm) {
+    PaperScene scene;
+    scene.picture = pictureOf(workspace);
+    const QString modeName = workspace.state.currentModeName();
+    const std::optional<PaperPage> paper = truePaper(workspace);
+    QString paperName;
+    if (paper && options.trueSize) {
+        scene.page = *paper;
+        paperName = paperText(modeName, paper->sizeMm);
+    } else {
+        scene.page = fittedPage(scene.picture.size(), sheetMm);
+        const QString page = options.page.name();
+        paperName = paper ? paperText(modeName, paper->sizeMm) +
+                                QStringLiteral(" at %1 %, on %2")
+                                    .arg(std::lround(100.0 * scene.page.placement.mmPerPixel /
+                                                     paper->placement.mmPerPixel))
+                                    .arg(page)
+                          : modeName + QStringLiteral(", on ") + page;
+    }
+
+    const ScreenMetrics& m = workspace.services.metrics;
+    QList<GridSpacing> spacings;
+    for (const DrawnGrid& drawn : workspace.drawnGrids()) {
+        const QList<QLineF> lines =
+            gridLinesOnPaper(drawn.grid, scene.page.placement, m.twipsPerPixelX, m.twipsPerPixelY);
+        (drawn.grid.dotted ? scene.dottedLines : scene.solidLines).append(lines);
+        spacings.append(drawn.spacing);
+    }
+    if (options.cellLabels && !workspace.drawnGrids().isEmpty()) {
+        for (CellLabel label : cellLabels(workspace.drawnGrids().constLast().grid)) {
+            label.at = scene.page.placement.toPaper(
+                QPointF(m.toPixelsX(label.at.x()), m.toPixelsY(label.at.y())));
+            scene.labels.append(label);
+        }
+    }
+    scene.legend = legendText(workspace.subject(), paperName, spacings);
+    return scene;
+}
+
+void paintScene(QPainter& painter, const PaperScene& scene, const QRectF& partMm, QPointF atMm,
+                double unitsPerMm) {
+    const auto device = [&](QPointF mm) { return (mm - partMm.topLeft() + atMm) * unitsPerMm; };
+    const auto deviceRect = [&](const QRectF& mm) {
+        return QRectF(device(mm.topLeft()), mm.size() * unitsPerMm);
+    };
+    painter.save();
+    painter.setClipRect(deviceRect(partMm));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.drawImage(deviceRect(scene.page.pictureMm), scene.picture);
+
+    QPen pen(kGridGrey, kLineWidthMm * unitsPerMm, Qt::SolidLine, Qt::FlatCap);
+    const auto drawLines = [&](const QList<QLineF>& lines) {
+        painter.setPen(pen);
+        for (const QLineF& l : lines) {
+            painter.drawLine(QLineF(device(l.p1()), device(l.p2())));
+        }
+    };
+    drawLines(scene.solidLines);
+    pen.setDashPattern({4.0, 4.0});  // in line widths: 1 mm dots, 1 mm apart
+    drawLines(scene.dottedLines);
+
+    for (const CellLabel& label : scene.labels) {
+        // Columns just inside the grid's top, rows just inside its left.
+        const QPointF inside = label.column ? QPointF(0.0, 0.5 + kLabelTextMm / 2.0)
+                                            : QPointF(1.0 + kLabelTextMm / 2.0, 0.0);
+        boxedText(painter, label.text, device(label.at + inside), kLabelTextMm, unitsPerMm, true);
+    }
+    if (!scene.legend.isEmpty()) {
+        boxedText(painter, scene.legend, device(scene.page.legendMm.topLeft()), kLegendTextMm,
+                  unitsPerMm, false);
+    }
+    painter.restore();
+}
+
+void paintTileMarks(QPainter& painter, const TilePlan& plan, const SheetTile& tile,
+                    const QString& legend, double unitsPerMm) {
+    const auto device = [&](double xMm, double yMm) { return QPointF(xMm, yMm) * unitsPerMm; };
+    const QRectF part(plan.contentMm, tile.paperMm.size());
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, kLineWidthMm * unitsPerMm));
+    constexpr double gap = 1.5;
+    constexpr double length = 6.0;
+    for (const QPointF corner :
+         {part.topLeft(), part.topRight(), part.bottomLeft(), part.bottomRight()}) {
+        const double sx = corner.x() == part.left() ? -1.0 : 1.0;
+        const double sy = corner.y() == part.top() ? -1.0 : 1.0;
+        painter.drawLine(device(corner.x() + sx * gap, corner.y()),
+                         device(corner.x() + sx * (gap + length), corner.y()));
+        painter.drawLine(device(corner.x(), corner.y() + sy * gap),
+                         device(corner.x(), corner.y() + sy * (gap + length)));
+    }
+    // Where the neighbours' parts begin: the overlap to glue under the next sheet.
+    QPen dashed(Qt::black, kLineWidthMm * unitsPerMm, Qt::DashLine);
+    painter.setPen(dashed);
+    if (tile.column + 1 < plan.columns) {
+        const SheetTile& right = plan.tiles[tile.row * plan.columns + tile.column + 1];
+        const double x = plan.contentMm.x() + right.paperMm.left() - tile.paperMm.left();
+        painter.drawLine(device(x, part.top() - gap - length), device(x, part.top() - gap));
+        painter.drawLine(device(x, part.bottom() + gap), device(x, part.bottom() + gap + length));
+    }
+    if (tile.row + 1 < plan.rows) {
+        const SheetTile& below = plan.tiles[(tile.row + 1) * plan.columns + tile.column];
+        const double y = plan.contentMm.y() + below.paperMm.top() - tile.paperMm.top();
+        painter.drawLine(device(part.left() - gap - length, y), device(part.left() - gap, y));
+        painter.drawLine(device(part.right() + gap, y), device(part.right() + gap + length, y));
+    }
+    const QString name = QStringLiteral("Row %1 of %2, column %3 of %4 — ")
+                             .arg(tile.row + 1)
+                             .arg(plan.rows)
+                             .arg(tile.column + 1)
+                             .arg(plan.columns) +
+                         legend;
+    boxedText(painter, name,
+              device(part.left(), plan.sheetMm.height() - kSheetMarginMm + 2.0 + gap),
+              kLegendTextMm, unitsPerMm, false);
+    painter.restore();
+}
+
+}  // namespace kiramo

@@ -1,0 +1,618 @@
+#include "canvas/SizeLabel.h"
+#include "core/PageLayout.h"
+#include "fakes/ReadOnlyFolder.h"
+#include "fakes/Session.h"
+#include "overlay/GridCommands.h"
+#include "paper/PaperCommands.h"
+#include "platform/QtPrompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QPageSize>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+
+using namespace kiramo;
+using namespace kiramo::testing;
+
+namespace {
+
+const QByteArray kModes = "@ A4 29.7x21\r\n@ F6 41x31.8\r\n";
+constexpr double kDpi = 150.0;
+
+QImage filled(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// Squares of 40 pixels, black and white: a misplaced part shows at once.
+QImage checkerboard(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            image.setPixel(x, y, ((x / 40 + y / 40) % 2) ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        }
+    }
+    return image;
+}
+
+void selectAll(Session& s) {
+    const QSize size = s.form->workspace().P1->imageSize();
+    s.form->workspace().L1->setRect(LabelRect{0.0, 0.0, size.width() * 15.0, size.height() * 15.0});
+    s.form->workspace().L1->show();
+}
+
+PaperOptions trueSize(bool labels = false) {
+    return PaperOptions{true, QPageSize(QPageSize::A4), labels};
+}
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+        QTest::qFail(qPrintable(program + QStringLiteral(" failed: ") +
+                                QString::fromLocal8Bit(process.readAllStandardError())),
+                     __FILE__, __LINE__);
+    }
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+// pdfinfo's page size in points and number of pages.
+struct PdfInfo {
+    QSizeF points;
+    int pages = 0;
+};
+PdfInfo pdfInfo(const QString& pdf) {
+    const QString out = run(QStringLiteral("pdfinfo"), {pdf});
+    PdfInfo info;
+    const QRegularExpressionMatch size =
+        QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts")).match(out);
+    if (size.hasMatch()) {
+        info.points = QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble());
+    }
+    info.pages =
+        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(out).captured(1).toInt();
+    return info;
+}
+
+// Page `page` of the PDF rasterised by pdftoppm at `dpi`.
+QImage rasterise(const QString& pdf, int page, double dpi) {
+    const QString prefix = pdf + QStringLiteral("-page");
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QString::number(page),
+         QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"), pdf, prefix});
+    return QImage(prefix + QStringLiteral(".ppm")).convertToFormat(QImage::Format_RGB32);
+}
+
+// Middles of the vertical lines crossing the rows `top` to `top + 12` pixels: each run of
+// columns darker than the white page, weighted by how dark, in pixels from the page's left.
+QList<double> verticalLines(const QImage& page, int top) {
+    QList<double> middles;
+    double sum = 0.0;
+    double weighted = 0.0;
+    for (int x = 0; x <= page.width(); ++x) {
+        int dark = 0;
+        for (int y = top; x < page.width() && y < top + 12; ++y) {
+            dark = std::max(dark, 255 - qGray(page.pixel(x, y)));
+        }
+        if (dark > 20) {
+            sum += dark;
+            weighted += dark * (x + 0.5);
+        } else if (sum > 0.0) {
+            middles.append(weighted / sum);
+            sum = weighted = 0.0;
+        }
+    }
+    return middles;
+}
+
+// A file in `folder` named after the running test row.
+QString rowFile(const QTemporaryDir& folder) {
+    QString name = QString::fromUtf8(QTest::currentDataTag());
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
+    return folder.filePath(name + QStringLiteral(".pdf"));
+}
+
+double toPixels(double mm) {
+    return mm * kDpi / kMmPerInch;
+}
+
+// The bounding box of the red pixels of an image.
+QRect redBox(const QImage& image) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60) {
+                box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return box;
+}
+
+// Mean difference of grey levels between two blocks of the same size.
+double meanDifference(const QImage& a, QPoint atA, const QImage& b, QPoint atB, QSize size) {
+    double total = 0.0;
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            total +=
+                std::abs(qGray(a.pixel(atA + QPoint(x, y))) - qGray(b.pixel(atB + QPoint(x, y))));
+        }
+    }
+    return total / (size.width() * size.height());
+}
+
+}  // namespace
+
+class TestPaper : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void tilePlan_data();
+    void tilePlan();
+    void tilesOverlapAndCoverThePaper();
+    void trueSizePlacement_data();
+    void trueSizePlacement();
+    void columnNames_data();
+    void columnNames();
+    void cellLabelsOfACentimetreGrid();
+    void legend_data();
+    void legend();
+
+    void gridsAreRememberedUntilCleared();
+
+    void gridMeasuresOnThePage_data();
+    void gridMeasuresOnThePage();
+    void largePaperIsTiledOnAnA4Printer();
+    void freeSizeIsFittedAndCentred_data();
+    void freeSizeIsFittedAndCentred();
+    void failedExportLeavesTheOldFile_data();
+    void failedExportLeavesTheOldFile();
+    void cancelledDialogsWriteNothing();
+    void menuItemsFollowSaveAs();
+
+    void realOptionsDialogCloses();
+    void realPrintPreviewCloses();
+
+private:
+    QTemporaryDir m_folder;
+};
+
+void TestPaper::initTestCase() {
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty(),
+             "poppler-utils (pdfinfo, pdftoppm) are needed: scripts/install-deps installs them");
+}
+
+void TestPaper::tilePlan_data() {
+    QTest::addColumn<QSizeF>("paper");
+    QTest::addColumn<QSizeF>("sheet");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<bool>("landscape");
+
+    const QSizeF a4(210, 297);
+    QTest::newRow("A4 landscape on A4") << QSizeF(297, 210) << a4 << 1 << 1 << true;
+    QTest::newRow("A4 portrait on A4") << QSizeF(210, 297) << a4 << 1 << 1 << false;
+    QTest::newRow("A5 on A4, centred") << QSizeF(210, 148) << a4 << 1 << 1 << true;
+    QTest::newRow("F6 landscape on A4") << QSizeF(410, 318) << a4 << 2 << 2 << true;
+    QTest::newRow("F6 portrait on A4") << QSizeF(318, 410) << a4 << 2 << 2 << false;
+    QTest::newRow("long strip on A4") << QSizeF(1000, 100) << a4 << 1 << 4 << true;
+    QTest::newRow("F6 on Letter") << QSizeF(410, 318) << QSizeF(215.9, 279.4) << 2 << 2 << true;
+}
+
+void TestPaper::tilePlan() {
+    QFETCH(QSizeF, paper);
+    QFETCH(QSizeF, sheet);
+    QFETCH(int, rows);
+    QFETCH(int, columns);
+    QFETCH(bool, landscape);
+    const TilePlan plan = tilePaper(paper, sheet);
+    QCOMPARE(plan.rows, rows);
+    QCOMPARE(plan.columns, columns);
+    QCOMPARE(plan.tiles.size(), rows * columns);
+    QCOMPARE(plan.sheetMm.width() > plan.sheetMm.height(), landscape);
+    if (!plan.tiled()) {
+        // One sheet: the paper whole, centred on it.
+        QCOMPARE(plan.tiles[0].paperMm, QRectF(QPointF(), paper));
+        QCOMPARE(plan.contentMm * 2 + QPointF(paper.width(), paper.height()),
+                 QPointF(plan.sheetMm.width(), plan.sheetMm.height()));
+    }
+}
+
+void TestPaper::tilesOverlapAndCoverThePaper() {
+    const QSizeF paper(410, 318);
+    const TilePlan plan = tilePaper(paper, QSizeF(210, 297));
+    QRectF covered;
+    for (const SheetTile& tile : plan.tiles) {
+        // Each part fits inside the sheet's margins.
+        QVERIFY(tile.paperMm.width() <= plan.sheetMm.width() - 2 * kSheetMarginMm + 1e-9);
+        QVERIFY(tile.paperMm.height() <= plan.sheetMm.height() - 2 * kSheetMarginMm + 1e-9);
+        covered |= tile.paperMm;
+        if (tile.column > 0) {
+            const QRectF left = plan.tiles[tile.row * plan.columns + tile.column - 1].paperMm;
+            QCOMPARE(left.right() - tile.paperMm.left(), kTileOverlapMm);
+        }
+        if (tile.row > 0) {
+            const QRectF above = plan.tiles[(tile.row - 1) * plan.columns + tile.column].paperMm;
+            QCOMPARE(above.bottom() - tile.paperMm.top(), kTileOverlapMm);
+        }
+    }
+    QCOMPARE(covered, QRectF(QPointF(), paper));
+}
+
+void TestPaper::trueSizePlacement_data() {
+    QTest::addColumn<QSizeF>("picture");
+    QTest::addColumn<QRectF>("region");  // empty: none
+    QTest::addColumn<QSizeF>("page");
+    QTest::addColumn<QRectF>("pictureMm");
+
+    QTest::newRow("landscape fills A4")
+        << QSizeF(1188, 840) << QRectF() << QSizeF(297, 210) << QRectF(0, 0, 297, 210);
+    QTest::newRow("portrait fills A4")
+        << QSizeF(840, 1188) << QRectF() << QSizeF(210, 297) << QRectF(0, 0, 210, 297);
+    QTest::newRow("square is portrait")
+        << QSizeF(500, 500) << QRectF() << QSizeF(210, 297) << QRectF(0, 43.5, 210, 210);
+    QTest::newRow("wider picture, centred")
+        << QSizeF(1000, 500) << QRectF() << QSizeF(297, 210) << QRectF(0, 30.75, 297, 148.5);
+    // The selection of a centimetre grid is the paper: its width across, its corner at 0, 0.
+    QTest::newRow("selection is the paper") << QSizeF(1000, 1000) << QRectF(100, 200, 594, 420)
+                                            << QSizeF(297, 210) << QRectF(-50, -100, 500, 500);
+}
+
+void TestPaper::trueSizePlacement() {
+    QFETCH(QSizeF, picture);
+    QFETCH(QRectF, region);
+    QFETCH(QSizeF, page);
+    QFETCH(QRectF, pictureMm);
+    const std::optional<PaperPage> laid = trueSizePage(
+        picture, region.isEmpty() ? std::nullopt : std::optional<QRectF>(region), 29.7, 21);
+    QVERIFY(laid);
+    QCOMPARE(laid->sizeMm, page);
+    QCOMPARE(laid->pictureMm, pictureMm);
+    QVERIFY(!trueSizePage(picture, std::nullopt, 0, 21));
+}
+
+void TestPaper::columnNames_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("first") << 0 << "A";
+    QTest::newRow("last single") << 25 << "Z";
+    QTest::newRow("first double") << 26 << "AA";
+    QTest::newRow("AZ") << 51 << "AZ";
+    QTest::newRow("last double") << 701 << "ZZ";
+    QTest::newRow("first triple") << 702 << "AAA";
+}
+
+void TestPaper::columnNames() {
+    QFETCH(int, index);
+    QFETCH(QString, name);
+    QCOMPARE(columnName(index), name);
+}
+
+void TestPaper::cellLabelsOfACentimetreGrid() {
+    // 2500 x 1000 twips, lines every 1000: columns 0-1000, 1000-2000 and the narrow 2000-2500;
+    // one row (the line at 1000 is the bottom edge).
+    const QList<CellLabel> labels =
+        cellLabels(centimetreGrid(QRectF(0, 0, 2500, 1000), 1000, 15.0, 15.0));
+    QStringList texts;
+    for (const CellLabel& l : labels) {
+        texts.append(QStringLiteral("%1@%2,%3").arg(l.text).arg(l.at.x()).arg(l.at.y()));
+    }
+    QCOMPARE(texts, QStringList({"A@500,0", "B@1500,0", "C@2250,0", "1@0,500"}));
+}
+
+void TestPaper::legend_data() {
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QSizeF>("paper");
+    QTest::addColumn<QList<GridSpacing>>("spacings");
+    QTest::addColumn<QString>("legend");
+    using K = GridSpacing::Kind;
+    QTest::newRow("cm") << QString() << QSizeF(297, 210) << QList<GridSpacing>{{K::Centimetres, 5}}
+                        << "A4 29.7 x 21 cm, grid 5 cm";
+    QTest::newRow("portrait, subject, no grid")
+        << "a.bmp (10x20)" << QSizeF(210, 297) << QList<GridSpacing>{}
+        << "a.bmp (10x20) — A4 21 x 29.7 cm";
+    QTest::newRow("each spacing once")
+        << QString() << QSizeF(297, 210)
+        << QList<GridSpacing>{{K::Eighths, 8}, {K::EqualParts, 2.5}, {K::Eighths, 8}}
+        << "A4 29.7 x 21 cm, grid 1/8, 2.5 parts";
+}
+
+void TestPaper::legend() {
+    QFETCH(QString, subject);
+    QFETCH(QSizeF, paper);
+    QFETCH(QList<GridSpacing>, spacings);
+    QFETCH(QString, legend);
+    QCOMPARE(legendText(subject, paperText(QStringLiteral("A4"), paper), spacings), legend);
+}
+
+void TestPaper::gridsAreRememberedUntilCleared() {
+    Session s(kModes);
+    const QImage picture = filled(QSize(200, 100), Qt::white);
+    s.setCanvas(picture);
+    Workspace& w = s.form->workspace();
+    DrawDivisionGrid(w, 8);
+    QCOMPARE(w.drawnGrids().size(), 1);
+    QCOMPARE(w.gridlessPicture(), picture);
+    QVERIFY(w.P1->image() != picture);
+    gridClear(w);
+    QVERIFY(w.drawnGrids().isEmpty());
+
+    // A commit (the colour table) keeps the grids: Grid Clear no longer takes them away, and a
+    // printout still draws them as lines over the picture without them.
+    DrawDivisionGrid(w, 8);
+    s.form->toggleColorTable();
+    s.fake.prompts.textAnswers.enqueue(QStringLiteral("10"));
+    drawEqualPartsGrid(w);
+    gridClear(w);
+    QCOMPARE(w.drawnGrids().size(), 1);
+    QCOMPARE(w.drawnGrids()[0].spacing.kind, GridSpacing::Kind::Eighths);
+    QCOMPARE(w.gridlessPicture(), picture);
+
+    s.setCanvas(filled(QSize(50, 50), Qt::black));
+    QVERIFY(w.drawnGrids().isEmpty());
+}
+
+void TestPaper::gridMeasuresOnThePage_data() {
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QString>("grid");  // "cm", "1/8" or "parts"
+    QTest::addColumn<QSizeF>("points");
+    QTest::addColumn<double>("bandMm");  // a band of rows that no horizontal line crosses
+    QTest::addColumn<double>("stepMm");
+    QTest::addColumn<int>("lines");  // at 1, 2, ... lines steps from the left edge
+
+    const QSizeF landscape(841.9, 595.3);
+    const QSizeF portrait(595.3, 841.9);
+    QTest::newRow("5 cm, landscape") << QSize(1188, 840) << "cm" << landscape << 20.0 << 50.0 << 5;
+    QTest::newRow("5 cm, portrait") << QSize(840, 1188) << "cm" << portrait << 20.0 << 50.0 << 4;
+    QTest::newRow("1/8, landscape")
+        << QSize(1188, 840) << "1/8" << landscape << 30.0 << 37.125 << 7;
+    QTest::newRow("1/8, portrait") << QSize(840, 1188) << "1/8" << portrait << 20.0 << 26.25 << 7;
+    QTest::newRow("10 parts, landscape")
+        << QSize(1188, 840) << "parts" << landscape << 20.0 << 29.7 << 9;
+}
+
+void TestPaper::gridMeasuresOnThePage() {
+    QFETCH(QSize, picture);
+    QFETCH(QString, grid);
+    QFETCH(QSizeF, points);
+    QFETCH(double, bandMm);
+    QFETCH(double, stepMm);
+    QFETCH(int, lines);
+
+    Session s(kModes);
+    s.setCanvas(filled(picture, Qt::white));
+    s.form->selectMode(1);
+    Workspace& w = s.form->workspace();
+    if (grid == QLatin1String("cm")) {
+        selectAll(s);
+        s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
+        drawCentimetreGrid(w);
+    } else if (grid == QLatin1String("1/8")) {
+        DrawDivisionGrid(w, 8);
+    } else {
+        s.fake.prompts.textAnswers.enqueue(QStringLiteral("10"));
+        drawEqualPartsGrid(w);
+    }
+    QCOMPARE(w.drawnGrids().size(), 1);
+
+    const QString pdf = rowFile(m_folder);
+    s.fake.prompts.paperAnswers.enqueue(trueSize());
+    s.fake.prompts.saveAnswers.enqueue(pdf);
+    exportPdfCommand(w);
+    QCOMPARE(s.fake.prompts.calls.last(), QStringLiteral("save: Export PDF"));
+
+    const PdfInfo info = pdfInfo(pdf);
+    QCOMPARE(info.pages, 1);
+    QVERIFY2(
+        std::abs(info.points.width() - points.width()) <= 0.5 &&
+            std::abs(info.points.height() - points.height()) <= 0.5,
+        qPrintable(
+            QStringLiteral("page %1 x %2 pt").arg(info.points.width()).arg(info.points.height())));
+
+    const QImage page = rasterise(pdf, 1, kDpi);
+    const QList<double> found = verticalLines(page, qRound(toPixels(bandMm)));
+    for (int k = 1; k <= lines; ++k) {
+        const double expected = toPixels(k * stepMm);
+        const bool there = std::any_of(found.cbegin(), found.cend(),
+                                       [&](double x) { return std::abs(x - expected) <= 1.0; });
+        QVERIFY2(there, qPrintable(QStringLiteral("no line at %1 px; lines at %2")
+                                       .arg(expected)
+                                       .arg(QString::number(found.size()))));
+    }
+}
+
+void TestPaper::largePaperIsTiledOnAnA4Printer() {
+    Session s(kModes);
+    s.setCanvas(checkerboard(QSize(1230, 954)));  // the proportions of F6, 41 x 31.8 cm
+    s.form->selectMode(2);
+    Workspace& w = s.form->workspace();
+    selectAll(s);
+    s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
+    drawCentimetreGrid(w);
+
+    const QString tiles = m_folder.filePath(QStringLiteral("tiles.pdf"));
+    s.fake.prompts.paperAnswers.enqueue(trueSize());
+    s.fake.prompts.printFiles.enqueue(tiles);
+    printCommand(w);
+    const PdfInfo info = pdfInfo(tiles);
+    QCOMPARE(info.pages, 4);
+    QVERIFY(std::abs(info.points.width() - 841.9) <= 0.5);
+
+    // Each sheet holds its part of the whole paper, as a one-page export shows it.
+    const QString whole = m_folder.filePath(QStringLiteral("whole.pdf"));
+    QString error;
+    QVERIFY2(writePdf(w, trueSize(), whole, &error), qPrintable(error));
+    QCOMPARE(pdfInfo(whole).pages, 1);
+    constexpr double dpi = 50.0;
+    const auto px = [](double mm) { return qRound(mm * dpi / kMmPerInch); };
+    const QImage paper = rasterise(whole, 1, dpi);
+    const TilePlan plan = tilePaper(QSizeF(410, 318), QSizeF(210, 297));
+    for (int i = 0; i < plan.tiles.size(); ++i) {
+        const SheetTile& tile = plan.tiles[i];
+        const QImage sheet = rasterise(tiles, i + 1, dpi);
+        const QSize size(px(tile.paperMm.width()) - 2, px(tile.paperMm.height()) - 2);
+        const double difference =
+            meanDifference(sheet, QPoint(px(plan.contentMm.x()), px(plan.contentMm.y())), paper,
+                           QPoint(px(tile.paperMm.x()), px(tile.paperMm.y())), size);
+        QVERIFY2(difference < 30.0,
+                 qPrintable(QStringLiteral("tile %1 differs by %2").arg(i).arg(difference)));
+    }
+}
+
+void TestPaper::freeSizeIsFittedAndCentred_data() {
+    QTest::addColumn<int>("pageSize");
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QSizeF>("points");
+    QTest::newRow("A4, wide") << int(QPageSize::A4) << QSize(800, 400) << QSizeF(842, 595);
+    QTest::newRow("A4, tall") << int(QPageSize::A4) << QSize(300, 900) << QSizeF(595, 842);
+    QTest::newRow("Letter, wide") << int(QPageSize::Letter) << QSize(640, 480) << QSizeF(792, 612);
+}
+
+void TestPaper::freeSizeIsFittedAndCentred() {
+    QFETCH(int, pageSize);
+    QFETCH(QSize, picture);
+    QFETCH(QSizeF, points);
+    Session s(kModes);
+    s.setCanvas(filled(picture, Qt::red));
+    DrawDivisionGrid(s.form->workspace(), 8);
+    const QString pdf = rowFile(m_folder);
+    s.fake.prompts.paperAnswers.enqueue(
+        PaperOptions{true, QPageSize(static_cast<QPageSize::PageSizeId>(pageSize)), false});
+    s.fake.prompts.saveAnswers.enqueue(pdf);
+    exportPdfCommand(s.form->workspace());
+    QCOMPARE(s.fake.prompts.paperRequests.last().paper, QString());  // FreeSize: no true size
+
+    const PdfInfo info = pdfInfo(pdf);
+    QVERIFY(std::abs(info.points.width() - points.width()) <= 0.5);
+    QVERIFY(std::abs(info.points.height() - points.height()) <= 0.5);
+    const QImage page = rasterise(pdf, 1, kDpi);
+    const QRect box = redBox(page);
+    // Aspect kept (within a pixel), centred across, within the margins and above the legend.
+    QVERIFY(std::abs(box.width() * picture.height() - box.height() * picture.width()) <=
+            std::max(picture.width(), picture.height()));
+    QVERIFY(std::abs(box.left() - (page.width() - 1 - box.right())) <= 2);
+    QVERIFY(box.left() >= toPixels(kSheetMarginMm) - 1);
+    QVERIFY(box.top() >= toPixels(kSheetMarginMm) - 1);
+    QVERIFY(page.height() - box.bottom() >= toPixels(kSheetMarginMm + kLegendBandMm) - 1);
+    QVERIFY(std::abs(box.left() - toPixels(kSheetMarginMm)) <= 2 ||
+            std::abs(box.top() - toPixels(kSheetMarginMm)) <= 2);
+}
+
+void TestPaper::failedExportLeavesTheOldFile_data() {
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("missing folder") << false;
+    QTest::newRow("folder refusing new files") << true;
+}
+
+void TestPaper::failedExportLeavesTheOldFile() {
+    QFETCH(bool, readOnly);
+    Session s(kModes);
+    s.setCanvas(filled(QSize(100, 80), Qt::white));
+    QTemporaryDir folder;
+    QString target = folder.filePath(QStringLiteral("missing/old.pdf"));
+    std::unique_ptr<ReadOnlyFolder> locked;
+    if (readOnly) {
+        target = folder.filePath(QStringLiteral("old.pdf"));
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old contents");
+        old.close();
+        locked = std::make_unique<ReadOnlyFolder>(folder.path());
+        if (!locked->locked()) {
+            QSKIP("this file system cannot refuse new files");
+        }
+        s.fake.prompts.yesNoAnswers.enqueue(true);
+    }
+    s.fake.prompts.paperAnswers.enqueue(trueSize());
+    s.fake.prompts.saveAnswers.enqueue(target);
+    exportPdfCommand(s.form->workspace());
+    QCOMPARE(s.fake.prompts.calls.at(s.fake.prompts.calls.size() - 2), QStringLiteral("beep"));
+    QVERIFY(s.fake.prompts.calls.last().startsWith(QStringLiteral("message: ")));
+    if (readOnly) {
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old contents"));
+    }
+}
+
+void TestPaper::cancelledDialogsWriteNothing() {
+    Session s(kModes);
+    s.setCanvas(filled(QSize(100, 80), Qt::white));
+    s.form->selectMode(1);
+    FakePrompts& prompts = s.fake.prompts;
+    prompts.paperAnswers.enqueue(std::nullopt);
+    exportPdfCommand(s.form->workspace());
+    QCOMPARE(prompts.calls, QStringList({"paper: Export PDF | A4 29.7 x 21 cm"}));
+
+    // An existing file is asked about; No leaves it.
+    const QString existing = m_folder.filePath(QStringLiteral("existing.pdf"));
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    prompts.paperAnswers.enqueue(trueSize());
+    prompts.saveAnswers.enqueue(existing);
+    prompts.yesNoAnswers.enqueue(false);
+    exportPdfCommand(s.form->workspace());
+    QVERIFY(prompts.calls.last().startsWith(QStringLiteral("yesno: 同名ファイル ")));
+    QCOMPARE(QFileInfo(existing).size(), 0);
+
+    prompts.paperAnswers.enqueue(std::nullopt);
+    printCommand(s.form->workspace());
+    QCOMPARE(prompts.calls.last(), QStringLiteral("paper: Print | A4 29.7 x 21 cm"));
+}
+
+void TestPaper::menuItemsFollowSaveAs() {
+    Session s(kModes);
+    const Form1Menus& m = s.form->menus();
+    const QList<QAction*> items = m.MFile->actions();
+    QCOMPARE(items.indexOf(m.MExportPdf), items.indexOf(m.MSave) + 1);
+    QCOMPARE(items.indexOf(m.MPrint), items.indexOf(m.MSave) + 2);
+    QVERIFY(items.indexOf(m.MPrint) < items.indexOf(m.MSPExit));
+    QCOMPARE(m.MExportPdf->text(), QStringLiteral("Export PDF..."));
+    QCOMPARE(m.MPrint->text(), QStringLiteral("Print..."));
+    QVERIFY(!m.MExportPdf->isEnabled() && !m.MPrint->isEnabled());
+    s.setCanvas(filled(QSize(10, 10), Qt::white));
+    QVERIFY(m.MExportPdf->isEnabled() && m.MPrint->isEnabled());
+}
+
+void TestPaper::realOptionsDialogCloses() {
+    QtPrompts prompts;
+    PaperOptionsRequest request;
+    request.title = QStringLiteral("Export PDF");
+    request.paper = QStringLiteral("A4 29.7 x 21 cm");
+    request.defaults.cellLabels = true;
+    QTimer::singleShot(100, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            static_cast<QDialog*>(dialog)->accept();
+        }
+    });
+    const std::optional<PaperOptions> options = prompts.askPaperOptions(request);
+    QVERIFY(options);
+    QVERIFY(options->trueSize);
+    QVERIFY(options->cellLabels);
+}
+
+void TestPaper::realPrintPreviewCloses() {
+    QtPrompts prompts;
+    int rendered = 0;
+    QTimer::singleShot(500, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            static_cast<QDialog*>(dialog)->reject();
+        }
+    });
+    prompts.previewPrint(QStringLiteral("Print"), [&rendered](QPrinter&) { ++rendered; });
+    QVERIFY(rendered >= 1);
+}
+
+QTEST_MAIN(TestPaper)
+#include "tst_paper.moc"
