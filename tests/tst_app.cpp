@@ -11,11 +11,20 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
 #include <QToolButton>
+
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
 
 using namespace kiramo;
 using kiramo::testing::FakeServices;
@@ -70,6 +79,40 @@ QImage filled(QSize size, QColor colour) {
     return image;
 }
 
+// While it lives, file permissions hold for this process even when it runs as root (as CI
+// does): the capabilities that let root write a read-only file are dropped from the effective
+// set, and raised again from the permitted set afterwards. For anyone else it changes nothing.
+class PermissionsEnforced {
+public:
+    PermissionsEnforced() {
+#ifdef Q_OS_LINUX
+        if (syscall(SYS_capget, &m_header, m_saved) != 0) {
+            return;
+        }
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~(CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH) |
+                                  CAP_TO_MASK(CAP_FOWNER));
+        m_dropped = syscall(SYS_capset, &m_header, reduced) == 0;
+#endif
+    }
+    ~PermissionsEnforced() {
+#ifdef Q_OS_LINUX
+        if (m_dropped) {
+            syscall(SYS_capset, &m_header, m_saved);
+        }
+#endif
+    }
+    PermissionsEnforced(const PermissionsEnforced&) = delete;
+    PermissionsEnforced& operator=(const PermissionsEnforced&) = delete;
+
+private:
+#ifdef Q_OS_LINUX
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2] = {};
+    bool m_dropped = false;
+#endif
+};
+
 }  // namespace
 
 class TestApp : public QObject {
@@ -98,6 +141,7 @@ private slots:
     void settingsFolder();
 
     void startWithoutSettingsCreatesEmptyFile();
+    void readOnlySettingsAreReadUntouched();
     void startWithExampleModes();
     void unwritableSettingsEndsStartUp();
     void menuBarAsDesigned();
@@ -424,6 +468,50 @@ void TestApp::startWithExampleModes() {
     form->menus.MCanvas[0]->trigger();
     QCOMPARE(form->windowTitle(), "PHOTO.BMP (640x480) Mode:FreeSize" + captionNotice());
     QCOMPARE(form->state.ModeIndex, 0);
+}
+
+void TestApp::readOnlySettingsAreReadUntouched() {
+    // Settings files the user may not write (an administrator's, beside an installed copy) are
+    // read as usual and stay exactly as they were: the files are only opened for reading.
+    FakeServices fake;
+    const QString ini = fake.path(QStringLiteral("KIRAMO.INI"));
+    const QString winIni = fake.path(QStringLiteral("windows/WIN.INI"));
+    QVERIFY(QDir().mkpath(fake.path(QStringLiteral("windows"))));
+    const QByteArray settings = "@ A4 29.7x21\r\n";
+    const QByteArray associations = "[Extensions]\r\nbmp=gimp ^.bmp\r\n";
+    writeFile(ini, settings);
+    writeFile(winIni, associations);
+    const QDateTime longAgo(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+    const QFileDevice::Permissions readOnly =
+        QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;  // 0444
+    for (const QString& path : {ini, winIni}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.setFileTime(longAgo, QFileDevice::FileModificationTime));
+        file.close();
+        QVERIFY(QFile::setPermissions(path, readOnly));
+    }
+
+    std::unique_ptr<Form1> form;
+    QString error;
+    {
+        const PermissionsEnforced enforced;
+        QFile probe(ini);
+        QVERIFY2(!probe.open(QIODevice::ReadWrite),
+                 "a read-only file must not be writable while the test runs");
+        form = startKiramo(fake.services(), QString(), &error);
+    }
+    QVERIFY2(form, qPrintable(error));
+    QCOMPARE(form->state.modes.ModeName(1), QStringLiteral("A4"));
+    QCOMPARE(form->state.associations.lookup(QStringLiteral(".BMP")), QStringLiteral("gimp"));
+    for (const auto& [path, bytes] : {std::pair{ini, settings}, std::pair{winIni, associations}}) {
+        const QFileInfo info(path);
+        QCOMPARE(info.lastModified().toUTC(), longAgo);
+        QCOMPARE(info.permissions() & 0x7077, readOnly);  // owner, group, other
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+    }
 }
 
 void TestApp::unwritableSettingsEndsStartUp() {
