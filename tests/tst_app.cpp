@@ -20,6 +20,9 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <cmath>
+#include <limits>
+
 #ifdef Q_OS_LINUX
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -125,6 +128,8 @@ private slots:
     void writeNumber();
     void roundHalfEven_data();
     void roundHalfEven();
+    void writeNumberReadsBack_data();
+    void writeNumberReadsBack();
     void lineEndings_data();
     void lineEndings();
     void rawModeTexts_data();
@@ -199,12 +204,56 @@ void TestApp::writeNumber_data() {
     QTest::newRow("large") << 123456789012.0 << "123456789012";
     QTest::newRow("huge") << 1e20 << "100000000000000000000";
     QTest::newRow("float noise") << 0.1 + 0.2 << "0.3";
+    // Beyond what a caption ever shows: every double still writes as plain decimal.
+    constexpr double max = std::numeric_limits<double>::max();
+    QTest::newRow("1e300") << 1e300 << "1" + QString(300, u'0');
+    // 1.7976931348623157e308 rounded up to 15 digits would leave the range: rounded down.
+    QTest::newRow("largest double") << max << "179769313486231" + QString(294, u'0');
+    QTest::newRow("lowest double") << -max << "-179769313486231" + QString(294, u'0');
+    QTest::newRow("smallest normal")
+        << std::numeric_limits<double>::min() << "0." + QString(307, u'0') + "22250738585072";
+    QTest::newRow("smallest denormal") << std::numeric_limits<double>::denorm_min()
+                                       << "0." + QString(323, u'0') + "494065645841247";
+    QTest::newRow("1e-7") << 1e-7 << "0.0000001";
+    QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << "0";
+    QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << "0";
+    QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity() << "0";
 }
 
 void TestApp::writeNumber() {
     QFETCH(double, value);
     QFETCH(QString, expected);
     QCOMPARE(kiramo::writeNumber(value), expected);
+}
+
+void TestApp::writeNumberReadsBack_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("exact");  // whether 15 significant digits hold the value
+    QTest::newRow("29.7") << 29.7 << true;
+    QTest::newRow("1e308") << 1e308 << true;
+    QTest::newRow("-1.5e300") << -1.5e300 << true;
+    QTest::newRow("9.99999999999999e307") << 9.99999999999999e307 << true;
+    QTest::newRow("smallest denormal") << std::numeric_limits<double>::denorm_min() << true;
+    QTest::newRow("largest double") << std::numeric_limits<double>::max() << false;
+    QTest::newRow("one third") << 1.0 / 3.0 << false;
+    QTest::newRow("2^53 + 2") << 9007199254740994.0 << false;
+}
+
+void TestApp::writeNumberReadsBack() {
+    QFETCH(double, value);
+    QFETCH(bool, exact);
+    const QString text = kiramo::writeNumber(value);
+    for (const char* word : {"e", "E", "inf", "nan", " ", "+"}) {
+        QVERIFY2(!text.contains(QLatin1String(word)), qPrintable(text));
+    }
+    const double back = kiramo::readNumber(text);
+    QVERIFY(std::isfinite(back));
+    if (exact) {
+        QCOMPARE(back, value);
+    } else {
+        QVERIFY(std::fabs(back - value) <= std::fabs(value) * 1e-14);
+    }
+    QCOMPARE(kiramo::writeNumber(back), text);
 }
 
 void TestApp::roundHalfEven_data() {
