@@ -25,6 +25,7 @@
 
 #ifdef Q_OS_LINUX
 #include <linux/capability.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
@@ -116,6 +117,29 @@ private:
 #endif
 };
 
+// The most memory this process has held so far, in kilobytes (0 where unknown).
+long peakMemoryKb() {
+#ifdef Q_OS_LINUX
+    rusage usage{};
+    return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_maxrss : 0;
+#else
+    return 0;
+#endif
+}
+
+// Writes `before`, then `count` bytes `fill`, then `after`, a megabyte at a time.
+void writeHugeFile(const QString& path, const QByteArray& before, qint64 count, char fill,
+                   const QByteArray& after) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(before);
+    const QByteArray chunk(1024 * 1024, fill);
+    for (qint64 left = count; left > 0; left -= chunk.size()) {
+        file.write(chunk.constData(), std::min<qint64>(left, chunk.size()));
+    }
+    file.write(after);
+}
+
 }  // namespace
 
 class TestApp : public QObject {
@@ -132,6 +156,7 @@ private slots:
     void writeNumberReadsBack();
     void lineEndings_data();
     void lineEndings();
+    void longLinesAreCut();
     void rawModeTexts_data();
     void rawModeTexts();
     void parseModeText_data();
@@ -145,6 +170,7 @@ private slots:
     void settingsFolder_data();
     void settingsFolder();
 
+    void hugeSettingsLinesCostLittleMemory();
     void startWithoutSettingsCreatesEmptyFile();
     void readOnlySettingsAreReadUntouched();
     void startWithExampleModes();
@@ -290,6 +316,23 @@ void TestApp::lineEndings_data() {
     QTest::newRow("empty file") << QByteArray() << QStringList{};
     QTest::newRow("no last end") << QByteArray("a") << QStringList{"a"};
     QTest::newRow("only an end") << QByteArray("\r\n") << QStringList{""};
+    // The device is read in blocks: a CR LF split between two of them is still one line end.
+    const qsizetype block = LineReader::kBlockBytes;
+    QBuffer none;
+    const QByteArray kept(LineReader(none).keptBytes(), 'a');
+    QTest::newRow("CR LF across blocks")
+        << QByteArray(block - 1, 'a') + "\r\nb" << QStringList{kept, "b"};
+    QTest::newRow("CR, LF CR across blocks")
+        << QByteArray(block - 2, 'a') + "\r\n\rb" << QStringList{kept, "", "b"};
+    QTest::newRow("CR at the end of the last block")
+        << QByteArray(block - 1, 'a') + "\r" << QStringList{kept};
+    QByteArray shortLines;
+    QStringList expected;
+    for (int i = 0; shortLines.size() < 3 * block; ++i) {
+        shortLines += QByteArray::number(i) + "\r\n";
+        expected.append(QString::number(i));
+    }
+    QTest::newRow("short lines over several blocks") << shortLines << expected;
 }
 
 void TestApp::lineEndings() {
@@ -303,6 +346,38 @@ void TestApp::lineEndings() {
         read.append(QString::fromLatin1(*line));
     }
     QCOMPARE(read, lines);
+}
+
+void TestApp::longLinesAreCut() {
+    // Only the first maxChars characters of a line are kept; the next line is read whole.
+    QByteArray bytes = QByteArray(100, 'a') + "\r\nb\r\n";
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    LineReader reader(buffer, 10);
+    std::optional<QByteArray> line = reader.next();
+    QVERIFY(line);
+    QVERIFY(reader.cut());
+    QCOMPARE(line->size(), reader.keptBytes());
+    QCOMPARE(reader.text(*line), QString(10, u'a'));
+    line = reader.next();
+    QVERIFY(line);
+    QVERIFY(!reader.cut());
+    QCOMPARE(reader.text(*line), QStringLiteral("b"));
+    QVERIFY(!reader.next());
+
+    // A UTF-8 line cut in the middle of a character is still read as UTF-8.
+    QByteArray euros = QStringLiteral("€").repeated(3000).toUtf8() + "\n";
+    QBuffer euroBuffer(&euros);
+    euroBuffer.open(QIODevice::ReadOnly);
+    LineReader euroReader(euroBuffer);
+    line = euroReader.next();
+    QVERIFY(line && euroReader.cut());
+    QVERIFY(line->size() % 3 != 0);  // the kept bytes end inside a character
+    QCOMPARE(euroReader.text(*line), QStringLiteral("€").repeated(LineReader::kMaxChars));
+
+    // A cut never splits a surrogate pair.
+    QCOMPARE(leftChars(QStringLiteral("ab😀c"), 3), QStringLiteral("ab"));
+    QCOMPARE(leftChars(QStringLiteral("ab😀c"), 4), QStringLiteral("ab😀"));
 }
 
 void TestApp::rawModeTexts_data() {
@@ -335,6 +410,13 @@ void TestApp::rawModeTexts_data() {
         }
     }
     QTest::newRow("31st @ line ignored") << many << expected;
+
+    const QByteArray longName(5 * 1024 * 1024, 'N');
+    QTest::newRow("a long mode text is cut")
+        << "@ " + longName + " 29.7x21\r\n@ A4 29.7x21\r\n"
+        << QStringList{"1=" + QString(kMaxModeText, u'N'), "2=A4 29.7x21"};
+    QTest::newRow("byte-order mark")
+        << QByteArray("\xEF\xBB\xBF@ A4 29.7x21\r\n") << QStringList{"1=A4 29.7x21"};
 }
 
 void TestApp::rawModeTexts() {
@@ -473,6 +555,26 @@ void TestApp::settingsFolder() {
     QCOMPARE(folders.windows, config);
     QCOMPARE(folders.temporaryBitmap(), joinPath(folders.temporary, "$KIRTMP$.bmp"));
     QCOMPARE(joinPath("C:\\TOOLS\\", "x"), QStringLiteral("C:\\TOOLS\\x"));
+}
+
+void TestApp::hugeSettingsLinesCostLittleMemory() {
+    // One line of 64 MB in each settings file: what is kept of a line is capped and the rest
+    // streams past, so start-up holds no copy of it (it used to hold several).
+    FakeServices fake;
+    const qint64 huge = 64 * 1024 * 1024;
+    writeHugeFile(fake.path(QStringLiteral("KIRAMO.INI")), "@ ", huge, 'N',
+                  " 29.7x21\r\n@ A4 29.7x21\r\n");
+    QVERIFY(QDir().mkpath(fake.path(QStringLiteral("windows"))));
+    writeHugeFile(fake.path(QStringLiteral("windows/WIN.INI")), "[", huge, 'x',
+                  "\r\n[Extensions]\r\nbmp=gimp ^.bmp\r\n");
+    const long before = peakMemoryKb();
+    std::unique_ptr<Form1> form = startIn(fake);
+    const long grown = peakMemoryKb() - before;
+    QVERIFY(form);
+    QVERIFY2(grown < 32 * 1024, qPrintable(QStringLiteral("peak grew by %1 kB").arg(grown)));
+    QCOMPARE(form->state.modes.mode(1)->menuCaption, QString(kMaxModeText, u'N'));
+    QCOMPARE(form->state.modes.ModeName(2), QStringLiteral("A4"));
+    QCOMPARE(form->state.associations.lookup(QStringLiteral(".BMP")), QStringLiteral("gimp"));
 }
 
 void TestApp::startWithoutSettingsCreatesEmptyFile() {
