@@ -4,8 +4,14 @@ BUILDTYPE ?= RelWithDebInfo
 PREFIX    ?= /usr/local
 # Tests run on a private X server: the offscreen ones ignore it, the x11 ones need it.
 XVFB      := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96 -nolisten tcp"
+# `make sanitize`: the tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+ASAN_BUILD ?= build-asan
+# Leaks inside the libraries that Qt loads (not instrumented) are not ours: tests/lsan.supp.
+SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1 \
+                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+                 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 
-.PHONY: all deps configure build run test bench install format clean
+.PHONY: all deps configure build run test sanitize bench install format clean
 
 all: build
 
@@ -26,6 +32,13 @@ run: build
 test: build
 	cd $(BUILD) && $(XVFB) ctest --output-on-failure --timeout 120
 
+$(ASAN_BUILD)/build.ninja: CMakeLists.txt | deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIRAMO_SANITIZE=ON
+
+sanitize: $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD)
+	cd $(ASAN_BUILD) && $(SANITIZER_ENV) $(XVFB) ctest --output-on-failure --timeout 300
+
 bench: build
 	cd $(BUILD) && $(XVFB) cmake --build . --target run-benchmarks
 
@@ -36,4 +49,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD)
