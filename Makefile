@@ -10,8 +10,11 @@ ASAN_BUILD ?= build-asan
 SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1 \
                  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
                  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
+# `make fuzz`: the libFuzzer harnesses of fuzz/, built by clang, each run FUZZ_SECONDS seconds.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 30
 
-.PHONY: all deps configure build run test sanitize bench install format clean
+.PHONY: all deps configure build run test sanitize fuzz bench install format clean
 
 all: build
 
@@ -39,6 +42,19 @@ sanitize: $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD)
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) $(XVFB) ctest --output-on-failure --timeout 300
 
+$(FUZZ_BUILD)/build.ninja: CMakeLists.txt fuzz/CMakeLists.txt | deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DKIRAMO_FUZZ=ON
+
+# Runs every harness (two at a time) on a copy of its seed corpus and lists how many inputs each
+# ran; fails when one finds anything. The inputs it found are kept in $(FUZZ_BUILD)/fuzz/runs/.
+fuzz: $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) --target fuzzers
+	cd $(FUZZ_BUILD) && status=0; \
+	  $(SANITIZER_ENV) FUZZ_SECONDS=$(FUZZ_SECONDS) ctest -L fuzz -j 2 --output-on-failure \
+	    --timeout $$(( $(FUZZ_SECONDS) + 300 )) || status=$$?; \
+	  cat fuzz/runs/*/summary 2>/dev/null; exit $$status
+
 bench: build
 	cd $(BUILD) && $(XVFB) cmake --build . --target run-benchmarks
 
@@ -49,4 +65,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
