@@ -53,7 +53,10 @@ fuzz: $(FUZZ_BUILD)/build.ninja
 	cd $(FUZZ_BUILD) && status=0; \
 	  $(SANITIZER_ENV) FUZZ_SECONDS=$(FUZZ_SECONDS) ctest -L fuzz -j 2 --output-on-failure \
 	    --timeout $$(( $(FUZZ_SECONDS) + 300 )) || status=$$?; \
-	  cat fuzz/runs/*/summary 2>/dev/null; exit $$status
+	  cat fuzz/runs/*/summary 2>/dev/null; \
+	  echo "fuzz: $$(grep -l 'no finding' fuzz/runs/*/summary | wc -l) passed," \
+	    "$$(grep -L 'no finding' fuzz/runs/*/summary | wc -l) failed"; \
+	  exit $$status
 
 bench: build
 	cd $(BUILD) && $(XVFB) cmake --build . --target run-benchmarks
