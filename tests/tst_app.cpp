@@ -13,11 +13,24 @@
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
 #include <QToolButton>
+
+#include <cmath>
+#include <limits>
+
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
 
 using namespace kiramo;
 using kiramo::testing::FakeServices;
@@ -72,6 +85,63 @@ QImage filled(QSize size, QColor colour) {
     return image;
 }
 
+// While it lives, file permissions hold for this process even when it runs as root (as CI
+// does): the capabilities that let root write a read-only file are dropped from the effective
+// set, and raised again from the permitted set afterwards. For anyone else it changes nothing.
+class PermissionsEnforced {
+public:
+    PermissionsEnforced() {
+#ifdef Q_OS_LINUX
+        if (syscall(SYS_capget, &m_header, m_saved) != 0) {
+            return;
+        }
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~(CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH) |
+                                  CAP_TO_MASK(CAP_FOWNER));
+        m_dropped = syscall(SYS_capset, &m_header, reduced) == 0;
+#endif
+    }
+    ~PermissionsEnforced() {
+#ifdef Q_OS_LINUX
+        if (m_dropped) {
+            syscall(SYS_capset, &m_header, m_saved);
+        }
+#endif
+    }
+    PermissionsEnforced(const PermissionsEnforced&) = delete;
+    PermissionsEnforced& operator=(const PermissionsEnforced&) = delete;
+
+private:
+#ifdef Q_OS_LINUX
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2] = {};
+    bool m_dropped = false;
+#endif
+};
+
+// The most memory this process has held so far, in kilobytes (0 where unknown).
+long peakMemoryKb() {
+#ifdef Q_OS_LINUX
+    rusage usage{};
+    return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_maxrss : 0;
+#else
+    return 0;
+#endif
+}
+
+// Writes `before`, then `count` bytes `fill`, then `after`, a megabyte at a time.
+void writeHugeFile(const QString& path, const QByteArray& before, qint64 count, char fill,
+                   const QByteArray& after) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(before);
+    const QByteArray chunk(1024 * 1024, fill);
+    for (qint64 left = count; left > 0; left -= chunk.size()) {
+        file.write(chunk.constData(), std::min<qint64>(left, chunk.size()));
+    }
+    file.write(after);
+}
+
 }  // namespace
 
 class TestApp : public QObject {
@@ -86,8 +156,11 @@ private slots:
     void writeSingle();
     void roundHalfEven_data();
     void roundHalfEven();
+    void writeNumberReadsBack_data();
+    void writeNumberReadsBack();
     void lineEndings_data();
     void lineEndings();
+    void longLinesAreCut();
     void rawModeTexts_data();
     void rawModeTexts();
     void parseModeText_data();
@@ -101,7 +174,9 @@ private slots:
     void settingsFolder_data();
     void settingsFolder();
 
+    void hugeSettingsLinesCostLittleMemory();
     void startWithoutSettingsCreatesEmptyFile();
+    void readOnlySettingsAreReadUntouched();
     void startWithExampleModes();
     void unwritableSettingsEndsStartUp();
     void menuBarAsDesigned();
@@ -161,6 +236,20 @@ void TestApp::writeNumber_data() {
     QTest::newRow("large") << 123456789012.0 << "123456789012";
     QTest::newRow("huge") << 1e20 << "100000000000000000000";
     QTest::newRow("float noise") << 0.1 + 0.2 << "0.3";
+    // Beyond what a caption ever shows: every double still writes as plain decimal.
+    constexpr double max = std::numeric_limits<double>::max();
+    QTest::newRow("1e300") << 1e300 << "1" + QString(300, u'0');
+    // 1.7976931348623157e308 rounded up to 15 digits would leave the range: rounded down.
+    QTest::newRow("largest double") << max << "179769313486231" + QString(294, u'0');
+    QTest::newRow("lowest double") << -max << "-179769313486231" + QString(294, u'0');
+    QTest::newRow("smallest normal")
+        << std::numeric_limits<double>::min() << "0." + QString(307, u'0') + "22250738585072";
+    QTest::newRow("smallest denormal") << std::numeric_limits<double>::denorm_min()
+                                       << "0." + QString(323, u'0') + "494065645841247";
+    QTest::newRow("1e-7") << 1e-7 << "0.0000001";
+    QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << "0";
+    QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << "0";
+    QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity() << "0";
 }
 
 void TestApp::writeNumber() {
@@ -183,6 +272,36 @@ void TestApp::writeSingle() {
     QFETCH(double, value);
     QFETCH(QString, expected);
     QCOMPARE(kiramo::writeSingle(value), expected);
+}
+
+void TestApp::writeNumberReadsBack_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("exact");  // whether 15 significant digits hold the value
+    QTest::newRow("29.7") << 29.7 << true;
+    QTest::newRow("1e308") << 1e308 << true;
+    QTest::newRow("-1.5e300") << -1.5e300 << true;
+    QTest::newRow("9.99999999999999e307") << 9.99999999999999e307 << true;
+    QTest::newRow("smallest denormal") << std::numeric_limits<double>::denorm_min() << true;
+    QTest::newRow("largest double") << std::numeric_limits<double>::max() << false;
+    QTest::newRow("one third") << 1.0 / 3.0 << false;
+    QTest::newRow("2^53 + 2") << 9007199254740994.0 << false;
+}
+
+void TestApp::writeNumberReadsBack() {
+    QFETCH(double, value);
+    QFETCH(bool, exact);
+    const QString text = kiramo::writeNumber(value);
+    for (const char* word : {"e", "E", "inf", "nan", " ", "+"}) {
+        QVERIFY2(!text.contains(QLatin1String(word)), qPrintable(text));
+    }
+    const double back = kiramo::readNumber(text);
+    QVERIFY(std::isfinite(back));
+    if (exact) {
+        QCOMPARE(back, value);
+    } else {
+        QVERIFY(std::fabs(back - value) <= std::fabs(value) * 1e-14);
+    }
+    QCOMPARE(kiramo::writeNumber(back), text);
 }
 
 void TestApp::roundHalfEven_data() {
@@ -219,6 +338,23 @@ void TestApp::lineEndings_data() {
     QTest::newRow("empty file") << QByteArray() << QStringList{};
     QTest::newRow("no last end") << QByteArray("a") << QStringList{"a"};
     QTest::newRow("only an end") << QByteArray("\r\n") << QStringList{""};
+    // The device is read in blocks: a CR LF split between two of them is still one line end.
+    const qsizetype block = LineReader::kBlockBytes;
+    QBuffer none;
+    const QByteArray kept(LineReader(none).keptBytes(), 'a');
+    QTest::newRow("CR LF across blocks")
+        << QByteArray(block - 1, 'a') + "\r\nb" << QStringList{kept, "b"};
+    QTest::newRow("CR, LF CR across blocks")
+        << QByteArray(block - 2, 'a') + "\r\n\rb" << QStringList{kept, "", "b"};
+    QTest::newRow("CR at the end of the last block")
+        << QByteArray(block - 1, 'a') + "\r" << QStringList{kept};
+    QByteArray shortLines;
+    QStringList expected;
+    for (int i = 0; shortLines.size() < 3 * block; ++i) {
+        shortLines += QByteArray::number(i) + "\r\n";
+        expected.append(QString::number(i));
+    }
+    QTest::newRow("short lines over several blocks") << shortLines << expected;
 }
 
 void TestApp::lineEndings() {
@@ -232,6 +368,38 @@ void TestApp::lineEndings() {
         read.append(QString::fromLatin1(*line));
     }
     QCOMPARE(read, lines);
+}
+
+void TestApp::longLinesAreCut() {
+    // Only the first maxChars characters of a line are kept; the next line is read whole.
+    QByteArray bytes = QByteArray(100, 'a') + "\r\nb\r\n";
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    LineReader reader(buffer, 10);
+    std::optional<QByteArray> line = reader.next();
+    QVERIFY(line);
+    QVERIFY(reader.cut());
+    QCOMPARE(line->size(), reader.keptBytes());
+    QCOMPARE(reader.text(*line), QString(10, u'a'));
+    line = reader.next();
+    QVERIFY(line);
+    QVERIFY(!reader.cut());
+    QCOMPARE(reader.text(*line), QStringLiteral("b"));
+    QVERIFY(!reader.next());
+
+    // A UTF-8 line cut in the middle of a character is still read as UTF-8.
+    QByteArray euros = QStringLiteral("€").repeated(3000).toUtf8() + "\n";
+    QBuffer euroBuffer(&euros);
+    euroBuffer.open(QIODevice::ReadOnly);
+    LineReader euroReader(euroBuffer);
+    line = euroReader.next();
+    QVERIFY(line && euroReader.cut());
+    QVERIFY(line->size() % 3 != 0);  // the kept bytes end inside a character
+    QCOMPARE(euroReader.text(*line), QStringLiteral("€").repeated(LineReader::kMaxChars));
+
+    // A cut never splits a surrogate pair.
+    QCOMPARE(leftChars(QStringLiteral("ab😀c"), 3), QStringLiteral("ab"));
+    QCOMPARE(leftChars(QStringLiteral("ab😀c"), 4), QStringLiteral("ab😀"));
 }
 
 void TestApp::rawModeTexts_data() {
@@ -264,6 +432,13 @@ void TestApp::rawModeTexts_data() {
         }
     }
     QTest::newRow("31st @ line ignored") << many << expected;
+
+    const QByteArray longName(5 * 1024 * 1024, 'N');
+    QTest::newRow("a long mode text is cut")
+        << "@ " + longName + " 29.7x21\r\n@ A4 29.7x21\r\n"
+        << QStringList{"1=" + QString(kMaxModeText, u'N'), "2=A4 29.7x21"};
+    QTest::newRow("byte-order mark")
+        << QByteArray("\xEF\xBB\xBF@ A4 29.7x21\r\n") << QStringList{"1=A4 29.7x21"};
 }
 
 void TestApp::rawModeTexts() {
@@ -401,6 +576,27 @@ void TestApp::settingsFolder() {
     QCOMPARE(joinPath("C:\\TOOLS\\", "x"), QStringLiteral("C:\\TOOLS\\x"));
 }
 
+void TestApp::hugeSettingsLinesCostLittleMemory() {
+    // One line of 64 MB in each settings file: what is kept of a line is capped and the rest
+    // streams past, so start-up holds no copy of it (it used to hold several).
+    FakeServices fake;
+    const qint64 huge = 64 * 1024 * 1024;
+    writeHugeFile(fake.path(QStringLiteral("KIRAMO.INI")), "@ ", huge, 'N',
+                  " 29.7x21\r\n@ A4 29.7x21\r\n");
+    QVERIFY(QDir().mkpath(fake.path(QStringLiteral("windows"))));
+    writeHugeFile(fake.path(QStringLiteral("windows/WIN.INI")), "[", huge, 'x',
+                  "\r\n[Extensions]\r\nbmp=gimp ^.bmp\r\n");
+    const long before = peakMemoryKb();
+    std::unique_ptr<Form1> form = startIn(fake);
+    const long grown = peakMemoryKb() - before;
+    QVERIFY(form);
+    QVERIFY2(grown < 32 * 1024, qPrintable(QStringLiteral("peak grew by %1 kB").arg(grown)));
+    QCOMPARE(form->workspace().state.modes.mode(1)->menuCaption, QString(kMaxModeText, u'N'));
+    QCOMPARE(form->workspace().state.modes.ModeName(2), QStringLiteral("A4"));
+    QCOMPARE(form->workspace().state.associations.lookup(QStringLiteral(".BMP")),
+             QStringLiteral("gimp"));
+}
+
 void TestApp::startWithoutSettingsCreatesEmptyFile() {
     FakeServices fake;
     std::unique_ptr<Form1> form = startIn(fake);
@@ -446,6 +642,51 @@ void TestApp::startWithExampleModes() {
     form->menus().MCanvas[0]->trigger();
     QCOMPARE(form->windowTitle(), "PHOTO.BMP (640x480) Mode:FreeSize" + captionNotice());
     QCOMPARE(form->workspace().state.ModeIndex, 0);
+}
+
+void TestApp::readOnlySettingsAreReadUntouched() {
+    // Settings files the user may not write (an administrator's, beside an installed copy) are
+    // read as usual and stay exactly as they were: the files are only opened for reading.
+    FakeServices fake;
+    const QString ini = fake.path(QStringLiteral("KIRAMO.INI"));
+    const QString winIni = fake.path(QStringLiteral("windows/WIN.INI"));
+    QVERIFY(QDir().mkpath(fake.path(QStringLiteral("windows"))));
+    const QByteArray settings = "@ A4 29.7x21\r\n";
+    const QByteArray associations = "[Extensions]\r\nbmp=gimp ^.bmp\r\n";
+    writeFile(ini, settings);
+    writeFile(winIni, associations);
+    const QDateTime longAgo(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+    const QFileDevice::Permissions readOnly =
+        QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;  // 0444
+    for (const QString& path : {ini, winIni}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.setFileTime(longAgo, QFileDevice::FileModificationTime));
+        file.close();
+        QVERIFY(QFile::setPermissions(path, readOnly));
+    }
+
+    std::unique_ptr<Form1> form;
+    QString error;
+    {
+        const PermissionsEnforced enforced;
+        QFile probe(ini);
+        QVERIFY2(!probe.open(QIODevice::ReadWrite),
+                 "a read-only file must not be writable while the test runs");
+        form = startKiramo(fake.services(), QString(), &error);
+    }
+    QVERIFY2(form, qPrintable(error));
+    QCOMPARE(form->workspace().state.modes.ModeName(1), QStringLiteral("A4"));
+    QCOMPARE(form->workspace().state.associations.lookup(QStringLiteral(".BMP")),
+             QStringLiteral("gimp"));
+    for (const auto& [path, bytes] : {std::pair{ini, settings}, std::pair{winIni, associations}}) {
+        const QFileInfo info(path);
+        QCOMPARE(info.lastModified().toUTC(), longAgo);
+        QCOMPARE(info.permissions() & 0x7077, readOnly);  // owner, group, other
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+    }
 }
 
 void TestApp::unwritableSettingsEndsStartUp() {

@@ -146,6 +146,23 @@ void TestFiles::associations_data() {
         << QByteArray("[EXTENSIONS]\r\nbmp=paint ^.bmp\r\n") << 1 << ".bmp"
         << "";
 
+    // Only the first 1,000 characters of a line count; the rest is skipped.
+    QTest::newRow("long line before the header")
+        << QByteArray(5 * 1024 * 1024, 'x') + "\r\n[Extensions]\r\nbmp=gimp ^.bmp\r\n"
+        << 1 << ".BMP"
+        << "gimp";
+    QTest::newRow("header beyond the first 1,000 characters")
+        << QByteArray(2000, 'x') + "[Extensions]\r\nbmp=gimp ^.bmp\r\n"
+        << 0 << ".BMP"
+        << "";
+    QTest::newRow("long entry within the first 1,000 characters")
+        << "[Extensions]\r\nbmp=" + QByteArray(990, 'g') + " ^.bmp" + QByteArray(5000, 'x') + "\r\n"
+        << 1 << ".BMP" << QString(990, u'g');
+    QTest::newRow("^ beyond the first 1,000 characters ends the section")
+        << "[Extensions]\r\nbmp=" + QByteArray(2000, 'g') + " ^.bmp\r\npng=view ^.png\r\n"
+        << 0 << ".BMP"
+        << "";
+
     QByteArray many = "[EXTENSIONS]\r\n";
     for (int i = 0; i < 250; ++i) {
         many += QStringLiteral("e%1=prog%1 ^.e%1\r\n").arg(i).toLatin1();

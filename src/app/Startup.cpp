@@ -11,26 +11,23 @@ namespace kiramo {
 
 namespace {
 
-// Creates an empty file when none exists; an existing one is opened and closed untouched.
-bool ensureFileExists(const QString& path, QString* error) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-// Opens `path` for reading, creating an empty file first when there is none.
+// Opens `file` for reading, creating it empty first when there is none. An existing file is
+// only ever opened for reading, never for writing: a settings file that the user may not write
+// (one an administrator placed read-only beside an installed copy) is read all the same, and
+// stays exactly as it was.
 bool openOrCreate(QFile& file, QString* error) {
-    QString reason;
-    if (!ensureFileExists(file.fileName(), &reason)) {
-        *error = QStringLiteral("%1 を作成できません。\n%2").arg(file.fileName(), reason);
-        return false;
+    const QString path = file.fileName();
+    if (!QFileInfo::exists(path)) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile created(path);
+        // NewOnly: a file that appeared meanwhile is read below, not truncated here.
+        if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !QFileInfo::exists(path)) {
+            *error = QStringLiteral("%1 を作成できません。\n%2").arg(path, created.errorString());
+            return false;
+        }
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1 を開けません。\n%2").arg(file.fileName(), file.errorString());
+        *error = QStringLiteral("%1 を開けません。\n%2").arg(path, file.errorString());
         return false;
     }
     return true;

@@ -10,12 +10,12 @@ class Form1;
 struct Services;
 
 // Reads the capture modes from the settings file at `path`, creating an empty file when there
-// is none (an existing file is never written). On failure returns false and sets `error` to
-// a message for the user.
+// is none; an existing file is only opened for reading, so a read-only one does as well. On
+// failure returns false and sets `error` to a message for the user.
 [[nodiscard]] bool readSettings(Form1& form, const QString& path, QString* error);
 
 // Reads the association table from WIN.INI at `path`, creating an empty file when there is
-// none. On failure returns false and sets `error`.
+// none; an existing file is only opened for reading. On failure returns false and sets `error`.
 [[nodiscard]] bool ReadAssociations(Form1& form, const QString& path, QString* error);
 
 // Builds the main window and runs the start-up steps in their order: blank canvas, frame

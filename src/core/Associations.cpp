@@ -2,6 +2,8 @@
 
 #include "core/LineReader.h"
 
+#include <algorithm>
+
 namespace kiramo {
 
 QString AssociationTable::lookup(const QString& key) const {
@@ -13,6 +15,27 @@ QString AssociationTable::lookup(const QString& key) const {
     return QString();
 }
 
+namespace {
+
+// Whether a line (as `reader` keeps it) holds "[EXTENSIONS]" in any letter case. Most lines of
+// a long WIN.INI are settled on their bytes alone: the header needs a "[", which is the one byte
+// 0x5B in every encoding that decodeLine reads, and a line of ASCII bytes is its own text.
+bool holdsSectionHeader(const LineReader& reader, const QByteArray& bytes) {
+    const QLatin1String header("[EXTENSIONS]");
+    if (!bytes.contains('[')) {
+        return false;
+    }
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<uchar>(c) < 0x80; });
+    if (ascii) {
+        const QLatin1String text(bytes.constData(), std::min(bytes.size(), reader.maxChars()));
+        return text.contains(header, Qt::CaseInsensitive);
+    }
+    return reader.text(bytes).toUpper().contains(header);
+}
+
+}  // namespace
+
 AssociationTable readAssociationTable(QIODevice& device) {
     AssociationTable table;
     LineReader reader(device);
@@ -22,7 +45,7 @@ AssociationTable readAssociationTable(QIODevice& device) {
         if (!line) {
             return table;
         }
-        inSection = decodeLine(*line).toUpper().contains(QStringLiteral("[EXTENSIONS]"));
+        inSection = holdsSectionHeader(reader, *line);
     }
     int n = 0;
     while (n < AssociationTable::kLast) {
@@ -30,7 +53,7 @@ AssociationTable readAssociationTable(QIODevice& device) {
         if (!bytes) {
             break;
         }
-        const QString line = decodeLine(*bytes);
+        const QString line = reader.text(*bytes);
         const qsizetype caret = line.indexOf(u'^');
         if (caret < 0) {
             break;

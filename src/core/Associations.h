@@ -30,7 +30,8 @@ struct AssociationTable {
 // letter case), each line holding a "^" is one entry, until the first line without one, the end
 // of the file, or 200 entries. Of an entry only the text before the first "^" counts: the key
 // before its first "=", the command after it, both trimmed; a line without "=" leaves its entry
-// empty but uses its index.
+// empty but uses its index. Only the first LineReader::kMaxChars characters of a line count (so
+// no key or command is longer); the rest of a longer line is skipped unread into memory.
 [[nodiscard]] AssociationTable readAssociationTable(QIODevice& device);
 
 }  // namespace kiramo

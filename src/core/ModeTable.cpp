@@ -38,14 +38,22 @@ void ModeTable::set(int index, CaptureMode mode) {
 
 RawModeTexts readRawModeTexts(QIODevice& device) {
     RawModeTexts raw;
-    LineReader reader(device);
+    // A mode text is its line less the "@" and the character after it.
+    LineReader reader(device, kMaxModeText + 2);
     int i = 1;
     while (i <= ModeTable::kLast) {
         const std::optional<QByteArray> bytes = reader.next();
         if (!bytes) {
             break;
         }
-        const QString line = decodeLine(*bytes);
+        // Only a line whose first byte is "@", or the first of a UTF-8 byte-order mark (which
+        // the decoder skips), can start with "@" as text, so other lines are never decoded: a
+        // file of millions of lines stays cheap.
+        const char first = bytes->isEmpty() ? '\0' : bytes->front();
+        if (first != '@' && first != '\xEF') {
+            continue;
+        }
+        const QString line = reader.text(*bytes);
         if (line.startsWith(u'@')) {
             raw[i] = line.mid(2);
             ++i;

@@ -42,7 +42,10 @@ private:
 // The raw mode texts of a settings file, indices 1..30 (index 0 unused). Only lines starting
 // with "@" count; of those the "@" and the character after it are dropped and the rest is kept
 // untrimmed. Reading stops after the 30th "@" line; a line shorter than three characters uses a
-// place and leaves its text empty.
+// place and leaves its text empty. A mode text longer than kMaxModeText characters is cut to
+// its first kMaxModeText (the rest of its line is skipped unread into memory), so neither the
+// Mode menu nor a caption ever gets a name of megabytes.
+constexpr qsizetype kMaxModeText = 1000;
 using RawModeTexts = std::array<QString, ModeTable::kLast + 1>;
 [[nodiscard]] RawModeTexts readRawModeTexts(QIODevice& device);
 

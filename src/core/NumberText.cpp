@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 namespace kiramo {
 
@@ -83,30 +84,59 @@ double readNumber(const QString& text) {
 }
 
 QString writeNumber(double value) {
-    if (!std::isfinite(value)) {
+    if (!std::isfinite(value) || value == 0.0) {
         return QStringLiteral("0");
     }
-    if (value == 0.0) {
-        return QStringLiteral("0");  // also for -0
+    // The value rounded to 15 significant digits, "d.dddddddddddddde±x": 64 characters hold
+    // every double's.
+    char buffer[64];
+    const std::to_chars_result written = std::to_chars(
+        buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 14);
+    const std::string_view scientific(buffer, written.ptr - buffer);
+    const std::size_t e = scientific.find('e');
+    std::string digits;
+    digits += scientific[0];
+    digits += scientific.substr(2, e - 2);
+    int exponent = 0;
+    std::string_view exponentText = scientific.substr(e + 1);
+    if (exponentText.front() == '+') {
+        exponentText.remove_prefix(1);  // from_chars takes no leading plus
     }
-    // Round to 15 significant digits first, then print that value without an exponent.
-    const QString g = QString::number(value, 'g', 15);
-    const double rounded = g.toDouble();
-    const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(rounded))));
-    const int decimals = std::max(0, 14 - exponent);
-    QString s = QString::number(rounded, 'f', decimals);
-    if (s.contains(u'.')) {
-        while (s.endsWith(u'0')) {
-            s.chop(1);
+    std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+
+    // Rounding up can carry past the largest double (1.79769313486232e308): such a value is
+    // rounded toward zero instead, so that the text still reads back as a double.
+    double check = 0.0;
+    if (std::from_chars(scientific.data(), scientific.data() + scientific.size(), check).ec ==
+        std::errc::result_out_of_range) {
+        std::size_t i = digits.size() - 1;
+        while (digits[i] == '0') {
+            digits[i--] = '9';
         }
-        if (s.endsWith(u'.')) {
-            s.chop(1);
+        --digits[i];
+    }
+
+    while (digits.size() > 1 && digits.back() == '0') {
+        digits.pop_back();
+    }
+    const auto count = static_cast<int>(digits.size());
+    std::string text = value < 0 ? "-" : "";
+    if (exponent >= 0) {
+        const int whole = exponent + 1;  // digits before the decimal point
+        if (count <= whole) {
+            text += digits;
+            text.append(static_cast<std::size_t>(whole - count), '0');
+        } else {
+            text += digits.substr(0, static_cast<std::size_t>(whole));
+            text += '.';
+            text += digits.substr(static_cast<std::size_t>(whole));
         }
+    } else {
+        text += "0.";
+        text.append(static_cast<std::size_t>(-exponent - 1), '0');
+        text += digits;
     }
-    if (s == QLatin1String("-0")) {
-        return QStringLiteral("0");
-    }
-    return s;
+    return QString::fromLatin1(text);
 }
 
 QString writeSingle(double value) {

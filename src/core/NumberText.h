@@ -12,8 +12,14 @@ namespace kiramo {
 // leading number, or a number beyond the range of a double, reads 0.
 [[nodiscard]] double readNumber(const QString& text);
 
-// Plain decimal text: "." as decimal point, no blanks, no exponent, no trailing zeros, at most
-// 15 significant digits (21 -> "21", 29.7 -> "29.7", 282.857142857142857 -> "282.857142857143").
+// Plain decimal text for every double: an optional "-", digits, "." as decimal point, no
+// blanks, no exponent, no trailing zeros, the value rounded to 15 significant digits
+// (21 -> "21", 29.7 -> "29.7", 282.857142857142857 -> "282.857142857143", 1e20 ->
+// "100000000000000000000", 1e-7 -> "0.0000001"): a huge value prints all its integer digits,
+// a tiny one all its leading zeros. The text always reads back through readNumber as a finite
+// double, as the same double where 15 significant digits hold it exactly; near the largest
+// double, where rounding up would leave the range, it is rounded toward zero. Zero, -0 and the
+// values that are no number (NaN, the infinities, which readNumber never gives) write "0".
 [[nodiscard]] QString writeNumber(double value);
 
 // A single-precision number as the program's captions print it: the value as a float, to 7
