@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
+
+class QIODevice;
 
 namespace kiramo {
 
@@ -10,9 +13,18 @@ class Form1;
 // separate them), in upper case, then " (width x height)", e.g. "IMAGE.BMP (640x480)".
 [[nodiscard]] QString fileSubject(const QString& path, const QString& width, const QString& height);
 
-// The largest picture that a load accepts, in megabytes of decoded image: 16384 x 16384
-// pixels at 4 bytes each.
+// The memory that Qt's decoders may take for one picture, in megabytes: a picture of
+// kMaxPictureSide x kMaxPictureSide pixels (the largest that a load accepts) at 4 bytes each.
 inline constexpr int kLoadLimitMegabytes = 1024;
+
+// The picture on `device`, from its current position: Windows bitmaps by the program's own
+// decoder, other formats by Qt's. An opaque RGB32 image whose sides are 1 to 16384 pixels, or
+// a null image with `error` set to the message for the user. Needs no widget.
+[[nodiscard]] QImage decodePicture(QIODevice& device, QString* error);
+
+// The picture in the file at `path`, opened once. A folder, a pipe or a device is refused
+// without being opened; a file that cannot be opened gets the system's reason.
+[[nodiscard]] QImage readPictureFile(const QString& path, QString* error);
 
 // Loads the picture at `path` into the canvas, with its caption, commit and enabled commands.
 // On failure the user sees the decoder's error; the canvas is left empty, the caption without
