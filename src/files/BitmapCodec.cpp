@@ -34,6 +34,13 @@ QString headerEndsEarly(qint64 there, qint64 needed) {
         .arg(there);
 }
 
+// `row` counts the file's rows from 0.
+QString compressedEndsEarly(qint64 row, qint64 height) {
+    return QStringLiteral("The bitmap file ends early: its compressed pixels stop in row %1 of %2")
+        .arg(row + 1)
+        .arg(height);
+}
+
 QString damaged(const QString& what) {
     return QStringLiteral("The bitmap file is damaged: ") + what;
 }
@@ -262,10 +269,7 @@ bool readRunLengths(QIODevice& device, const BitmapHeader& h, QImage& image, QSt
         ++x;
     };
     const auto cutShort = [&] {
-        *error = QStringLiteral("The bitmap file ends early: its compressed pixels stop in row "
-                                "%1 of %2")
-                     .arg(y + 1)
-                     .arg(h.height);
+        *error = compressedEndsEarly(y, h.height);
         return false;
     };
     while (y < h.height) {
@@ -458,8 +462,9 @@ QImage decodeBitmap(QIODevice& device, QString* error) {
     const BitmapHeader& h = *parsed.header;
     const bool compressed = h.pixels == BitmapPixels::Rle8 || h.pixels == BitmapPixels::Rle4;
     const qint64 needed = h.pixelOffset + h.pixelBytes;  // RLE data ends where its codes say
-    if (!compressed && !device.isSequential() && device.size() - device.pos() < needed) {
-        *error = endsEarly(device.size() - device.pos(), needed);
+    if (!device.isSequential() && device.size() - device.pos() < needed) {
+        *error = compressed ? compressedEndsEarly(0, h.height)
+                            : endsEarly(device.size() - device.pos(), needed);
         return QImage();
     }
     QImage image(h.width, h.height, QImage::Format_RGB32);
@@ -469,10 +474,9 @@ QImage decodeBitmap(QIODevice& device, QString* error) {
                      .arg(h.height);
         return QImage();
     }
-    // RLE data cut off before it starts is reported by its reader.
-    const qint64 skipped = device.skip(h.pixelOffset);
-    if (skipped != h.pixelOffset && !compressed) {
-        *error = endsEarly(std::max<qint64>(skipped, 0), needed);
+    if (const qint64 skipped = device.skip(h.pixelOffset); skipped != h.pixelOffset) {
+        *error = compressed ? compressedEndsEarly(0, h.height)
+                            : endsEarly(std::max<qint64>(skipped, 0), needed);
         return QImage();
     }
     const bool read =
