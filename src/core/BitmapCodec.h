@@ -1,35 +1,76 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QImage>
+#include <QList>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 class QIODevice;
 
 namespace kiramo {
 
-// A fast reader and writer for the plain Windows bitmaps that the program itself writes and
-// most programs exchange: uncompressed, 24 or 32 bits a pixel, bottom-up or top-down. Qt's own
-// codec handles every other kind of file.
+// The program's own reader and writer of Windows bitmaps. The reader takes every kind that the
+// format allows: OS/2 1.x and 2.x headers, Windows headers up to V5; 1, 2, 4 and 8-bit palettes,
+// RLE4 and RLE8, 16 and 32 bits with bit fields (5-5-5 by default), 24 bits; bottom-up or
+// top-down. Its result is opaque RGB32: an alpha channel is not read. Every size it computes
+// stays far from overflow, as sides beyond kMaxPictureSide are refused before anything else.
 
-// The header facts of a plain bitmap.
-struct PlainBitmap {
-    qint64 width = 0;
-    qint64 height = 0;  // always positive
-    bool topDown = false;
-    int bits = 0;       // 24 or 32
-    qint64 offset = 0;  // where the pixel rows start
-    qint64 stride = 0;  // bytes a row, padded to 4
+// The largest side, in pixels, of a picture that the program loads.
+inline constexpr int kMaxPictureSide = 16384;
+
+// How many bytes from the start of a file parseBitmapHeader needs to see every header it allows
+// (file header, the largest info header, colour masks, 256 palette entries), with room to spare.
+inline constexpr qint64 kBitmapHeaderBytes = 2048;
+
+// How the pixel rows are stored.
+enum class BitmapPixels {
+    Indexed,  // 1, 2, 4 or 8 bits, each an index into `palette`
+    Rle8,     // run-length encoded 8-bit indices
+    Rle4,     // run-length encoded 4-bit indices
+    Masks,    // 16 or 32 bits, each colour where its mask says
+    Bgr24,    // 24 bits: blue, green, red
 };
 
-// The header of a plain bitmap at the start of `header` (at least 54 bytes), or nothing when the
-// file is another kind of bitmap or picture.
-[[nodiscard]] std::optional<PlainBitmap> plainBitmapHeader(const QByteArray& header);
+// Every fact of a bitmap's headers that decoding needs. Sizes are in pixels and bytes, offsets
+// in bytes from the start of the file.
+struct BitmapHeader {
+    int infoSize = 0;  // 12: OS/2 1.x; 16 to 64: OS/2 2.x or Windows 3.x; 108, 124: Windows V4, V5
+    int width = 0;     // 1 to kMaxPictureSide
+    int height = 0;    // 1 to kMaxPictureSide
+    bool topDown = false;  // the file's first row is the picture's top (a negative height)
+    int bits = 0;          // 1, 2, 4, 8, 16, 24 or 32 a pixel
+    BitmapPixels pixels = BitmapPixels::Bgr24;
+    std::array<quint32, 3> masks{};  // red, green, blue; for BitmapPixels::Masks only
+    QList<QRgb> palette;     // opaque colours, for palette kinds; indices beyond it read as black
+    qint64 pixelOffset = 0;  // where the pixel data starts
+    qint64 rowBytes = 0;     // uncompressed kinds: bytes a row, padded to 4
+    qint64 pixelBytes = 0;   // uncompressed kinds: rowBytes * height; 0 for RLE
 
-// Reads the pixel rows of a plain bitmap into an RGB32 image. Returns a null image, with
-// `error` set, when the device ends early or the image cannot be allocated.
-[[nodiscard]] QImage readPlainBitmap(QIODevice& device, const PlainBitmap& bitmap, QString* error);
+    friend bool operator==(const BitmapHeader&, const BitmapHeader&) = default;
+};
+
+// A header, or why there is none (the message for the user).
+struct BitmapHeaderResult {
+    std::optional<BitmapHeader> header;
+    QString error;
+};
+
+// True when `start` (the first bytes of a file) carries the bitmap signature "BM".
+[[nodiscard]] bool isBitmapSignature(QByteArrayView start);
+
+// Reads the headers of a bitmap from `start`, the first bytes of its file (up to
+// kBitmapHeaderBytes of them; more are ignored, fewer only when the file is shorter). Pure.
+// The error tells a header cut short, a kind that is not supported, a picture too large, or
+// values that cannot be.
+[[nodiscard]] BitmapHeaderResult parseBitmapHeader(QByteArrayView start);
+
+// Decodes the bitmap that starts at the device's current position into an opaque RGB32 image.
+// A null image, with `error` set, when it is not a bitmap the reader accepts, when the data ends
+// early, or when memory runs out. Needs no application object.
+[[nodiscard]] QImage decodeBitmap(QIODevice& device, QString* error);
 
 // Writes `image` as a 24-bit bottom-up Windows bitmap. False, with `error` set, on failure.
 [[nodiscard]] bool writeBitmap(QIODevice& device, const QImage& image, QString* error);

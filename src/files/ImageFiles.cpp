@@ -10,11 +10,11 @@
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QSaveFile>
-#include <QtEndian>
 
 #include <cmath>
 #include <optional>
@@ -23,84 +23,75 @@ namespace kiramo {
 
 namespace {
 
-QString tooLargeError(qint64 width, qint64 height) {
-    if (width * height * 4 <= (static_cast<qint64>(kLoadLimitMegabytes) << 20)) {
-        return QString();
-    }
-    return QStringLiteral("The picture is too large: %1 x %2 pixels (at most 16384 x 16384)")
-        .arg(width)
-        .arg(height);
+QString tooLargeError(QSize size) {
+    return QStringLiteral("The picture is too large: %1 x %2 pixels (at most %3 x %3)")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(kMaxPictureSide);
 }
 
-// What is wrong with the picture at `path` before it is decoded, or "" when the decoder may
-// try it. A picture beyond the size limit is refused by its header. Qt's bitmap decoder fills
-// the missing rows of a file that ends early and reports success; an uncompressed bitmap's
-// size is known from its header, so a shorter file is reported as broken.
-QString errorBeforeDecoding(const QString& path, QImageReader& reader) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QString();  // the decoder says why
-    }
-    const QByteArray header = file.read(54);
-    if (header.size() < 54 || !header.startsWith("BM")) {
-        const QSize claimed = reader.size();
-        return claimed.isValid() ? tooLargeError(claimed.width(), claimed.height()) : QString();
-    }
-    const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(header.constData() + at); };
-    const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(header.constData() + at); };
-    const qint64 width = static_cast<qint32>(u32(18));
-    const qint64 height = std::abs(static_cast<qint64>(static_cast<qint32>(u32(22))));
-    if (const QString error = tooLargeError(std::abs(width), height); !error.isEmpty()) {
-        return error;
-    }
-    const quint32 infoSize = u32(14);
-    const quint32 compression = u32(30);
-    const qint64 bits = u16(28);
-    if (infoSize < 40 || (compression != 0 && compression != 3) || width <= 0 || bits <= 0 ||
-        bits > 32) {
-        return QString();
-    }
-    const qint64 stride = ((width * bits + 31) / 32) * 4;
-    const qint64 needed = static_cast<qint64>(u32(10)) + stride * height;
-    if (file.size() < needed) {
-        return QStringLiteral("The bitmap file ends early: %1 of %2 bytes are there")
-            .arg(file.size())
-            .arg(needed);
-    }
-    return QString();
+bool isTooLarge(QSize size) {
+    return size.width() > kMaxPictureSide || size.height() > kMaxPictureSide;
 }
 
-// The picture at `path`: plain bitmaps by the program's own fast reader, anything else by Qt's
-// decoders. A null image, with `error` set, when it cannot be loaded.
-QImage decodePicture(const QString& path, QString* error) {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        if (const std::optional<PlainBitmap> plain = plainBitmapHeader(file.peek(54))) {
-            *error = tooLargeError(plain->width, plain->height);
-            return error->isEmpty() ? readPlainBitmap(file, *plain, error) : QImage();
-        }
+}  // namespace
+
+QImage decodePicture(QIODevice& device, QString* error) {
+    if (isBitmapSignature(device.peek(2))) {
+        return decodeBitmap(device, error);
     }
-    QImageReader reader(path);
+    QImageReader reader(&device);
     reader.setAllocationLimit(kLoadLimitMegabytes);
     reader.setAutoTransform(false);
-    *error = errorBeforeDecoding(path, reader);
-    if (!error->isEmpty()) {
+    if (const QSize claimed = reader.size(); claimed.isValid() && isTooLarge(claimed)) {
+        *error = tooLargeError(claimed);
         return QImage();
     }
     QImage picture = reader.read();
     if (picture.isNull()) {
         *error = reader.errorString();
+        if (error->isEmpty()) {
+            *error = QStringLiteral("The file is not a picture that the program can read");
+        }
+        return QImage();
     }
-    return picture;
+    if (isTooLarge(picture.size())) {  // a decoder that did not tell its size beforehand
+        *error = tooLargeError(picture.size());
+        return QImage();
+    }
+    return picture.convertToFormat(QImage::Format_RGB32);
 }
 
-}  // namespace
+QImage readPictureFile(const QString& path, QString* error) {
+    // Opening a pipe would wait for a writer, and a device may never end: both are refused by
+    // their type, before anything opens them.
+    const QFileInfo info(path);
+    const QString name = QDir::toNativeSeparators(path);
+    if (info.isDir()) {
+        *error = QStringLiteral("%1 is a folder, not a picture file").arg(name);
+        return QImage();
+    }
+    if (info.exists() && !info.isFile()) {
+        *error = QStringLiteral("%1 is not a picture file but a device or a pipe").arg(name);
+        return QImage();
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1 cannot be opened: %2").arg(name, file.errorString());
+        return QImage();
+    }
+    return decodePicture(file, error);
+}
 
 bool canLoadPicture(const QString& path) {
-    if (!QFileInfo(path).isFile()) {
-        return false;
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        return false;  // a pipe is never opened: that would wait for a writer
     }
-    QImageReader reader(path);
+    if (isBitmapSignature(file.peek(2))) {
+        return true;
+    }
+    QImageReader reader(&file);
     return reader.canRead();
 }
 
@@ -111,7 +102,7 @@ void LoadCanvasImage(Workspace& workspace, const QString& path) {
     workspace.P1->setImage(QImage());  // the old picture goes before the new one is decoded
 
     QString error;
-    const QImage picture = decodePicture(path, &error);
+    const QImage picture = readPictureFile(path, &error);
     if (picture.isNull()) {
         workspace.state.CurrentFile.clear();
         workspace.setCaption(QString());

@@ -1,14 +1,26 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
+
+class QIODevice;
 
 namespace kiramo {
 
 class Workspace;
 
-// The largest picture that a load accepts, in megabytes of decoded image: 16384 x 16384
-// pixels at 4 bytes each.
+// The memory that Qt's decoders may take for one picture, in megabytes: a picture of
+// kMaxPictureSide x kMaxPictureSide pixels (the largest that a load accepts) at 4 bytes each.
 inline constexpr int kLoadLimitMegabytes = 1024;
+
+// The picture on `device`, from its current position: Windows bitmaps by the program's own
+// decoder, other formats by Qt's. An opaque RGB32 image whose sides are 1 to 16384 pixels, or
+// a null image with `error` set to the message for the user. Needs no widget.
+[[nodiscard]] QImage decodePicture(QIODevice& device, QString* error);
+
+// The picture in the file at `path`, opened once. A folder, a pipe or a device is refused
+// without being opened; a file that cannot be opened gets the system's reason.
+[[nodiscard]] QImage readPictureFile(const QString& path, QString* error);
 
 // True when the picture loader reads the file at `path` (by its contents, not its name).
 [[nodiscard]] bool canLoadPicture(const QString& path);
