@@ -54,6 +54,8 @@ private slots:
     void bandFollowsThePointer();
     void bandMovesByItsLabel();
     void strayDoubleClickTakesNothing();
+    void bandShowsOnDarkAndLightScreens_data();
+    void bandShowsOnDarkAndLightScreens();
     void transferTakesTheBlockBelowAndRightOfTheCorner();
     void transferInAModeKeepsTheFraction();
     void clickOnTheBandLeavesIt_data();
@@ -209,6 +211,45 @@ void TestCapture::bandMovesByItsLabel() {
     press(window, QPoint(5, 5));
     dragTo(window, QPoint(150, 160));
     QCOMPARE(band->rect(), (LabelRect{500, 400, 50, 60}));
+    window->abandon();
+}
+
+void TestCapture::bandShowsOnDarkAndLightScreens_data() {
+    QTest::addColumn<QColor>("screen");
+    QTest::newRow("black") << QColor(Qt::black);
+    QTest::newRow("white") << QColor(Qt::white);
+    QTest::newRow("grey") << QColor(128, 128, 128);
+}
+
+void TestCapture::bandShowsOnDarkAndLightScreens() {
+    QFETCH(QColor, screen);
+    CaptureSession s;
+    s.fake.screen.screen.fill(screen);
+    Form2* window = s.capture();
+    QVERIFY(window);
+    press(window, QPoint(40, 50));
+    dragTo(window, QPoint(240, 150));
+    const QImage shown = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Along the band's top edge and over its caption, both a light and a dark pixel: the band
+    // stands out whatever lies below.
+    const double ratio = window->devicePixelRatioF();
+    const QRect band((window->band()->geometry().topLeft()) * ratio,
+                     window->band()->size() * ratio);
+    bool light = false;
+    bool dark = false;
+    for (int x = band.left(); x < band.right(); ++x) {
+        const int grey = qGray(shown.pixel(x, band.top()));
+        light = light || grey > 200;
+        dark = dark || grey < 55;
+    }
+    QVERIFY(light && dark);
+    light = dark = false;
+    for (int x = band.left(); x < band.right(); ++x) {
+        const int grey = qGray(shown.pixel(x, band.center().y()));
+        light = light || grey > 200;
+        dark = dark || grey < 55;
+    }
+    QVERIFY(light && dark);
     window->abandon();
 }
 

@@ -5,6 +5,8 @@
 #include "core/RubberBand.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
 
 #include <cmath>
 
@@ -26,6 +28,34 @@ SizeLabel::SizeLabel(double unitsPerPixelX, double unitsPerPixelY, const QColor&
     setPalette(palette);
     setCursor(Qt::SizeAllCursor);
     hide();
+}
+
+void SizeLabel::setHalo(bool halo) {
+    m_halo = halo;
+    update();
+}
+
+void SizeLabel::paintEvent(QPaintEvent* event) {
+    if (!m_halo) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    // The frame: black dashes on white, one pixel wide, as wide as the plain frame.
+    const QRectF frame = QRectF(QWidget::rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    painter.setPen(QPen(Qt::white, 1.0));
+    painter.drawRect(frame);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1.0, Qt::DashLine));
+    painter.drawRect(frame);
+    // The caption: the text colour inside a white outline.
+    QPainterPath path;
+    const QFontMetricsF metrics(font());
+    const QPointF origin((width() - metrics.horizontalAdvance(text())) / 2.0,
+                         (height() - metrics.height()) / 2.0 + metrics.ascent());
+    path.addText(origin, font(), text());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.strokePath(path, QPen(Qt::white, 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.fillPath(path, palette().color(QPalette::WindowText));
 }
 
 void SizeLabel::setRect(const LabelRect& rect) {

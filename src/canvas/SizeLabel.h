@@ -21,6 +21,10 @@ public:
     // `unitsPerPixelX/Y`: the window's units per device pixel (twips per pixel, or 1).
     SizeLabel(double unitsPerPixelX, double unitsPerPixelY, const QColor& text, QWidget* parent);
 
+    // Draws the frame in two colours and the caption with a light halo, so that the label shows
+    // on any picture, dark ones included (the capture band over a frozen screen).
+    void setHalo(bool halo);
+
     [[nodiscard]] const LabelRect& rect() const { return m_rect; }
     void setRect(const LabelRect& rect);
     void moveTopLeft(double left, double top);
@@ -39,11 +43,13 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     double m_unitsPerPixelX;
     double m_unitsPerPixelY;
     LabelRect m_rect;
+    bool m_halo = false;
 };
 
 // Stretches `label` from `anchor` to `pointer` (its window's units) by the rubber-band rules of

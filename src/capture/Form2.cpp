@@ -30,6 +30,7 @@ Form2::Form2(ScreenGrabber& grabber, const ModeTable& modes, const int& modeInde
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("KIRAMO"));
     setAttribute(Qt::WA_DeleteOnClose);
+    L1->setHalo(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::WaitCursor);
     connect(m_band, &SelectionController::labelRightPressed, this, &Form2::abandon);
