@@ -52,9 +52,12 @@ int main(int argc, char* argv[]) {
         QElapsedTimer timer;
         timer.start();
         form->startCapture();
-        auto* window = form->captureWindow();
+        Form2* window = nullptr;
         if (!QTest::qWaitFor(
-                [&] { return window->windowHandle() && window->windowHandle()->isExposed(); },
+                [&] {
+            window = form->captureWindow();
+            return window && window->windowHandle() && window->windowHandle()->isExposed();
+                },
                 5000)) {
             std::fprintf(stderr, "capture: the capture window never showed\n");
             return 1;

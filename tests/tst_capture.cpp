@@ -31,11 +31,11 @@ struct CaptureSession : Session {
     // Starts a capture and waits until the frozen screen is shown.
     Form2* capture() {
         form->startCapture();
-        auto* window = form->captureWindow();
-        if (window == nullptr || !QTest::qWaitFor([&] { return window->isVisible(); })) {
+        if (!QTest::qWaitFor(
+                [&] { return form->captureWindow() && form->captureWindow()->isVisible(); })) {
             return nullptr;
         }
-        return window;
+        return form->captureWindow();
     }
 };
 

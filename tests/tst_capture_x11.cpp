@@ -11,7 +11,7 @@
 #include "fakes/MouseInput.h"
 #include "fakes/Scale.h"
 #include "fakes/WindowManager.h"
-#include "platform/ScreenGrabber.h"
+#include "platform/X11ScreenGrabber.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -60,7 +60,7 @@ void TestCaptureX11::captureOfAKnownPicture() {
     QVERIFY(QTest::qWaitForWindowExposed(&picture));
 
     FakeServices fake;
-    QtScreenGrabber grabber;
+    X11ScreenGrabber grabber;
     Services services = fake.services();
     Services real{services.prompts, services.programs, grabber, services.metrics, services.folders};
     QString error;
@@ -108,7 +108,7 @@ void TestCaptureX11::windowComesBackWhereItWas() {
     // Placed by the window manager, not by the program: shown again after a hide, such a window
     // would be placed anew.
     FakeServices fake;
-    QtScreenGrabber grabber;
+    X11ScreenGrabber grabber;
     Services services = fake.services();
     Services real{services.prompts, services.programs, grabber, services.metrics, services.folders};
     QString error;
