@@ -300,6 +300,7 @@ void Form1::captureFailed(const QString& reason) {
 }
 
 void Form1::captureEnded() {
+    m_capture.clear();  // over, though not yet deleted: the next Capture may start
     if (m_closing) {
         return;
     }

@@ -68,9 +68,9 @@ QString PortalScreenGrabber::requestPath(const QString& uniqueName, const QStrin
 }
 
 bool PortalScreenGrabber::isScratchFile(const QString& path, const QStringList& folders) {
-    const QString file = QFileInfo(path).absoluteFilePath();
+    const QString file = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     for (const QString& folder : folders) {
-        const QString root = QDir(folder).absolutePath();
+        const QString root = QDir::cleanPath(QDir(folder).absolutePath());
         if (!folder.isEmpty() && file.startsWith(root + u'/')) {
             return true;
         }
