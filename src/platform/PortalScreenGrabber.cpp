@@ -87,8 +87,10 @@ void PortalScreenGrabber::start() {
             Qt::QueuedConnection);
         return;
     }
-    const QString token =
-        QStringLiteral("kiramo%1_%2").arg(QCoreApplication::applicationPid()).arg(++m_tokens);
+    // Unique in this process: a portal may keep an answered Request object for a while, and
+    // refuses a second one on the same path.
+    static int tokens = 0;
+    const QString token = QStringLiteral("kiramo%1").arg(++tokens);
     // Listen before asking: a quick portal may answer before the call's reply arrives.
     listen(requestPath(m_bus.baseService(), token));
 

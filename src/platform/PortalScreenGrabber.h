@@ -42,7 +42,6 @@ private:
 
     QDBusConnection m_bus;
     QString m_requestPath;  // the Request listened to; empty when no grab is under way
-    int m_tokens = 0;
 };
 
 }  // namespace kiramo
