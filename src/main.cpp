@@ -11,6 +11,9 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KIRAMO"));
+    // The application id on Wayland: compositors match it with kiramo.desktop for the icon,
+    // and window rules address the window by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kiramo"));
 
     kiramo::QtServices real;
 

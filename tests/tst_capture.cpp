@@ -1,7 +1,9 @@
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
+#include "capture/Capture.h"
 #include "capture/Form2.h"
 #include "core/Caption.h"
+#include "core/DesktopPicture.h"
 #include "core/ImageBlock.h"
 #include "core/RubberBand.h"
 #include "fakes/MouseInput.h"
@@ -31,11 +33,11 @@ struct CaptureSession : Session {
     // Starts a capture and waits until the frozen screen is shown.
     Form2* capture() {
         form->startCapture();
-        auto* window = form->captureWindow();
-        if (window == nullptr || !QTest::qWaitFor([&] { return window->isVisible(); })) {
+        if (!QTest::qWaitFor(
+                [&] { return form->captureWindow() && form->captureWindow()->isVisible(); })) {
             return nullptr;
         }
-        return window;
+        return form->captureWindow();
     }
 };
 
@@ -64,6 +66,14 @@ private slots:
     void transferAndAbandonEndInTheNormalState();
     void abandonLeavesEverything_data();
     void abandonLeavesEverything();
+
+    void screenSource_data();
+    void screenSource();
+    void monitorBlocks_data();
+    void monitorBlocks();
+    void everyMonitorIsFrozen();
+    void grabOutcomes_data();
+    void grabOutcomes();
 };
 
 void TestCapture::stretch_data() {
@@ -405,6 +415,137 @@ void TestCapture::abandonLeavesEverything() {
     QCOMPARE(s.form->workspace().P1->image(), canvas);
     QCOMPARE(s.form->workspace().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
     QVERIFY(!s.form->menus().MSave->isEnabled());
+}
+
+void TestCapture::screenSource_data() {
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QString>("session");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<bool>("portal");
+    QTest::newRow("X11") << "xcb"
+                         << "x11"
+                         << "" << false;
+    QTest::newRow("X11, session unknown") << "xcb"
+                                          << ""
+                                          << "" << false;
+    QTest::newRow("native Wayland") << "wayland"
+                                    << "wayland"
+                                    << "wayland-0" << true;
+    QTest::newRow("Wayland with EGL") << "wayland-egl"
+                                      << ""
+                                      << "wayland-1" << true;
+    QTest::newRow("XWayland") << "xcb"
+                              << "wayland"
+                              << "wayland-0" << true;
+    QTest::newRow("XWayland, session unset") << "xcb"
+                                             << ""
+                                             << "wayland-0" << true;
+    QTest::newRow("offscreen") << "offscreen"
+                               << "wayland"
+                               << "wayland-0" << false;
+    QTest::newRow("Windows") << "windows"
+                             << ""
+                             << "" << false;
+}
+
+void TestCapture::screenSource() {
+    QFETCH(QString, platform);
+    QFETCH(QString, session);
+    QFETCH(QString, display);
+    QFETCH(bool, portal);
+    QCOMPARE(screenSourceFor(platform, session, display) == ScreenSource::Portal, portal);
+}
+
+void TestCapture::monitorBlocks_data() {
+    QTest::addColumn<QList<QRect>>("monitors");  // logical desktop geometries
+    QTest::addColumn<QSize>("picture");          // the portal's picture of the whole desktop
+    QTest::addColumn<QList<QRect>>("blocks");    // each monitor's block of it
+    QTest::newRow("one monitor") << QList<QRect>{{0, 0, 1920, 1080}} << QSize(1920, 1080)
+                                 << QList<QRect>{{0, 0, 1920, 1080}};
+    QTest::newRow("second at scale 2, picture at 2")
+        << QList<QRect>{{0, 0, 1920, 1080}, {1920, 0, 960, 540}} << QSize(5760, 2160)
+        << QList<QRect>{{0, 0, 3840, 2160}, {3840, 0, 1920, 1080}};
+    QTest::newRow("left of and above the primary")
+        << QList<QRect>{{0, 0, 1280, 1024}, {-1920, -56, 1920, 1080}} << QSize(3200, 1080)
+        << QList<QRect>{{1920, 56, 1280, 1024}, {0, 0, 1920, 1080}};
+    QTest::newRow("fractional 1.25")
+        << QList<QRect>{{0, 0, 1536, 864}, {1536, 0, 1536, 864}} << QSize(3840, 1080)
+        << QList<QRect>{{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}};
+}
+
+void TestCapture::monitorBlocks() {
+    QFETCH(QList<QRect>, monitors);
+    QFETCH(QSize, picture);
+    QFETCH(QList<QRect>, blocks);
+    for (int i = 0; i < monitors.size(); ++i) {
+        QCOMPARE(monitorBlock(picture, monitors, monitors.at(i)), blocks.at(i));
+    }
+    // Cut at each monitor's own scale, the parts are that monitor's device pixels, exact where
+    // the scales agree.
+    const QImage desktop = patternScreen(picture);
+    QList<MonitorPlace> places;
+    for (int i = 0; i < monitors.size(); ++i) {
+        places.append(MonitorPlace{QString::number(i), monitors.at(i),
+                                   double(blocks.at(i).width()) / monitors.at(i).width()});
+    }
+    const QList<MonitorPicture> parts = splitDesktopPicture(desktop, places);
+    for (int i = 0; i < monitors.size(); ++i) {
+        QCOMPARE(parts.at(i).image, desktop.copy(blocks.at(i)));
+    }
+}
+
+void TestCapture::everyMonitorIsFrozen() {
+    // Two monitors, the second left of and above the primary: a window on each with its own
+    // pixels, and a band on the second takes its pixels.
+    CaptureSession s;
+    const QRect primary = QGuiApplication::primaryScreen()->geometry();
+    const QImage left = patternScreen(QSize(640, 480)).mirrored(true, false);
+    s.fake.screen.screens = {
+        FrozenScreen{QGuiApplication::primaryScreen()->name(), primary, s.fake.screen.screen},
+        FrozenScreen{QStringLiteral("LEFT"), QRect(-320, -100, 320, 240), left}};
+    Form2* first = s.capture();
+    QVERIFY(first);
+    QCOMPARE(first->frozenImage(), s.fake.screen.screen);
+    Form2* second = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* f = qobject_cast<Form2*>(w); f && f != first && f->isVisible()) {
+            second = f;
+        }
+    }
+    QVERIFY(second);
+    QCOMPARE(second->frozenImage(), left);
+    press(second, QPoint(10, 20));
+    dragTo(second, QPoint(110, 70));
+    second->TransferCapture();
+    QTRY_VERIFY(!s.form->captureWindow());
+    QCOMPARE(s.form->workspace().P1->image(), left.copy(11, 21, 100, 50));
+    QTRY_VERIFY(!first->isVisible());  // every monitor's window closes
+}
+
+void TestCapture::grabOutcomes_data() {
+    QTest::addColumn<int>("answer");  // FakeScreenGrabber::Answer
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("refused: quietly back")
+        << int(FakeScreenGrabber::Answer::Refuse) << QStringList();
+    QTest::newRow("failed: beep and message")
+        << int(FakeScreenGrabber::Answer::Fail)
+        << QStringList{"beep", "message: 画面を取り込めません。\na scripted failure"};
+}
+
+void TestCapture::grabOutcomes() {
+    QFETCH(int, answer);
+    QFETCH(QStringList, calls);
+    CaptureSession s;
+    const QImage canvas = s.form->workspace().P1->image();
+    const QString caption = s.form->windowTitle();
+    s.fake.screen.answer = FakeScreenGrabber::Answer(answer);
+    s.form->startCapture();
+    QTRY_VERIFY(s.form->isVisible());
+    QVERIFY(!s.form->captureWindow());
+    QCOMPARE(s.fake.prompts.calls, calls);
+    QCOMPARE(s.form->workspace().P1->image(), canvas);
+    QCOMPARE(s.form->windowTitle(), caption);
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
 }
 
 QTEST_MAIN(TestCapture)

@@ -11,11 +11,13 @@
 #include "fakes/MouseInput.h"
 #include "fakes/Scale.h"
 #include "fakes/WindowManager.h"
-#include "platform/ScreenGrabber.h"
+#include "platform/X11ScreenGrabber.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QTest>
+
+#include <cstring>
 
 using namespace kiramo;
 using namespace kiramo::testing;
@@ -27,6 +29,7 @@ private slots:
     void initTestCase();
     void captureOfAKnownPicture();
     void windowComesBackWhereItWas();
+    void sharedMemoryGrabIsTheOldGrab();
 
 private:
     testing::WindowManager m_windowManager;
@@ -60,7 +63,7 @@ void TestCaptureX11::captureOfAKnownPicture() {
     QVERIFY(QTest::qWaitForWindowExposed(&picture));
 
     FakeServices fake;
-    QtScreenGrabber grabber;
+    X11ScreenGrabber grabber;
     Services services = fake.services();
     Services real{services.prompts, services.programs, grabber, services.metrics, services.folders};
     QString error;
@@ -108,7 +111,7 @@ void TestCaptureX11::windowComesBackWhereItWas() {
     // Placed by the window manager, not by the program: shown again after a hide, such a window
     // would be placed anew.
     FakeServices fake;
-    QtScreenGrabber grabber;
+    X11ScreenGrabber grabber;
     Services services = fake.services();
     Services real{services.prompts, services.programs, grabber, services.metrics, services.folders};
     QString error;
@@ -131,6 +134,51 @@ void TestCaptureX11::windowComesBackWhereItWas() {
     QTest::qWait(200);
     QCOMPARE(form->frameGeometry().topLeft(), place);
     form->close();
+}
+
+void TestCaptureX11::sharedMemoryGrabIsTheOldGrab() {
+    // Something other than black on the screen, every byte of it different somewhere.
+    QImage noise(640, 480, QImage::Format_RGB32);
+    quint32 seed = 12345;
+    for (int y = 0; y < noise.height(); ++y) {
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            noise.setPixel(x, y, 0xff000000u | (seed >> 8));
+        }
+    }
+    QLabel picture;
+    picture.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    picture.setPixmap(QPixmap::fromImage(noise));
+    picture.setGeometry(QRect(QPoint(30, 40), noise.size()));
+    picture.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&picture));
+    QTest::qWait(200);
+
+    X11ScreenGrabber grabber;
+    const FrozenScreens fast = grabber.grabNow();
+    QVERIFY(grabber.usedSharedMemory());
+    const FrozenScreens old = grabScreensWithToolkit();
+    QCOMPARE(fast.size(), old.size());
+    for (int i = 0; i < fast.size(); ++i) {
+        const QImage& a = fast.at(i).image;
+        const QImage& b = old.at(i).image;
+        QCOMPARE(a.size(), b.size());
+        QCOMPARE(a.format(), b.format());
+        QCOMPARE(fast.at(i).geometry, old.at(i).geometry);
+        for (int y = 0; y < a.height(); ++y) {
+            QVERIFY2(std::memcmp(a.constScanLine(y), b.constScanLine(y),
+                                 std::size_t(a.width()) * 4) == 0,
+                     qPrintable(QStringLiteral("line %1 differs").arg(y)));
+        }
+    }
+    // The grab started and answered from the event loop gives the same.
+    FrozenScreens answered;
+    connect(&grabber, &ScreenGrabber::grabbed, this,
+            [&](const FrozenScreens& screens) { answered = screens; });
+    grabber.start();
+    QVERIFY(answered.isEmpty());
+    QTRY_COMPARE(answered.size(), fast.size());
+    QCOMPARE(answered.first().image, fast.first().image);
 }
 
 QTEST_MAIN(TestCaptureX11)

@@ -4,10 +4,12 @@
 #include "canvas/SelectionController.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
+#include "capture/Capture.h"
 #include "capture/Form2.h"
 #include "core/NumberText.h"
 #include "core/RubberBand.h"
 #include "overlay/ColorSwatches.h"
+#include "platform/Prompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -169,7 +171,7 @@ void Form1::selectMode(int index) {
 }
 
 Form2* Form1::captureWindow() const {
-    return m_Form2;
+    return m_capture ? m_capture->window() : nullptr;
 }
 
 QSize Form1::innerSize() const {
@@ -260,28 +262,29 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::shutDown() {
     m_closing = true;
     removeTemporaryBitmap(m_workspace.services.folders.temporaryBitmap());
-    if (m_Form2) {
-        m_Form2->close();
+    if (m_capture) {
+        m_capture->abandon();
     }
 }
 
 void Form1::startCapture() {
-    if (m_Form2) {
+    if (m_capture) {
         return;
     }
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);  // Form2 restores it once loaded
-    m_Form2 = new Form2(m_workspace.services.screen, m_workspace.state.modes,
-                        m_workspace.state.ModeIndex);
-    connect(m_Form2, &Form2::frozen, this,
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);  // the capture restores it
+    m_capture = new Capture(m_workspace.services.screen, m_workspace.state.modes,
+                            m_workspace.state.ModeIndex);
+    connect(m_capture, &Capture::frozen, this,
             [this] { setWindowState(windowState() | Qt::WindowMinimized); });
-    connect(m_Form2, &Form2::transferred, this, &Form1::captureTransferred);
-    connect(m_Form2, &Form2::abandoned, this, &Form1::captureEnded);
+    connect(m_capture, &Capture::transferred, this, &Form1::captureTransferred);
+    connect(m_capture, &Capture::abandoned, this, &Form1::captureEnded);
+    connect(m_capture, &Capture::failed, this, &Form1::captureFailed);
     // The main window must have left the screen before the screen is read: hide it and let the
     // window system carry that out. It comes back where it was.
     m_placeBeforeCapture = pos();
     hide();
     QGuiApplication::sync();
-    m_Form2->load();
+    m_capture->start();
 }
 
 void Form1::captureTransferred(const QImage& picture, QSizeF bandSize) {
@@ -292,7 +295,17 @@ void Form1::captureTransferred(const QImage& picture, QSizeF bandSize) {
                                             writeSingle(bandSize.height()) + u')');
 }
 
+void Form1::captureFailed(const QString& reason) {
+    captureEnded();
+    if (m_closing) {
+        return;
+    }
+    m_workspace.services.prompts.beep();
+    m_workspace.services.prompts.showMessage(QStringLiteral("画面を取り込めません。\n") + reason);
+}
+
 void Form1::captureEnded() {
+    m_capture.clear();  // over, though not yet deleted: the next Capture may start
     if (m_closing) {
         return;
     }

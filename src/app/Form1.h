@@ -8,6 +8,7 @@
 
 namespace kiramo {
 
+class Capture;
 class Form2;
 class Surface;
 
@@ -32,7 +33,7 @@ public:
     [[nodiscard]] const Form1Menus& menus() const { return m_menus; }
     // The colour strip, docked to the bottom.
     [[nodiscard]] Surface* P3() const { return m_P3; }
-    // The capture window, while a capture is under way.
+    // The primary monitor's capture window, while the screen is frozen.
     [[nodiscard]] Form2* captureWindow() const;
 
     // Start-up steps 1 to 3: blank canvas, frame measured, start-up width fixed.
@@ -74,6 +75,8 @@ private:
     // caption, or nothing when the capture was abandoned.
     void captureTransferred(const QImage& picture, QSizeF captionSize);
     void captureEnded();
+    // The screen could not be read: the main window comes back, then the message.
+    void captureFailed(const QString& reason);
     // The strip's height in logical pixels, as the window's layout measures it.
     [[nodiscard]] int stripHeight() const;
 
@@ -81,7 +84,7 @@ private:
     Surface* const m_P3;
     Workspace m_workspace;
     Form1Menus m_menus;
-    QPointer<Form2> m_Form2;
+    QPointer<Capture> m_capture;
     QPoint m_placeBeforeCapture;  // where the window was when the capture began
     bool m_returning = false;     // just shown again after a capture
     // How long after a capture the window manager's placement of the window is taken back.

@@ -7,18 +7,15 @@
 #include "core/ModeTable.h"
 #include "core/NumberText.h"
 #include "core/RubberBand.h"
-#include "platform/ScreenGrabber.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QTimer>
 
 namespace kiramo {
 
-Form2::Form2(ScreenGrabber& grabber, const ModeTable& modes, const int& modeIndex)
+Form2::Form2(const FrozenScreen& screen, const ModeTable& modes, const int& modeIndex)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , m_grabber(grabber)
     , m_modes(modes)
     , m_modeIndex(modeIndex)
     , L1(new SizeLabel(1.0, 1.0, palette().color(QPalette::WindowText), this))
@@ -26,13 +23,16 @@ Form2::Form2(ScreenGrabber& grabber, const ModeTable& modes, const int& modeInde
                                      SelectionController::Rules{1.0, 1.0, false, false, false,
                                                                 [this](QSizeF pixels, int mode) {
     return captureCaption(pixels, mode, m_modes.ModeName(mode));
-                                                                }})) {
+                                                                }}))
+, m_frozen(screen.image.convertToFormat(QImage::Format_RGB32))
+, m_screenName(screen.name)
+, m_place(screen.geometry) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("KIRAMO"));
     setAttribute(Qt::WA_DeleteOnClose);
     L1->setHalo(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setCursor(Qt::WaitCursor);
+    setCursor(Qt::CrossCursor);
     connect(m_band, &SelectionController::labelRightPressed, this, &Form2::abandon);
     connect(L1, &SizeLabel::doubleClicked, this, &Form2::TransferCapture);
 }
@@ -40,25 +40,23 @@ Form2::Form2(ScreenGrabber& grabber, const ModeTable& modes, const int& modeInde
 Form2::~Form2() = default;
 
 void Form2::load() {
-    GrabScreen();
-}
-
-void Form2::GrabScreen() {
-    // The caller's windows have left the screen; the windows below get a moment to repaint
-    // what they covered before the screen is read.
-    QTimer::singleShot(kSettleMilliseconds, this, [this] {
-        QScreen* screen = QGuiApplication::primaryScreen();
-        if (screen != nullptr) {
-            setGeometry(screen->geometry());
+    // Full screen on its own monitor: the window system is told the monitor before the window
+    // is shown (a Wayland compositor places it there; elsewhere the geometry does).
+    QScreen* monitor = nullptr;
+    for (QScreen* s : QGuiApplication::screens()) {
+        if (s->name() == m_screenName && s->geometry() == m_place) {
+            monitor = s;
         }
-        m_frozen = m_grabber.grabScreen().convertToFormat(QImage::Format_RGB32);
-        showFullScreen();
-        activateWindow();
-        QGuiApplication::restoreOverrideCursor();
-        m_loaded = true;
-        setCursor(Qt::CrossCursor);
-        emit frozen();
-    });
+    }
+    if (monitor == nullptr) {
+        monitor = QGuiApplication::screenAt(m_place.center());
+    }
+    if (monitor != nullptr) {
+        setScreen(monitor);
+    }
+    setGeometry(m_place);
+    showFullScreen();
+    activateWindow();
 }
 
 void Form2::paintEvent(QPaintEvent* event) {
@@ -114,10 +112,6 @@ void Form2::closeEvent(QCloseEvent* event) {
         m_done = true;
         m_band->endDrag();
         emit abandoned();
-    }
-    if (!m_loaded) {
-        QGuiApplication::restoreOverrideCursor();  // closed before the screen was frozen
-        m_loaded = true;
     }
     QWidget::closeEvent(event);
 }

@@ -5,6 +5,8 @@
 #include "platform/ScreenGrabber.h"
 #include "platform/Services.h"
 
+#include <memory>
+
 namespace kiramo {
 
 // The real services of this process, on the primary screen and in this program's folders.
@@ -12,10 +14,11 @@ namespace kiramo {
 struct QtServices {
     QtPrompts prompts;
     QtProgramStarter programs;
-    QtScreenGrabber screen;
+    // The X server's pixels on X11, the desktop portal under Wayland.
+    std::unique_ptr<ScreenGrabber> screen{createScreenGrabber()};
 
     [[nodiscard]] Services services() {
-        return Services{prompts, programs, screen, ScreenMetrics::fromPrimaryScreen(),
+        return Services{prompts, programs, *screen, ScreenMetrics::fromPrimaryScreen(),
                         AppFolders::forThisProgram()};
     }
 };

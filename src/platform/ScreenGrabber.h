@@ -1,21 +1,55 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
+#include <QObject>
+#include <QRect>
+#include <QString>
 
 namespace kiramo {
 
-// Reads the pixels of the primary screen as they are displayed at this moment.
-class ScreenGrabber {
+// One monitor as it was displayed when the screen was frozen.
+struct FrozenScreen {
+    QString name;    // QScreen::name(), to find the monitor again
+    QRect geometry;  // its place on the desktop, logical pixels (QScreen::geometry())
+    QImage image;    // its pixels, device pixels, pixel (x, y) = monitor pixel (x, y), ratio 1
+};
+using FrozenScreens = QList<FrozenScreen>;
+
+// Reads every monitor's pixels as they are displayed. The reading may take long (a desktop can
+// ask the user for permission first), so it is started and answered later: after start(),
+// exactly one of grabbed(), refused() or failed() is emitted from the event loop, never from
+// within start() itself, unless cancel() comes first, after which nothing is emitted.
+class ScreenGrabber : public QObject {
+    Q_OBJECT
+
 public:
-    virtual ~ScreenGrabber() = default;
-    // The whole primary screen in device pixels, pixel (x, y) = screen pixel (x, y); a null
-    // image when the screen cannot be read.
-    [[nodiscard]] virtual QImage grabScreen() = 0;
+    using QObject::QObject;
+
+    virtual void start() = 0;
+    virtual void cancel() = 0;
+
+signals:
+    // Every monitor, the primary one first.
+    void grabbed(const kiramo::FrozenScreens& screens);
+    // The user declined to let the program read the screen.
+    void refused();
+    // The screen could not be read; `reason` is for the user, in the program's language.
+    void failed(const QString& reason);
 };
 
-class QtScreenGrabber final : public ScreenGrabber {
-public:
-    [[nodiscard]] QImage grabScreen() override;
-};
+// Which way of reading the screen suits this session: the X server's own pixels when the program
+// talks to a real X server, the desktop portal under Wayland (natively, or through XWayland where
+// an X grab sees only X windows).
+enum class ScreenSource { X11, Portal };
+[[nodiscard]] ScreenSource screenSourceFor(const QString& platformName, const QString& sessionType,
+                                           const QString& waylandDisplay);
+
+// The screen grabber that suits this session (see screenSourceFor).
+[[nodiscard]] ScreenGrabber* createScreenGrabber(QObject* parent = nullptr);
+
+// Frozen pixels of every monitor through the toolkit: QScreen::grabWindow of each monitor's
+// root. Works wherever the window system lets a program read the screen (X11, Windows).
+[[nodiscard]] FrozenScreens grabScreensWithToolkit();
 
 }  // namespace kiramo

@@ -1,0 +1,149 @@
+#include "capture/Capture.h"
+
+#include "capture/Form2.h"
+#include "capture/WaitWindow.h"
+
+#include <QGuiApplication>
+#include <QTimer>
+
+namespace kiramo {
+
+Capture::Capture(ScreenGrabber& grabber, const ModeTable& modes, const int& modeIndex)
+    : m_grabber(grabber)
+    , m_modes(modes)
+    , m_modeIndex(modeIndex) {
+    connect(&m_grabber, &ScreenGrabber::grabbed, this, &Capture::onGrabbed);
+    connect(&m_grabber, &ScreenGrabber::refused, this, [this] {
+        if (m_grabbing) {
+            finish();
+            emit abandoned();
+        }
+    });
+    connect(&m_grabber, &ScreenGrabber::failed, this, [this](const QString& reason) {
+        if (m_grabbing) {
+            finish();
+            emit failed(reason);
+        }
+    });
+}
+
+Capture::~Capture() {
+    if (m_grabbing) {
+        m_grabber.cancel();
+    }
+    restoreCursor();
+    if (m_wait) {
+        m_wait->m_quiet = true;
+        m_wait->close();
+    }
+}
+
+void Capture::start() {
+    // The caller's windows have left the screen; the windows below get a moment to repaint
+    // what they covered before the screen is read (a compositor draws a frame without them).
+    m_grabbing = true;
+    QTimer::singleShot(kSettleMilliseconds, this, [this] {
+        if (m_grabbing && !m_done) {
+            m_grabber.start();
+        }
+    });
+    QTimer::singleShot(kWaitNoticeMilliseconds, this, &Capture::showWaiting);
+}
+
+void Capture::showWaiting() {
+    if (!m_grabbing || m_done || m_wait) {
+        return;
+    }
+    m_wait = new WaitWindow;
+    connect(m_wait, &WaitWindow::cancelled, this, &Capture::abandon);
+    restoreCursor();  // the user is to answer the desktop or press Escape
+    m_wait->show();
+    m_wait->activateWindow();
+}
+
+void Capture::onGrabbed(const FrozenScreens& screens) {
+    if (!m_grabbing || m_done) {
+        return;
+    }
+    m_grabbing = false;
+    if (m_wait) {
+        m_wait->m_quiet = true;
+        m_wait->close();
+    }
+    for (const FrozenScreen& screen : screens) {
+        auto* window = new Form2(screen, m_modes, m_modeIndex);
+        m_windows.append(window);
+        connect(window, &Form2::transferred, this, [this](const QImage& picture, QSizeF size) {
+            if (!m_done) {
+                finish();
+                emit transferred(picture, size);
+            }
+        });
+        connect(window, &Form2::abandoned, this, [this] {
+            if (!m_done) {
+                finish();
+                emit abandoned();
+            }
+        });
+    }
+    // The primary monitor's window last, so that it holds the focus.
+    for (auto it = m_windows.crbegin(); it != m_windows.crend(); ++it) {
+        (*it)->load();
+    }
+    restoreCursor();
+    emit frozen();
+}
+
+void Capture::abandon() {
+    if (m_done) {
+        return;
+    }
+    finish();
+    emit abandoned();
+}
+
+void Capture::finish() {
+    m_done = true;
+    if (m_grabbing) {
+        m_grabbing = false;
+        m_grabber.cancel();
+    }
+    restoreCursor();
+    if (m_wait) {
+        m_wait->m_quiet = true;
+        m_wait->close();
+    }
+    for (const QPointer<Form2>& window : std::as_const(m_windows)) {
+        if (window) {
+            window->abandon();  // a window that already ended ignores it
+        }
+    }
+    deleteLater();
+}
+
+void Capture::restoreCursor() {
+    if (!m_cursorRestored) {
+        m_cursorRestored = true;
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+Form2* Capture::window() const {
+    return m_windows.isEmpty() || m_done ? nullptr : m_windows.constFirst().data();
+}
+
+WaitWindow* Capture::waitWindow() const {
+    return m_wait.data();
+}
+
+QList<Form2*> Capture::windows() const {
+    QList<Form2*> list;
+    for (const QPointer<Form2>& w : m_windows) {
+        if (w && !m_done) {
+            list.append(w.data());
+        }
+    }
+    return list;
+}
+
+}  // namespace kiramo

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/ScreenGrabber.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSizeF>
+
+namespace kiramo {
+
+class Form2;
+class ModeTable;
+class WaitWindow;
+
+// One capture from start to end: GrabScreen through the screen grabber once the caller's own
+// windows have left the screen, then a Form2 on every monitor with that monitor's frozen pixels;
+// the band is drawn on any one of them. While the grab is under way and slow (a desktop asking
+// for permission), a small WaitWindow lets the user give up. Reports exactly one outcome and
+// then deletes itself; it never reaches into the main window.
+class Capture : public QObject {
+    Q_OBJECT
+
+public:
+    // How long other windows get to repaint what the main window covered, once it has left
+    // the screen, before the screen is read.
+    static constexpr int kSettleMilliseconds = 40;
+    // How long the grab may take before the waiting window shows.
+    static constexpr int kWaitNoticeMilliseconds = 700;
+
+    Capture(ScreenGrabber& grabber, const ModeTable& modes, const int& modeIndex);
+    ~Capture() override;
+
+    // GrabScreen: after the settle time the grab starts; returns at once.
+    void start();
+    // Ends the capture without a picture, whatever stage it is at.
+    void abandon();
+
+    // The capture window of the primary monitor (the first one) once the screen is frozen.
+    [[nodiscard]] Form2* window() const;
+    [[nodiscard]] QList<Form2*> windows() const;
+    // The waiting window while it is shown.
+    [[nodiscard]] WaitWindow* waitWindow() const;
+
+signals:
+    // The screen is frozen and shown.
+    void frozen();
+    void transferred(const QImage& picture, QSizeF bandSize);
+    // Over without a picture: abandoned, closed, or the user declined the desktop's question.
+    void abandoned();
+    // Over because the screen could not be read; `reason` is for the user.
+    void failed(const QString& reason);
+
+private:
+    void onGrabbed(const FrozenScreens& screens);
+    void showWaiting();
+    void finish();
+    void restoreCursor();
+
+    ScreenGrabber& m_grabber;
+    const ModeTable& m_modes;
+    const int& m_modeIndex;
+    QList<QPointer<Form2>> m_windows;
+    QPointer<WaitWindow> m_wait;
+    bool m_grabbing = false;
+    bool m_cursorRestored = false;
+    bool m_done = false;
+};
+
+}  // namespace kiramo

@@ -1,0 +1,246 @@
+// Capture through the desktop portal, against a fake portal (fake_portal.py) on the private
+// session bus that CTest starts for this test: what the user sees for each answer.
+#include "app/Form1.h"
+#include "app/Startup.h"
+#include "canvas/Surface.h"
+#include "capture/Form2.h"
+#include "capture/WaitWindow.h"
+#include "fakes/FakeServices.h"
+#include "fakes/Pictures.h"
+#include "platform/PortalScreenGrabber.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QScreen>
+#include <QTest>
+#include <QUrl>
+
+using namespace kiramo;
+using namespace kiramo::testing;
+
+namespace {
+
+// The fake portal for one test, ended with it.
+struct FakePortal {
+    QProcess process;
+
+    bool start(const QStringList& arguments) {
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(KIRAMO_PYTHON),
+                      QStringList{QStringLiteral(KIRAMO_TESTS_DIR "/fake_portal.py")} + arguments);
+        return process.waitForStarted(10000) && process.waitForReadyRead(20000) &&
+               process.readAll().startsWith("ready");
+    }
+    ~FakePortal() {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+};
+
+// A main window whose screen is read through the portal.
+struct PortalSession {
+    FakeServices fake;
+    PortalScreenGrabber grabber;
+    std::unique_ptr<Form1> form;
+
+    PortalSession() {
+        const Services s = fake.services();
+        QString error;
+        form = startKiramo(Services{s.prompts, s.programs, grabber, s.metrics, s.folders},
+                           QString(), &error);
+        form->show();
+    }
+    ~PortalSession() { form->close(); }
+};
+
+// The primary monitor's device-pixel size.
+QSize deviceSize() {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s->size() * s->devicePixelRatio();
+}
+
+}  // namespace
+
+class TestPortal : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void requestPath_data();
+    void requestPath();
+    void scratchFiles_data();
+    void scratchFiles();
+    void answers_data();
+    void answers();
+    void missingService();
+    void abandonWhileWaiting_data();
+    void abandonWhileWaiting();
+};
+
+void TestPortal::initTestCase() {
+    QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
+    QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(
+        QStringLiteral("org.freedesktop.portal.Desktop")));
+}
+
+void TestPortal::requestPath_data() {
+    QTest::addColumn<QString>("unique");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain") << ":1.42"
+                           << "/org/freedesktop/portal/desktop/request/1_42/t";
+    QTest::newRow("two dots") << ":1.4.2"
+                              << "/org/freedesktop/portal/desktop/request/1_4_2/t";
+}
+
+void TestPortal::requestPath() {
+    QFETCH(QString, unique);
+    QFETCH(QString, expected);
+    QCOMPARE(PortalScreenGrabber::requestPath(unique, QStringLiteral("t")), expected);
+}
+
+void TestPortal::scratchFiles_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("scratch");
+    QTest::newRow("temporary") << "/tmp/out.png" << true;
+    QTest::newRow("runtime") << "/run/user/1000/shot.png" << true;
+    QTest::newRow("deeper") << "/tmp/a/b.png" << true;
+    QTest::newRow("pictures") << "/home/u/Pictures/Screenshot.png" << false;
+    QTest::newRow("look-alike") << "/tmpfoo/out.png" << false;
+    QTest::newRow("climbs out") << "/tmp/../home/u/out.png" << false;
+}
+
+void TestPortal::scratchFiles() {
+    QFETCH(QString, path);
+    QFETCH(bool, scratch);
+    QCOMPARE(PortalScreenGrabber::isScratchFile(
+                 path, {QStringLiteral("/tmp"), QStringLiteral("/run/user/1000")}),
+             scratch);
+}
+
+void TestPortal::answers_data() {
+    QTest::addColumn<QString>("how");       // the fake portal's answer
+    QTest::addColumn<QString>("file");      // "scratch", "kept": where the picture lies; "junk"
+    QTest::addColumn<QString>("expected");  // "frozen", "quiet" or the message's reason
+    QTest::newRow("picture in a scratch folder") << "picture"
+                                                 << "scratch"
+                                                 << "frozen";
+    QTest::newRow("picture the user keeps") << "picture"
+                                            << "kept"
+                                            << "frozen";
+    QTest::newRow("user says no") << "refuse"
+                                  << "scratch"
+                                  << "quiet";
+    QTest::newRow("portal fails") << "fail"
+                                  << "scratch"
+                                  << "デスクトップが画面の読み取りに失敗しました。";
+    QTest::newRow("unreadable picture") << "picture"
+                                        << "junk"
+                                        << "を読めません。";
+}
+
+void TestPortal::answers() {
+    QFETCH(QString, how);
+    QFETCH(QString, file);
+    QFETCH(QString, expected);
+    QTemporaryDir scratch;  // under the temporary folder
+    QTemporaryDir kept(QDir::currentPath() + QStringLiteral("/portal-XXXXXX"));
+    const QString path = (file == QLatin1String("kept") ? kept.path() : scratch.path()) +
+                         QStringLiteral("/screen.png");
+    const QImage screen = patternImage(deviceSize(), 5);
+    if (file == QLatin1String("junk")) {
+        QFile junk(path);
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("not a picture");
+    } else {
+        QVERIFY(screen.save(path));
+    }
+    FakePortal portal;
+    QVERIFY(portal.start({how, QUrl::fromLocalFile(path).toString()}));
+    PortalSession s;
+    const QString caption = s.form->windowTitle();
+
+    s.form->startCapture();
+    if (expected == QLatin1String("frozen")) {
+        QTRY_VERIFY_WITH_TIMEOUT(s.form->captureWindow() && s.form->captureWindow()->isVisible(),
+                                 20000);
+        QVERIFY(!s.form->isVisible());
+        QCOMPARE(s.form->captureWindow()->frozenImage(), screen);
+        // The portal's scratch copy is gone; a picture elsewhere stays.
+        QCOMPARE(QFile::exists(path), file == QLatin1String("kept"));
+        s.form->captureWindow()->abandon();
+        QTRY_VERIFY(s.form->isVisible());
+        QVERIFY(s.fake.prompts.calls.isEmpty());
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(s.form->isVisible(), 20000);
+    QVERIFY(!s.form->captureWindow());
+    QCOMPARE(s.form->windowTitle(), caption);
+    if (expected == QLatin1String("quiet")) {
+        QVERIFY(s.fake.prompts.calls.isEmpty());
+    } else {
+        QCOMPARE(s.fake.prompts.calls.size(), 2);
+        QCOMPARE(s.fake.prompts.calls.at(0), QStringLiteral("beep"));
+        QVERIFY2(s.fake.prompts.calls.at(1).startsWith(
+                     QStringLiteral("message: 画面を取り込めません。\n")),
+                 qPrintable(s.fake.prompts.calls.at(1)));
+        QVERIFY2(s.fake.prompts.calls.at(1).endsWith(expected),
+                 qPrintable(s.fake.prompts.calls.at(1)));
+    }
+    QTRY_VERIFY(QGuiApplication::overrideCursor() == nullptr);
+}
+
+void TestPortal::missingService() {
+    PortalSession s;
+    s.form->startCapture();
+    QTRY_VERIFY_WITH_TIMEOUT(s.form->isVisible(), 20000);
+    QCOMPARE(s.fake.prompts.calls,
+             QStringList({QStringLiteral("beep"),
+                          QStringLiteral("message: 画面を取り込めません。\nデスクトップのスクリーン"
+                                         "ショット機能 (xdg-desktop-portal) が見つかりません。")}));
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+}
+
+void TestPortal::abandonWhileWaiting_data() {
+    QTest::addColumn<bool>("escape");  // Escape, or the window closed
+    QTest::newRow("escape") << true;
+    QTest::newRow("closed") << false;
+}
+
+void TestPortal::abandonWhileWaiting() {
+    QFETCH(bool, escape);
+    FakePortal portal;
+    QVERIFY(portal.start({QStringLiteral("never")}));
+    PortalSession s;
+    s.form->startCapture();
+    WaitWindow* wait = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* ww = qobject_cast<WaitWindow*>(w); ww != nullptr && ww->isVisible()) {
+                wait = ww;
+            }
+        }
+        return wait != nullptr;
+        }(),
+        10000);
+    QVERIFY(!s.form->isVisible());
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);  // the user is to answer
+    if (escape) {
+        QTest::keyClick(wait, Qt::Key_Escape);
+    } else {
+        wait->close();
+    }
+    QTRY_VERIFY(s.form->isVisible());
+    QVERIFY(!s.form->captureWindow());
+    QVERIFY(s.fake.prompts.calls.isEmpty());
+    // A new capture can start at once.
+    s.form->startCapture();
+    QTRY_VERIFY(!s.form->isVisible());
+}
+
+QTEST_MAIN(TestPortal)
+#include "tst_portal.moc"
