@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "app/Language.h"
 #include "app/Startup.h"
 #include "platform/QtServices.h"
 
@@ -11,6 +12,9 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KIRAMO"));
+    // Before any window is built: the texts are translated as the widgets are made.
+    kiramo::Translations translations;
+    translations.install(QLocale::system());
 
     kiramo::QtServices real;
 
