@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "app/Language.h"
 #include "app/Startup.h"
 #include "platform/QtServices.h"
 
@@ -14,6 +15,9 @@ int main(int argc, char* argv[]) {
     // The application id on Wayland: compositors match it with kiramo.desktop for the icon,
     // and window rules address the window by it.
     QGuiApplication::setDesktopFileName(QStringLiteral("kiramo"));
+    // Before any window is built: the texts are translated as the widgets are made.
+    kiramo::Translations translations;
+    translations.install(QLocale::system());
 
     kiramo::QtServices real;
 

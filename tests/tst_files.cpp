@@ -1,3 +1,4 @@
+#include "app/Drops.h"
 #include "canvas/Surface.h"
 #include "core/Associations.h"
 #include "core/BitmapCodec.h"
@@ -12,7 +13,9 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QDropEvent>
 #include <QImageWriter>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -157,6 +160,38 @@ AssociationTable tableOf(const QByteArray& bytes) {
     return readAssociationTable(buffer);
 }
 
+using Formats = QMap<QString, QByteArray>;
+
+// PNG bytes of `image`.
+QByteArray pngOf(const QImage& image) {
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    QImageWriter(&png, "png").write(image);
+    return png.data();
+}
+
+// Drop data: `links` (file names in `folder`, or whole URLs) and `formats` (MIME type: bytes;
+// "qt-image" for a picture that the platform decoded, of the size that the bytes' PNG has).
+std::unique_ptr<QMimeData> dropData(const QDir& folder, const QStringList& links,
+                                    const Formats& formats) {
+    auto data = std::make_unique<QMimeData>();
+    QList<QUrl> urls;
+    for (const QString& link : links) {
+        urls.append(link.contains(u':') ? QUrl(link) : QUrl::fromLocalFile(folder.filePath(link)));
+    }
+    if (!urls.isEmpty()) {
+        data->setUrls(urls);
+    }
+    for (auto it = formats.cbegin(); it != formats.cend(); ++it) {
+        if (it.key() == QLatin1String("qt-image")) {
+            data->setImageData(QImage::fromData(it.value()));
+        } else {
+            data->setData(it.key(), it.value());
+        }
+    }
+    return data;
+}
+
 }  // namespace
 
 class TestFiles : public QObject {
@@ -188,6 +223,10 @@ private slots:
     void loadFailureKeepsCommittedState_data();
     void loadFailureKeepsCommittedState();
     void commandLineLoadsAtStart();
+    void whatIsDropped_data();
+    void whatIsDropped();
+    void dropOnTheWindow_data();
+    void dropOnTheWindow();
 
     void saveAsProposesTheCurrentFile();
     void saveWritesABitmap_data();
@@ -732,6 +771,149 @@ void TestFiles::commandLineLoadsAtStart() {
     QCOMPARE(form->windowTitle(), "PHOTO.BMP (7x5) Mode:FreeSize" + captionNotice());
     QCOMPARE(form->workspace().state.CurrentFile, path);
     QVERIFY(QFile::exists(fake.path("windows/WIN.INI")));
+}
+
+void TestFiles::whatIsDropped_data() {
+    QTest::addColumn<QStringList>("links");
+    QTest::addColumn<Formats>("formats");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("path");  // PictureFile: the file's name
+    QTest::addColumn<QSize>("size");    // PictureData: the picture's size
+    const int nothing = int(Drop::Kind::Nothing);
+    const int file = int(Drop::Kind::PictureFile);
+    const int data = int(Drop::Kind::PictureData);
+    const QByteArray png = pngOf(patternImage(QSize(6, 4)));
+    QTest::newRow("bitmap") << QStringList{"Photo.bmp"} << Formats() << file << "Photo.bmp"
+                            << QSize();
+    QTest::newRow("PNG") << QStringList{"photo.png"} << Formats() << file << "photo.png" << QSize();
+    QTest::newRow("PNG by its contents, not its name")
+        << QStringList{"picture.txt"} << Formats() << file << "picture.txt" << QSize();
+    QTest::newRow("text file") << QStringList{"notes.txt"} << Formats() << nothing << "" << QSize();
+    QTest::newRow("text named .bmp")
+        << QStringList{"fake.bmp"} << Formats() << nothing << "" << QSize();
+    QTest::newRow("missing file") << QStringList{"gone.bmp"} << Formats() << nothing << ""
+                                  << QSize();
+    QTest::newRow("folder") << QStringList{"folder"} << Formats() << nothing << "" << QSize();
+    QTest::newRow("several files: the first")
+        << QStringList{"Photo.bmp", "notes.txt"} << Formats() << file << "Photo.bmp" << QSize();
+    QTest::newRow("several files, the first no picture")
+        << QStringList{"notes.txt", "Photo.bmp"} << Formats() << nothing << "" << QSize();
+    QTest::newRow("a file decides, not data with it")
+        << QStringList{"notes.txt"} << Formats{{"image/png", png}} << nothing << "" << QSize();
+    QTest::newRow("browser: link and PNG data")
+        << QStringList{"https://example.org/a.png"} << Formats{{"image/png", png}} << data << ""
+        << QSize(6, 4);
+    QTest::newRow("browser: picture decoded by the platform")
+        << QStringList{"https://example.org/a.png"} << Formats{{"qt-image", png}} << data << ""
+        << QSize(6, 4);
+    QTest::newRow("bitmap data") << QStringList() << Formats{{"image/bmp", bitmap(3, 2, 24, false)}}
+                                 << data << "" << QSize(3, 2);
+    QTest::newRow("broken picture, then a good one")
+        << QStringList() << Formats{{"image/jpeg", "not a picture"}, {"image/png", png}} << data
+        << "" << QSize(6, 4);
+    QTest::newRow("broken picture data")
+        << QStringList() << Formats{{"image/png", "\x89PNG broken"}} << nothing << "" << QSize();
+    QTest::newRow("link without picture")
+        << QStringList{"https://example.org/"} << Formats{{"text/plain", "hello"}} << nothing << ""
+        << QSize();
+    QTest::newRow("text") << QStringList() << Formats{{"text/plain", "hello"}} << nothing << ""
+                          << QSize();
+    QTest::newRow("empty") << QStringList() << Formats() << nothing << "" << QSize();
+}
+
+void TestFiles::whatIsDropped() {
+    QFETCH(QStringList, links);
+    QFETCH(Formats, formats);
+    QFETCH(int, kind);
+    QFETCH(QString, path);
+    QFETCH(QSize, size);
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    writeFile(folder.filePath("Photo.bmp"), bitmap(7, 5, 24, false));
+    writeFile(folder.filePath("photo.png"), pngOf(patternImage(QSize(6, 4))));
+    writeFile(folder.filePath("picture.txt"), pngOf(patternImage(QSize(6, 4))));
+    writeFile(folder.filePath("notes.txt"), "a few words\n");
+    writeFile(folder.filePath("fake.bmp"), "a few words\n");
+    folder.mkdir("folder");
+
+    const Drop drop = kiramo::whatIsDropped(*dropData(folder, links, formats));
+    QCOMPARE(int(drop.kind), kind);
+    QCOMPARE(drop.path, path.isEmpty() ? QString() : folder.filePath(path));
+    QCOMPARE(drop.picture.size(), size.isValid() ? size : QSize(0, 0));
+}
+
+void TestFiles::dropOnTheWindow_data() {
+    QTest::addColumn<QString>("dropped");
+    QTest::newRow("bitmap file") << "file";
+    QTest::newRow("transparent picture data") << "data";
+    QTest::newRow("text") << "text";
+}
+
+void TestFiles::dropOnTheWindow() {
+    QFETCH(QString, dropped);
+    // What a file manager offers: a copy, or a move that must not happen.
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    Session s;
+    const QDir folder(s.fake.root.path());
+    const QString path = writeFile(s.fake.path("Photo.bmp"), bitmap(7, 5, 24, false));
+    QImage transparent(6, 4, QImage::Format_ARGB32);
+    transparent.fill(Qt::transparent);
+    transparent.setPixel(0, 0, qRgba(255, 0, 0, 255));
+    const Formats formats = dropped == "data"   ? Formats{{"image/png", pngOf(transparent)}}
+                            : dropped == "text" ? Formats{{"text/plain", "hello"}}
+                                                : Formats();
+    const std::unique_ptr<QMimeData> data =
+        dropData(folder, dropped == "file" ? QStringList{"Photo.bmp"} : QStringList(), formats);
+    s.setCanvas(patternImage(QSize(30, 20)));
+    s.form->workspace().state.CurrentFile = QStringLiteral("/pics/old.bmp");
+    s.form->workspace().setCaption(QStringLiteral("OLD.BMP (30x20)"));
+    s.form->workspace().L1->setRect(twipsOf(*s.form, QRectF(2, 2, 10, 10)));
+    s.form->workspace().L1->show();
+    const QString oldTitle = s.form->windowTitle();
+
+    // The events that the window system delivers, over the canvas.
+    Surface* P1 = s.form->workspace().P1;
+    const QPointF where = P1->mapTo(s.form.get(), P1->rect().center());
+    QDragEnterEvent enter(where.toPoint(), actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(s.form->windowHandle(), &enter);
+    QVERIFY(enter.isAccepted());
+    QCOMPARE(enter.dropAction(), Qt::CopyAction);
+    QDropEvent drop(where, actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+    drop.setDropAction(Qt::MoveAction);
+    QCoreApplication::sendEvent(s.form->windowHandle(), &drop);
+
+    const Workspace& w = s.form->workspace();
+    if (dropped == "file") {
+        // As the same file named on the command line.
+        QString error;
+        const std::unique_ptr<Form1> started =
+            startKiramo(s.fake.services(), '"' + path + '"', &error);
+        QVERIFY(started);
+        QCOMPARE(s.form->windowTitle(), started->windowTitle());
+        QCOMPARE(s.form->windowTitle(), "PHOTO.BMP (7x5) Mode:FreeSize" + captionNotice());
+        QCOMPARE(w.state.CurrentFile, path);
+        QCOMPARE(w.P1->image(), started->workspace().P1->image());
+    } else if (dropped == "data") {
+        // As a paste: laid on white, the caption and the current file as they were.
+        QCOMPARE(w.P1->imageSize(), QSize(6, 4));
+        QCOMPARE(w.P1->image().pixel(0, 0), qRgb(255, 0, 0));
+        QCOMPARE(w.P1->image().pixel(5, 3), qRgb(255, 255, 255));
+        QCOMPARE(s.form->windowTitle(), oldTitle);
+        QCOMPARE(w.state.CurrentFile, QStringLiteral("/pics/old.bmp"));
+        QVERIFY(!w.hasSelection());
+    }
+    if (dropped == "text") {
+        QCOMPARE(s.fake.prompts.calls, QStringList{"beep"});
+        QVERIFY(!drop.isAccepted());
+        QCOMPARE(w.P1->image(), patternImage(QSize(30, 20)));
+        QCOMPARE(s.form->windowTitle(), oldTitle);
+        QVERIFY(w.hasSelection());
+    } else {
+        QVERIFY2(s.fake.prompts.calls.isEmpty(), qPrintable(s.fake.prompts.calls.join(", ")));
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);  // never a move
+        QCOMPARE(w.P2, w.P1->image());
+    }
 }
 
 void TestFiles::saveAsProposesTheCurrentFile() {

@@ -1,4 +1,5 @@
 // The main window's menu commands, connected to the routines of each part of the program.
+#include "app/Drops.h"
 #include "app/Form1.h"
 #include "app/MenuRules.h"
 #include "exchange/Clipboard.h"
@@ -8,6 +9,7 @@
 #include "paper/PaperCommands.h"
 
 #include <QAction>
+#include <QDropEvent>
 #include <QMenu>
 
 namespace kiramo {
@@ -35,6 +37,38 @@ void Form1::connectCommands() {
     connect(m.MGridCM, &QAction::triggered, this, [&w] { drawCentimetreGrid(w); });
     connect(m.MGridClear, &QAction::triggered, this, [&w] { gridClear(w); });
     connect(m.MCanvas[0], &QAction::triggered, this, [this] { selectMode(0); });
+    setAcceptDrops(true);
+}
+
+namespace {
+
+// Every drag is welcome, so that the drop of something that is no picture arrives and gets its
+// beep. Always as a copy: the program that a file comes from must never delete it afterwards.
+void acceptAsCopy(QDropEvent* event) {
+    if (event->possibleActions().testFlag(Qt::CopyAction)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+}  // namespace
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+    acceptAsCopy(event);
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent* event) {
+    acceptAsCopy(event);
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+    if (dropCommand(m_workspace, *event->mimeData())) {
+        acceptAsCopy(event);
+    } else {
+        event->ignore();  // the source learns that nothing was taken
+    }
 }
 
 }  // namespace kiramo

@@ -3,6 +3,7 @@
 #include "core/ModeTable.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -69,9 +70,9 @@ void Form1Menus::build(QMenuBar* bar) {
     MPal = item(MEdit, "MPal", QStringLiteral("&Color Table"));
     MSPGrid = separator(MEdit, "MSPGrid");
     MGrid = submenu(MEdit, "MGrid", QStringLiteral("Grid"));
-    MGrid8 = item(MGrid, "MGrid8", QStringLiteral("1/8 分割"));
-    MGridT = item(MGrid, "MGridT", QStringLiteral("等分..."));
-    MGridCM = item(MGrid, "MGridCM", QStringLiteral("寸法(cm)指定..."));
+    MGrid8 = item(MGrid, "MGrid8", QCoreApplication::translate("Form1Menus", "1/8 分割"));
+    MGridT = item(MGrid, "MGridT", QCoreApplication::translate("Form1Menus", "等分..."));
+    MGridCM = item(MGrid, "MGridCM", QCoreApplication::translate("Form1Menus", "寸法(cm)指定..."));
     MGridClear = item(MEdit, "MGridClear", QStringLiteral("Grid Clear"));
     setCommandEnabled(MCopy, false);
 
@@ -102,8 +103,9 @@ bool Form1Menus::isCommandEnabled(const QAction* action) {
 }
 
 QString unusableModeNote() {
-    return QStringLiteral("寸法が読めないため、選択範囲の比率を決められません。"
-                          "書式: @ 名前 幅x高さ (例: @ A4 29.7x21、x は小文字)");
+    return QCoreApplication::translate("Form1Menus",
+                                       "寸法が読めないため、選択範囲の比率を決められません。"
+                                       "書式: @ 名前 幅x高さ (例: @ A4 29.7x21、x は小文字)");
 }
 
 QAction* Form1Menus::addModeItem(int index, const QString& caption) {

@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "files/FileCommands.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,12 +23,14 @@ bool openOrCreate(QFile& file, QString* error) {
         QFile created(path);
         // NewOnly: a file that appeared meanwhile is read below, not truncated here.
         if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !QFileInfo::exists(path)) {
-            *error = QStringLiteral("%1 を作成できません。\n%2").arg(path, created.errorString());
+            *error = QCoreApplication::translate("Startup", "%1 を作成できません。\n%2")
+                         .arg(path, created.errorString());
             return false;
         }
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1 を開けません。\n%2").arg(path, file.errorString());
+        *error = QCoreApplication::translate("Startup", "%1 を開けません。\n%2")
+                     .arg(path, file.errorString());
         return false;
     }
     return true;

@@ -8,6 +8,7 @@
 #include "platform/ProgramStarter.h"
 #include "platform/Prompts.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace kiramo {
@@ -70,7 +71,8 @@ bool Workspace::startProgram(const QString& program, const QStringList& argument
         return true;
     }
     services.prompts.beep();
-    services.prompts.showMessage(program + QStringLiteral(" を起動できません"));
+    services.prompts.showMessage(
+        QCoreApplication::translate("Workspace", "%1 を起動できません").arg(program));
     return false;
 }
 

@@ -1,9 +1,11 @@
 #include "core/Caption.h"
 
+#include <QCoreApplication>
+
 namespace kiramo {
 
 QString captionNotice() {
-    return QStringLiteral("  右クリックで色記録");
+    return QCoreApplication::translate("Caption", "  右クリックで色記録");
 }
 
 QString captionText(const QString& subject, const QString& modeName) {

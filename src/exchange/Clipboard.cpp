@@ -41,7 +41,10 @@ void copyCommand(Workspace& workspace) {
 
 void pasteCommand(Workspace& workspace) {
     // Whatever cannot be turned into a picture counts as no picture.
-    const QImage picture = QGuiApplication::clipboard()->image();
+    pastePicture(workspace, QGuiApplication::clipboard()->image());
+}
+
+void pastePicture(Workspace& workspace, const QImage& picture) {
     if (picture.isNull()) {
         workspace.services.prompts.beep();
         return;

@@ -7,6 +7,7 @@
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,8 +36,8 @@ std::optional<QString> bitmapEditor(Workspace& workspace) {
     const QString command = workspace.state.associations.lookup(QStringLiteral(".BMP"));
     if (command.isEmpty()) {
         workspace.services.prompts.beep();
-        workspace.services.prompts.showMessage(
-            QStringLiteral("該当する拡張子 [BMP] が関連付けされていません"));
+        workspace.services.prompts.showMessage(QCoreApplication::translate(
+            "HandOff", "該当する拡張子 [BMP] が関連付けされていません"));
         return std::nullopt;
     }
     return command;
@@ -104,7 +105,9 @@ void openSupportPage(Workspace& workspace) {
         QFile::remove(page);  // an older copy, which QFile::copy would not replace
         if (!QFile::copy(QStringLiteral(":/help.html"), page)) {
             prompts.beep();
-            prompts.showMessage(QStringLiteral("ヘルプのページを書き出せません。\n") + page);
+            prompts.showMessage(
+                QCoreApplication::translate("HandOff", "ヘルプのページを書き出せません。\n%1")
+                    .arg(page));
             return;
         }
         QFile::setPermissions(page, QFile::ReadOwner | QFile::WriteOwner);
@@ -112,8 +115,9 @@ void openSupportPage(Workspace& workspace) {
     if (!workspace.services.programs.openUrl(QUrl::fromLocalFile(page))) {
         prompts.beep();
         prompts.showMessage(
-            QStringLiteral("ブラウザを起動できません。ヘルプのページはここにあります:\n") +
-            QDir::toNativeSeparators(page));
+            QCoreApplication::translate(
+                "HandOff", "ブラウザを起動できません。ヘルプのページはここにあります:\n%1")
+                .arg(QDir::toNativeSeparators(page)));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -14,8 +15,9 @@ namespace kiramo {
 
 void openCommand(Workspace& workspace) {
     FileDialogRequest request;
-    request.title = QStringLiteral("ファイルを開く");
-    request.filters = parseFilterText(QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|All Files (*.*)|*.*|"));
+    request.title = QCoreApplication::translate("FileCommands", "ファイルを開く");
+    request.filters = parseFilterText(
+        QCoreApplication::translate("FileCommands", "ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|All Files (*.*)|*.*|"));
     request.selectedFilter = 0;
     request.defaultSuffix = QStringLiteral("bmp");
     request.initialName = QStringLiteral("image");
@@ -39,8 +41,10 @@ void openCommand(Workspace& workspace) {
     }
     if (command.isEmpty()) {
         workspace.services.prompts.beep();
-        workspace.services.prompts.showMessage(QStringLiteral("該当する拡張子 [") + key.mid(1) +
-                                               QStringLiteral("] が関連付けされていません"));
+        workspace.services.prompts.showMessage(
+            QCoreApplication::translate("FileCommands",
+                                        "該当する拡張子 [%1] が関連付けされていません")
+                .arg(key.mid(1)));
         return;
     }
     startAssociated(workspace, command, file);
@@ -54,9 +58,9 @@ void startAssociated(Workspace& workspace, const QString& command, const QString
 
 void saveAsCommand(Workspace& workspace) {
     FileDialogRequest request;
-    request.title = QStringLiteral("保存");
-    request.filters = parseFilterText(
-        QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|PNG (*.png)|*.png|All Files (*.*)|*.*|"));
+    request.title = QCoreApplication::translate("FileCommands", "保存");
+    request.filters = parseFilterText(QCoreApplication::translate(
+        "FileCommands", "ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|PNG (*.png)|*.png|All Files (*.*)|*.*|"));
     request.selectedFilter = 0;
     request.defaultSuffix = QStringLiteral("bmp");
     request.initialName = workspace.state.CurrentFile.isEmpty() ? QStringLiteral("image")

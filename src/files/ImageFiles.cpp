@@ -10,6 +10,7 @@
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -128,8 +129,9 @@ void SaveImageFile(Workspace& workspace, const QString& name) {
     Prompts& prompts = workspace.services.prompts;
     // Any existing file, hidden ones too: a file that is overwritten is always asked about.
     if (QFileInfo(name).isFile() &&
-        !prompts.askYesNo(QStringLiteral("同名ファイル ") + name +
-                          QStringLiteral(" が存在します。上書きしますか？"))) {
+        !prompts.askYesNo(QCoreApplication::translate(
+                              "ImageFiles", "同名ファイル %1 が存在します。上書きしますか？")
+                              .arg(name))) {
         return;
     }
     QString error;

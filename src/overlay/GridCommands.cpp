@@ -8,6 +8,8 @@
 #include "overlay/GridDrawing.h"
 #include "platform/Prompts.h"
 
+#include <QCoreApplication>
+
 namespace kiramo {
 
 namespace {
@@ -51,16 +53,18 @@ std::optional<double> askNumber(Workspace& workspace, const QString& prompt, con
 
 QString equalPartsPrompt(bool hasSelection) {
     return kCrLf +
-           (hasSelection ? QStringLiteral("選択部分左右幅を基準に")
-                         : QStringLiteral("画像左右幅を基準に")) +
-           kCrLf + QStringLiteral("何等分のグリッドを描きますか？") + kCrLf;
+           (hasSelection ? QCoreApplication::translate("GridCommands", "選択部分左右幅を基準に")
+                         : QCoreApplication::translate("GridCommands", "画像左右幅を基準に")) +
+           kCrLf + QCoreApplication::translate("GridCommands", "何等分のグリッドを描きますか？") +
+           kCrLf;
 }
 
 QString centimetrePrompt(const QString& name, double first, double second, bool landscape) {
     return name + QStringLiteral(" [ ") + writeNumber(first) + u'x' + writeNumber(second) +
-           (landscape ? QStringLiteral(" ] 横位置") : QStringLiteral(" ] 縦位置")) + kCrLf +
-           QStringLiteral("画像左上を基点に") + kCrLf +
-           QStringLiteral("何cmのグリッドを描きますか？") + kCrLf;
+           (landscape ? QCoreApplication::translate("GridCommands", " ] 横位置")
+                      : QCoreApplication::translate("GridCommands", " ] 縦位置")) +
+           kCrLf + QCoreApplication::translate("GridCommands", "画像左上を基点に") + kCrLf +
+           QCoreApplication::translate("GridCommands", "何cmのグリッドを描きますか？") + kCrLf;
 }
 
 void DrawDivisionGrid(Workspace& workspace, double n) {
@@ -69,9 +73,9 @@ void DrawDivisionGrid(Workspace& workspace, double n) {
 }
 
 void drawEqualPartsGrid(Workspace& workspace) {
-    const std::optional<double> n =
-        askNumber(workspace, equalPartsPrompt(workspace.hasSelection()),
-                  QStringLiteral("等分グリッドの指定"), QStringLiteral("10"));
+    const std::optional<double> n = askNumber(
+        workspace, equalPartsPrompt(workspace.hasSelection()),
+        QCoreApplication::translate("GridCommands", "等分グリッドの指定"), QStringLiteral("10"));
     if (!n) {
         return;
     }
@@ -87,7 +91,8 @@ void drawEqualPartsGrid(Workspace& workspace) {
 void drawCentimetreGrid(Workspace& workspace) {
     Prompts& prompts = workspace.services.prompts;
     if (!workspace.hasSelection()) {
-        prompts.showMessage(QStringLiteral("範囲が選択されていません"));
+        prompts.showMessage(
+            QCoreApplication::translate("GridCommands", "範囲が選択されていません"));
         return;
     }
     const LabelRect& r = workspace.L1->rect();
@@ -95,7 +100,8 @@ void drawCentimetreGrid(Workspace& workspace) {
     const int mode = workspace.state.ModeIndex;
     if (mode == 0) {
         prompts.beep();
-        prompts.showMessage(QStringLiteral("FreeSizeは寸法(cm)指定ができません"));
+        prompts.showMessage(
+            QCoreApplication::translate("GridCommands", "FreeSizeは寸法(cm)指定ができません"));
         return;
     }
     const ModeTable& modes = workspace.state.modes;
@@ -104,15 +110,16 @@ void drawCentimetreGrid(Workspace& workspace) {
     const double base = landscape ? modes.ModeWidth(mode) : modes.ModeHeight(mode);
     if (!(base > 0.0)) {
         prompts.beep();
-        prompts.showMessage(modes.ModeName(mode) +
-                            QStringLiteral("は寸法が0のため寸法(cm)指定ができません"));
+        prompts.showMessage(
+            QCoreApplication::translate("GridCommands", "%1は寸法が0のため寸法(cm)指定ができません")
+                .arg(modes.ModeName(mode)));
         return;
     }
-    const std::optional<double> centimetres =
-        askNumber(workspace,
-                  centimetrePrompt(modes.ModeName(mode), modes.ModeWidth(mode),
-                                   modes.ModeHeight(mode), landscape),
-                  QStringLiteral("グリッド寸法の指定"), QStringLiteral("5"));
+    const std::optional<double> centimetres = askNumber(
+        workspace,
+        centimetrePrompt(modes.ModeName(mode), modes.ModeWidth(mode), modes.ModeHeight(mode),
+                         landscape),
+        QCoreApplication::translate("GridCommands", "グリッド寸法の指定"), QStringLiteral("5"));
     if (!centimetres) {
         return;
     }

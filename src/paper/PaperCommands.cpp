@@ -5,6 +5,7 @@
 #include "paper/PaperScene.h"
 #include "platform/WaitCursor.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
@@ -127,8 +128,9 @@ void exportPdfCommand(Workspace& workspace) {
     }
     const QString name = trimBlanks(*chosen);
     if (QFileInfo(name).isFile() &&
-        !prompts.askYesNo(QStringLiteral("同名ファイル ") + name +
-                          QStringLiteral(" が存在します。上書きしますか？"))) {
+        !prompts.askYesNo(QCoreApplication::translate(
+                              "PaperCommands", "同名ファイル %1 が存在します。上書きしますか？")
+                              .arg(name))) {
         return;
     }
     QString error;

@@ -1,0 +1,159 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>Caption</name>
+    <message>
+        <source>  右クリックで色記録</source>
+        <translation>  Right-click: colour</translation>
+    </message>
+</context>
+<context>
+    <name>FileCommands</name>
+    <message>
+        <source>ファイルを開く</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|All Files (*.*)|*.*|</source>
+        <translation>Bitmap (*.bmp)|*.bmp|All Files (*.*)|*.*|</translation>
+    </message>
+    <message>
+        <source>該当する拡張子 [%1] が関連付けされていません</source>
+        <translation>No program is associated with the extension [%1]</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|PNG (*.png)|*.png|All Files (*.*)|*.*|</source>
+        <translation>Bitmap (*.bmp)|*.bmp|PNG (*.png)|*.png|All Files (*.*)|*.*|</translation>
+    </message>
+</context>
+<context>
+    <name>Form1Menus</name>
+    <message>
+        <source>1/8 分割</source>
+        <translation>1/8 Divisions</translation>
+    </message>
+    <message>
+        <source>等分...</source>
+        <translation>Equal Parts...</translation>
+    </message>
+    <message>
+        <source>寸法(cm)指定...</source>
+        <translation>Spacing (cm)...</translation>
+    </message>
+    <message>
+        <source>寸法が読めないため、選択範囲の比率を決められません。書式: @ 名前 幅x高さ (例: @ A4 29.7x21、x は小文字)</source>
+        <translation>The sizes cannot be read, so the selection has no proportions. Format: @ name widthxheight (e.g. @ A4 29.7x21, x in lower case)</translation>
+    </message>
+</context>
+<context>
+    <name>GridCommands</name>
+    <message>
+        <source>選択部分左右幅を基準に</source>
+        <translation>Based on the selection&apos;s width:</translation>
+    </message>
+    <message>
+        <source>画像左右幅を基準に</source>
+        <translation>Based on the picture&apos;s width:</translation>
+    </message>
+    <message>
+        <source>何等分のグリッドを描きますか？</source>
+        <translation>How many equal parts for the grid?</translation>
+    </message>
+    <message>
+        <source> ] 横位置</source>
+        <translation> ] landscape</translation>
+    </message>
+    <message>
+        <source> ] 縦位置</source>
+        <translation> ] portrait</translation>
+    </message>
+    <message>
+        <source>画像左上を基点に</source>
+        <translation>From the picture&apos;s top left corner:</translation>
+    </message>
+    <message>
+        <source>何cmのグリッドを描きますか？</source>
+        <translation>Grid spacing in cm?</translation>
+    </message>
+    <message>
+        <source>等分グリッドの指定</source>
+        <translation>Equal Parts Grid</translation>
+    </message>
+    <message>
+        <source>範囲が選択されていません</source>
+        <translation>No area is selected</translation>
+    </message>
+    <message>
+        <source>FreeSizeは寸法(cm)指定ができません</source>
+        <translation>FreeSize has no sizes for a spacing in cm</translation>
+    </message>
+    <message>
+        <source>%1は寸法が0のため寸法(cm)指定ができません</source>
+        <translation>%1 has a size of 0: no spacing in cm</translation>
+    </message>
+    <message>
+        <source>グリッド寸法の指定</source>
+        <translation>Grid Spacing</translation>
+    </message>
+</context>
+<context>
+    <name>HandOff</name>
+    <message>
+        <source>該当する拡張子 [BMP] が関連付けされていません</source>
+        <translation>No program is associated with the extension [BMP]</translation>
+    </message>
+    <message>
+        <source>ヘルプのページを書き出せません。
+%1</source>
+        <translation>The help page cannot be written.
+%1</translation>
+    </message>
+    <message>
+        <source>ブラウザを起動できません。ヘルプのページはここにあります:
+%1</source>
+        <translation>No browser can be started. The help page is here:
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>ImageFiles</name>
+    <message>
+        <source>同名ファイル %1 が存在します。上書きしますか？</source>
+        <translation>%1 already exists. Replace it?</translation>
+    </message>
+</context>
+<context>
+    <name>PaperCommands</name>
+    <message>
+        <source>同名ファイル %1 が存在します。上書きしますか？</source>
+        <translation>%1 already exists. Replace it?</translation>
+    </message>
+</context>
+<context>
+    <name>Startup</name>
+    <message>
+        <source>%1 を作成できません。
+%2</source>
+        <translation>Cannot create %1.
+%2</translation>
+    </message>
+    <message>
+        <source>%1 を開けません。
+%2</source>
+        <translation>Cannot open %1.
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>Workspace</name>
+    <message>
+        <source>%1 を起動できません</source>
+        <translation>Cannot start %1</translation>
+    </message>
+</context>
+</TS>
