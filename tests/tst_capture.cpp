@@ -3,7 +3,7 @@
 #include "capture/Capture.h"
 #include "capture/Form2.h"
 #include "core/Caption.h"
-#include "core/DesktopPicture.h"
+#include "platform/DesktopPicture.h"
 #include "core/ImageBlock.h"
 #include "core/RubberBand.h"
 #include "fakes/MouseInput.h"

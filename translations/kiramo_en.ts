@@ -32,6 +32,15 @@
     </message>
 </context>
 <context>
+    <name>Form1</name>
+    <message>
+        <source>画面を取り込めません。
+%1</source>
+        <translation>The screen cannot be captured.
+%1</translation>
+    </message>
+</context>
+<context>
     <name>Form1Menus</name>
     <message>
         <source>1/8 分割</source>
@@ -135,6 +144,33 @@
     </message>
 </context>
 <context>
+    <name>ScreenGrabber</name>
+    <message>
+        <source>セッションバスに接続できません。</source>
+        <translation>Cannot connect to the session bus.</translation>
+    </message>
+    <message>
+        <source>デスクトップのスクリーンショット機能 (xdg-desktop-portal) が見つかりません。</source>
+        <translation>The desktop&apos;s screenshot service (xdg-desktop-portal) was not found.</translation>
+    </message>
+    <message>
+        <source>デスクトップが画面の読み取りを断りました: %1</source>
+        <translation>The desktop refused to read the screen: %1</translation>
+    </message>
+    <message>
+        <source>デスクトップが画面の読み取りに失敗しました。</source>
+        <translation>The desktop failed to read the screen.</translation>
+    </message>
+    <message>
+        <source>画像 %1 を読めません。</source>
+        <translation>The picture %1 cannot be read.</translation>
+    </message>
+    <message>
+        <source>画面を読み取れませんでした。</source>
+        <translation>The screen could not be read.</translation>
+    </message>
+</context>
+<context>
     <name>Startup</name>
     <message>
         <source>%1 を作成できません。
@@ -147,6 +183,17 @@
 %2</source>
         <translation>Cannot open %1.
 %2</translation>
+    </message>
+</context>
+<context>
+    <name>WaitWindow</name>
+    <message>
+        <source>画面の取り込みを待っています…</source>
+        <translation>Waiting for the screen to be captured…</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMenu>
@@ -301,7 +302,8 @@ void Form1::captureFailed(const QString& reason) {
         return;
     }
     m_workspace.services.prompts.beep();
-    m_workspace.services.prompts.showMessage(QStringLiteral("画面を取り込めません。\n") + reason);
+    m_workspace.services.prompts.showMessage(
+        QCoreApplication::translate("Form1", "画面を取り込めません。\n%1").arg(reason));
 }
 
 void Form1::captureEnded() {

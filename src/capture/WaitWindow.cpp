@@ -1,6 +1,7 @@
 #include "capture/WaitWindow.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -14,8 +15,9 @@ WaitWindow::WaitWindow()
     setWindowTitle(QStringLiteral("KIRAMO"));
     setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("画面の取り込みを待っています…"), this));
-    auto* button = new QPushButton(QStringLiteral("中止"), this);
+    layout->addWidget(new QLabel(
+        QCoreApplication::translate("WaitWindow", "画面の取り込みを待っています…"), this));
+    auto* button = new QPushButton(QCoreApplication::translate("WaitWindow", "中止"), this);
     button->setObjectName(QStringLiteral("cancel"));
     layout->addWidget(button, 0, Qt::AlignRight);
     connect(button, &QPushButton::clicked, this, &QWidget::close);

@@ -1,7 +1,8 @@
 #include "platform/PortalScreenGrabber.h"
 
-#include "core/DesktopPicture.h"
+#include "platform/DesktopPicture.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -83,7 +84,11 @@ void PortalScreenGrabber::start() {
     if (!m_bus.isConnected()) {
         // Answered from the event loop, as every outcome is.
         QMetaObject::invokeMethod(
-            this, [this] { emit failed(QStringLiteral("セッションバスに接続できません。")); },
+            this,
+            [this] {
+            emit failed(
+                QCoreApplication::translate("ScreenGrabber", "セッションバスに接続できません。"));
+            },
             Qt::QueuedConnection);
         return;
     }
@@ -118,11 +123,13 @@ void PortalScreenGrabber::start() {
                 name == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface") ||
                 name == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod") ||
                 name == QLatin1String("org.freedesktop.DBus.Error.UnknownObject")) {
-                emit failed(QStringLiteral("デスクトップのスクリーンショット機能 "
-                                           "(xdg-desktop-portal) が見つかりません。"));
+                emit failed(QCoreApplication::translate("ScreenGrabber",
+                                                        "デスクトップのスクリーンショット機能 "
+                                                        "(xdg-desktop-portal) が見つかりません。"));
             } else {
-                emit failed(QStringLiteral("デスクトップが画面の読み取りを断りました: ") +
-                            reply.error().message());
+                emit failed(QCoreApplication::translate(
+                                "ScreenGrabber", "デスクトップが画面の読み取りを断りました: %1")
+                                .arg(reply.error().message()));
             }
             return;
         }
@@ -167,7 +174,8 @@ void PortalScreenGrabber::onResponse(uint response, const QVariantMap& results) 
         emit refused();
         break;
     default:
-        emit failed(QStringLiteral("デスクトップが画面の読み取りに失敗しました。"));
+        emit failed(QCoreApplication::translate("ScreenGrabber",
+                                                "デスクトップが画面の読み取りに失敗しました。"));
         break;
     }
 }
@@ -181,8 +189,8 @@ void PortalScreenGrabber::finishWithPicture(const QVariantMap& results) {
         QFile::remove(path);  // the portal's scratch copy; a file elsewhere is the user's
     }
     if (picture.isNull()) {
-        emit failed(QStringLiteral("画像 ") + (path.isEmpty() ? uri.toString() : path) +
-                    QStringLiteral(" を読めません。"));
+        emit failed(QCoreApplication::translate("ScreenGrabber", "画像 %1 を読めません。")
+                        .arg(path.isEmpty() ? uri.toString() : path));
         return;
     }
     picture = picture.convertToFormat(QImage::Format_RGB32);

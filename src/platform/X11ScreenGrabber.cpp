@@ -1,5 +1,6 @@
 #include "platform/X11ScreenGrabber.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -143,7 +144,8 @@ void X11ScreenGrabber::start() {
         m_pending = 0;
         const FrozenScreens screens = grabNow();
         if (screens.isEmpty()) {
-            emit failed(QStringLiteral("画面を読み取れませんでした。"));
+            emit failed(
+                QCoreApplication::translate("ScreenGrabber", "画面を読み取れませんでした。"));
             return;
         }
         emit grabbed(screens);

@@ -1,4 +1,4 @@
-#include "core/DesktopPicture.h"
+#include "platform/DesktopPicture.h"
 
 #include <cmath>
 
