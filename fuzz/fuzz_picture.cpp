@@ -6,7 +6,7 @@
 //
 // Pictures may be as large as 16384 x 16384 pixels (1 GB) from a file of a few bytes (an RLE
 // bitmap that ends at once), so run it with -rss_limit_mb=4096 or more.
-#include "files/BitmapCodec.h"
+#include "core/BitmapCodec.h"
 #include "files/ImageFiles.h"
 
 #include <QBuffer>
