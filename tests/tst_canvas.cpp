@@ -3,6 +3,9 @@
 #include "fakes/MouseInput.h"
 #include "fakes/Session.h"
 
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace kiramo;
@@ -51,6 +54,7 @@ private slots:
     void rightPressOnTheLabel();
     void clickOnTheLabelLeavesTheSelection_data();
     void clickOnTheLabelLeavesTheSelection();
+    void pictureLargerThanTheScreenScrolls();
     void everyRightPressPicksAColour_data();
     void everyRightPressPicksAColour();
 };
@@ -246,6 +250,53 @@ void TestCanvas::everyRightPressPicksAColour() {
     release(s.form->workspace().P1, QPoint(10, 400));
     doubleClick(s.form->workspace().P1, QPoint(10, 400));
     QCOMPARE(s.form->workspace().L1->isVisible(), !onLabel);
+}
+
+void TestCanvas::pictureLargerThanTheScreenScrolls() {
+    Session s;
+    const QRect available = s.form->screen()->availableGeometry();
+    const double ratio = s.form->devicePixelRatioF();
+    // Half as large again as the screen, in device pixels; the bottom-right quarter blue.
+    QImage picture((available.size() * ratio * 3) / 2, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    const QRect corner(picture.width() / 2, picture.height() / 2, picture.width() / 2,
+                       picture.height() / 2);
+    for (int y = corner.top(); y <= corner.bottom(); ++y) {
+        for (int x = corner.left(); x <= corner.right(); ++x) {
+            picture.setPixel(x, y, qRgb(0, 0, 255));
+        }
+    }
+    s.form->menus().MPal->trigger();  // the colour strip, to see the picks
+    s.setCanvas(picture);
+    QVERIFY(s.form->width() <= available.width() && s.form->height() <= available.height());
+    QCOMPARE(s.form->workspace().P1->imageSize(), picture.size());  // one to one, not scaled
+
+    // Scrolled to the far bottom-right: the last pixels are in view and answer the mouse.
+    auto* scroll = s.form->findChild<QScrollArea*>();
+    QVERIFY(scroll);
+    scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum());
+    scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+    Surface* canvas = s.form->workspace().P1;
+    const QPoint last(picture.width() - 10, picture.height() - 10);
+    QVERIFY(canvas->visibleRegion().contains((QPointF(last) / ratio).toPoint()));
+    press(canvas, last, Qt::RightButton);
+    QCOMPARE(swatch(*s.form, 0), QColor(Qt::blue));
+
+    const QPoint from = last - QPoint(200, 100);
+    drawSelection(*s.form, from, last);
+    const ScreenMetrics& m = s.form->workspace().services.metrics;
+    QCOMPARE(s.form->workspace().L1->rect(), (LabelRect{m.toTwipsX(from.x()), m.toTwipsY(from.y()),
+                                                        m.toTwipsX(200), m.toTwipsY(100)}));
+    // The label dragged within the view lands there; the top-left of the canvas is out of view
+    // and takes no drop.
+    SizeLabel* label = s.form->workspace().L1;
+    press(label, QPoint(2, 2));
+    release(canvas, from - QPoint(50, 50) + QPoint(2, 2));
+    QVERIFY(label->isVisible());
+    QCOMPARE(label->rect().left, m.toTwipsX(from.x() - 50));
+    press(label, QPoint(2, 2));
+    release(canvas, QPoint(5, 5));
+    QVERIFY(label->isHidden());
 }
 
 QTEST_MAIN(TestCanvas)

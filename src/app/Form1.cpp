@@ -20,6 +20,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
 
 #include <cmath>
@@ -44,6 +46,7 @@ int toPixels(double twips, double twipsPerPixel) {
 Form1::Form1(const Services& services, QWidget* parent)
     : QMainWindow(parent)
     , m_area(new QWidget(this))
+    , m_scroll(new QScrollArea(m_area))
     , m_P3(
           new Surface(QApplication::palette().color(QPalette::Active, QPalette::Highlight), m_area))
     , m_workspace(
@@ -64,8 +67,16 @@ Form1::Form1(const Services& services, QWidget* parent)
     m_area->installEventFilter(this);
     setCentralWidget(m_area);
 
+    // The canvas sits in a scroll area without a frame: where the window fits around it, the
+    // scroll area is exactly the canvas and shows no bars.
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setPalette(palette);
+    m_scroll->viewport()->setPalette(palette);
+    m_scroll->viewport()->setAutoFillBackground(true);
+    m_scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Surface* P1 = m_workspace.P1;
     P1->setObjectName(QStringLiteral("P1"));
+    m_scroll->setWidget(P1);
     P1->move(0, 0);
     P1->setCursor(Qt::CrossCursor);
     m_workspace.L1->setParent(P1);
@@ -187,9 +198,14 @@ int Form1::stripHeight() const {
 void Form1::fitWindowToCanvas() {
     const AppState& state = m_workspace.state;
     const int strip = m_P3->isHidden() ? 0 : stripHeight();
-    const QSize size = committedWindowSize(m_workspace.P1->size(), state.FrameExtraWidth,
-                                           state.FrameExtraHeight, state.MinFormWidth, strip);
-    resize(size);
+    const QSize needed = committedWindowSize(m_workspace.P1->size(), state.FrameExtraWidth,
+                                             state.FrameExtraHeight, state.MinFormWidth, strip);
+    // The window's own area on its screen: the screen less panels, less the window's frame.
+    QSize limit;
+    if (const QScreen* shownOn = screen()) {
+        limit = shownOn->availableGeometry().size() - (frameGeometry().size() - size());
+    }
+    resize(fitToScreen(needed, limit, style()->pixelMetric(QStyle::PM_ScrollBarExtent)));
     layout()->activate();
     layOutStrip();
 }
@@ -211,6 +227,8 @@ void Form1::layOutStrip() {
         std::max(m_P3->imageSize().width(), static_cast<int>(std::ceil(m_area->width() * ratio))),
         static_cast<int>(std::ceil(height * ratio))));
     m_P3->setGeometry(0, m_area->height() - height, m_area->width(), height);
+    m_scroll->setGeometry(0, 0, m_area->width(),
+                          m_area->height() - (m_P3->isHidden() ? 0 : height));
 }
 
 void Form1::toggleColorTable() {

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QScrollArea>
 
 namespace kiramo {
 
@@ -85,6 +86,7 @@ private:
     [[nodiscard]] int stripHeight() const;
 
     QWidget* const m_area;
+    QScrollArea* const m_scroll;  // holds the canvas; scrolls when it is larger than the screen
     Surface* const m_P3;
     Workspace m_workspace;
     Form1Menus m_menus;

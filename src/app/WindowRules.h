@@ -11,9 +11,15 @@ namespace kiramo {
 
 // The window size after a commit: the canvas plus the frame, never narrower than the start-up
 // width, plus the colour strip's height when the strip is shown (stripHeight 0 when hidden).
-// No upper limit: a canvas larger than the screen gives a window larger than the screen.
+// No upper limit here: fitToScreen keeps the window on the screen.
 [[nodiscard]] QSize committedWindowSize(QSize canvas, int frameExtraWidth, int frameExtraHeight,
                                         int minFormWidth, int stripHeight);
+
+// The window size for `needed` on a screen whose area for the window is `limit`: `needed` when
+// it fits; else at most `limit`, with room for the scroll bars (`scrollBarExtent` each) that the
+// canvas then needs, so that a picture larger than the screen scrolls inside a window that
+// stays on it.
+[[nodiscard]] QSize fitToScreen(QSize needed, QSize limit, int scrollBarExtent);
 
 // The width the resize rule sets after the window's size changed, or nothing when it leaves
 // the window alone: only a window in its normal state narrower than the start-up width grows
