@@ -37,6 +37,9 @@ namespace {
 
 const QColor kLightGrey(192, 192, 192);
 
+// The width of a window manager's border, as a guess for a window not framed yet (pixels).
+constexpr int kFrameGuess = 8;
+
 int toPixels(double twips, double twipsPerPixel) {
     return static_cast<int>(std::lround(twips / twipsPerPixel));
 }
@@ -203,7 +206,13 @@ void Form1::fitWindowToCanvas() {
     // The window's own area on its screen: the screen less panels, less the window's frame.
     QSize limit;
     if (const QScreen* shownOn = screen()) {
-        limit = shownOn->availableGeometry().size() - (frameGeometry().size() - size());
+        QSize frame = frameGeometry().size() - size();
+        if (frame.isNull() && !isVisible()) {
+            // Not framed yet (a picture from the command line): room for a usual frame.
+            frame = QSize(2 * kFrameGuess,
+                          kFrameGuess + style()->pixelMetric(QStyle::PM_TitleBarHeight));
+        }
+        limit = shownOn->availableGeometry().size() - frame;
     }
     resize(fitToScreen(needed, limit, style()->pixelMetric(QStyle::PM_ScrollBarExtent)));
     layout()->activate();
