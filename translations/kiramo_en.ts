@@ -130,20 +130,6 @@
     </message>
 </context>
 <context>
-    <name>ImageFiles</name>
-    <message>
-        <source>同名ファイル %1 が存在します。上書きしますか？</source>
-        <translation>%1 already exists. Replace it?</translation>
-    </message>
-</context>
-<context>
-    <name>PaperCommands</name>
-    <message>
-        <source>同名ファイル %1 が存在します。上書きしますか？</source>
-        <translation>%1 already exists. Replace it?</translation>
-    </message>
-</context>
-<context>
     <name>ScreenGrabber</name>
     <message>
         <source>セッションバスに接続できません。</source>
@@ -201,6 +187,10 @@
     <message>
         <source>%1 を起動できません</source>
         <translation>Cannot start %1</translation>
+    </message>
+    <message>
+        <source>同名ファイル %1 が存在します。上書きしますか？</source>
+        <translation>%1 already exists. Replace it?</translation>
     </message>
 </context>
 </TS>

@@ -9,6 +9,7 @@
 #include "platform/Prompts.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace kiramo {
@@ -64,6 +65,14 @@ void Workspace::setCaption(const QString& subject) {
 
 void Workspace::refreshCaption() {
     m_hooks.showCaption(captionText(m_subject, state.currentModeName()));
+}
+
+bool Workspace::mayReplace(const QString& name) {
+    return !QFileInfo(name).isFile() ||
+           services.prompts.askYesNo(
+               QCoreApplication::translate("Workspace",
+                                           "同名ファイル %1 が存在します。上書きしますか？")
+                   .arg(name));
 }
 
 bool Workspace::startProgram(const QString& program, const QStringList& arguments) {

@@ -58,6 +58,10 @@ public:
     // What the caption names before " Mode:".
     [[nodiscard]] const QString& subject() const { return m_subject; }
 
+    // True when `name` may be written: no file of that name exists, hidden ones included, or
+    // the user says yes to replacing it.
+    [[nodiscard]] bool mayReplace(const QString& name);
+
     // Starts `program` without waiting; when it cannot be started, a beep and
     // "<program> を起動できません". False then.
     bool startProgram(const QString& program, const QStringList& arguments);

@@ -127,11 +127,7 @@ void LoadCanvasImage(Workspace& workspace, const QString& path) {
 
 void SaveImageFile(Workspace& workspace, const QString& name) {
     Prompts& prompts = workspace.services.prompts;
-    // Any existing file, hidden ones too: a file that is overwritten is always asked about.
-    if (QFileInfo(name).isFile() &&
-        !prompts.askYesNo(QCoreApplication::translate(
-                              "ImageFiles", "同名ファイル %1 が存在します。上書きしますか？")
-                              .arg(name))) {
+    if (!workspace.mayReplace(name)) {
         return;
     }
     QString error;

@@ -127,10 +127,7 @@ void exportPdfCommand(Workspace& workspace) {
         return;
     }
     const QString name = trimBlanks(*chosen);
-    if (QFileInfo(name).isFile() &&
-        !prompts.askYesNo(QCoreApplication::translate(
-                              "PaperCommands", "同名ファイル %1 が存在します。上書きしますか？")
-                              .arg(name))) {
+    if (!workspace.mayReplace(name)) {
         return;
     }
     QString error;

@@ -31,14 +31,18 @@ ScreenGrabber* createScreenGrabber(QObject* parent) {
     return new X11ScreenGrabber(parent);
 }
 
-FrozenScreens grabScreensWithToolkit() {
-    FrozenScreens frozen;
+QList<QScreen*> screensPrimaryFirst() {
     QList<QScreen*> screens = QGuiApplication::screens();
     QScreen* primary = QGuiApplication::primaryScreen();
     if (screens.removeOne(primary)) {
         screens.prepend(primary);
     }
-    for (QScreen* screen : screens) {
+    return screens;
+}
+
+FrozenScreens grabScreensWithToolkit() {
+    FrozenScreens frozen;
+    for (QScreen* screen : screensPrimaryFirst()) {
         // Window 0 is the root window on X11 and the desktop elsewhere; each monitor reads its
         // own part of it.
         QImage image = screen->grabWindow(0).toImage();

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QString>
 
+class QScreen;
+
 namespace kiramo {
 
 // One monitor as it was displayed when the screen was frozen.
@@ -51,5 +53,8 @@ enum class ScreenSource { X11, Portal };
 // Frozen pixels of every monitor through the toolkit: QScreen::grabWindow of each monitor's
 // root. Works wherever the window system lets a program read the screen (X11, Windows).
 [[nodiscard]] FrozenScreens grabScreensWithToolkit();
+
+// The monitors, the primary first: the order in which the frozen screens are reported.
+[[nodiscard]] QList<QScreen*> screensPrimaryFirst();
 
 }  // namespace kiramo

@@ -160,12 +160,7 @@ FrozenScreens X11ScreenGrabber::grabNow() {
     m_usedSharedMemory = false;
     if (m_shm) {
         FrozenScreens frozen;
-        QList<QScreen*> screens = QGuiApplication::screens();
-        QScreen* primary = QGuiApplication::primaryScreen();
-        if (screens.removeOne(primary)) {
-            screens.prepend(primary);
-        }
-        for (QScreen* screen : screens) {
+        for (QScreen* screen : screensPrimaryFirst()) {
             // A monitor's logical top-left is its place in X pixels; its size scales.
             const QRect logical = screen->geometry();
             const QRect native(logical.topLeft(),
