@@ -82,6 +82,8 @@ private slots:
 };
 
 void TestPortal::initTestCase() {
+    QVERIFY(!QDir::tempPath().isEmpty());
+    QVERIFY(!QDir::currentPath().startsWith(QDir::tempPath()));  // kept pictures lie here
     QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
     QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(
         QStringLiteral("org.freedesktop.portal.Desktop")));
