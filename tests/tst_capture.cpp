@@ -3,13 +3,13 @@
 #include "capture/Capture.h"
 #include "capture/Form2.h"
 #include "core/Caption.h"
-#include "platform/DesktopPicture.h"
 #include "core/ImageBlock.h"
 #include "core/RubberBand.h"
 #include "fakes/MouseInput.h"
 #include "fakes/Pictures.h"
 #include "fakes/Scale.h"
 #include "fakes/Session.h"
+#include "platform/DesktopPicture.h"
 
 #include <QAction>
 #include <QTest>
