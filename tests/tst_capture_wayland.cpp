@@ -75,10 +75,8 @@ void TestCaptureWayland::captureOn(const QString& output) {
         10000);
     FakeServices fake;
     PortalScreenGrabber grabber;
-    const Services s = fake.services();
     QString error;
-    std::unique_ptr<Form1> form = startKiramo(
-        Services{s.prompts, s.programs, grabber, s.metrics, s.folders}, QString(), &error);
+    std::unique_ptr<Form1> form = startKiramo(fake.services(grabber), QString(), &error);
     QVERIFY(form);
     // The main window, magenta, in the middle of the output.
     QImage magenta(500, 400, QImage::Format_RGB32);

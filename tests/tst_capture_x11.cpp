@@ -64,10 +64,8 @@ void TestCaptureX11::captureOfAKnownPicture() {
 
     FakeServices fake;
     X11ScreenGrabber grabber;
-    Services services = fake.services();
-    Services real{services.prompts, services.programs, grabber, services.metrics, services.folders};
     QString error;
-    std::unique_ptr<Form1> form = startKiramo(real, QString(), &error);
+    std::unique_ptr<Form1> form = startKiramo(fake.services(grabber), QString(), &error);
     QVERIFY(form);
     form->workspace().P1->setImage(QImage(400, 300, QImage::Format_RGB32));  // a black canvas
     form->workspace().CommitCanvas();
@@ -112,10 +110,8 @@ void TestCaptureX11::windowComesBackWhereItWas() {
     // would be placed anew.
     FakeServices fake;
     X11ScreenGrabber grabber;
-    Services services = fake.services();
-    Services real{services.prompts, services.programs, grabber, services.metrics, services.folders};
     QString error;
-    std::unique_ptr<Form1> form = startKiramo(real, QString(), &error);
+    std::unique_ptr<Form1> form = startKiramo(fake.services(grabber), QString(), &error);
     QVERIFY(form);
     QWidget other;  // so that the window manager's placement has something to avoid
     other.setGeometry(0, 0, 300, 300);

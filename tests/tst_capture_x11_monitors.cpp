@@ -74,11 +74,8 @@ void TestCaptureX11Monitors::captureOnTheMonitorLeftOfThePrimary() {
     std::unique_ptr<ScreenGrabber> grabber(createScreenGrabber());
     QVERIFY(qobject_cast<X11ScreenGrabber*>(grabber.get()));
     FakeServices fake;
-    Services services = fake.services();
-    Services real{services.prompts, services.programs, *grabber, services.metrics,
-                  services.folders};
     QString error;
-    std::unique_ptr<Form1> form = startKiramo(real, QString(), &error);
+    std::unique_ptr<Form1> form = startKiramo(fake.services(*grabber), QString(), &error);
     QVERIFY(form);
     form->workspace().P1->setImage(QImage(400, 300, QImage::Format_RGB32));  // a black canvas
     form->workspace().CommitCanvas();

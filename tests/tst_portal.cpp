@@ -48,10 +48,8 @@ struct PortalSession {
     std::unique_ptr<Form1> form;
 
     PortalSession() {
-        const Services s = fake.services();
         QString error;
-        form = startKiramo(Services{s.prompts, s.programs, grabber, s.metrics, s.folders},
-                           QString(), &error);
+        form = startKiramo(fake.services(grabber), QString(), &error);
         form->show();
     }
     ~PortalSession() { form->close(); }

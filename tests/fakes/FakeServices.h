@@ -22,10 +22,13 @@ struct FakeServices {
 
     [[nodiscard]] QString path(const QString& name) const { return root.filePath(name); }
 
-    [[nodiscard]] Services services() {
+    [[nodiscard]] Services services() { return services(screen); }
+
+    // The same, reading the screen through `grabber` (a real one, for the end-to-end tests).
+    [[nodiscard]] Services services(ScreenGrabber& grabber) {
         checkPinnedScale();
         QDir(root.path()).mkpath(QStringLiteral("config"));
-        return Services{prompts, programs, screen, ScreenMetrics::fromPrimaryScreen(),
+        return Services{prompts, programs, grabber, ScreenMetrics::fromPrimaryScreen(),
                         AppFolders::resolve(root.path(), path(QStringLiteral("config")),
                                             path(QStringLiteral("runtime")),
                                             path(QStringLiteral("windows")))};
