@@ -72,7 +72,13 @@ void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& ima
     const QRectF source(target.topLeft() * ratio, target.size() * ratio);
     QPainter painter(&widget);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(exposed, background);
+    // The background only where the image does not reach: a full-screen picture is then written
+    // once. The image's partly covered last column and row are filled, then drawn over.
+    const QRect covered(0, 0, int(std::floor(image.width() / ratio)),
+                        int(std::floor(image.height() / ratio)));
+    for (const QRect& uncovered : QRegion(exposed).subtracted(covered)) {
+        painter.fillRect(uncovered, background);
+    }
     painter.drawImage(target, image, source);
 }
 
