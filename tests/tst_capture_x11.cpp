@@ -13,6 +13,7 @@
 #include "fakes/WindowManager.h"
 #include "platform/X11ScreenGrabber.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QTest>
@@ -30,6 +31,8 @@ private slots:
     void captureOfAKnownPicture();
     void windowComesBackWhereItWas();
     void sharedMemoryGrabIsTheOldGrab();
+    void sharedMemoryIsGivenBack_data();
+    void sharedMemoryIsGivenBack();
 
 private:
     testing::WindowManager m_windowManager;
@@ -175,6 +178,57 @@ void TestCaptureX11::sharedMemoryGrabIsTheOldGrab() {
     QVERIFY(answered.isEmpty());
     QTRY_COMPARE(answered.size(), fast.size());
     QCOMPARE(answered.first().image, fast.first().image);
+}
+
+namespace {
+
+// Shared-memory segments mapped into this process.
+int sharedSegments() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    return int(maps.readAll().count("/SYSV"));
+}
+
+}  // namespace
+
+void TestCaptureX11::sharedMemoryIsGivenBack_data() {
+    // A frozen picture keeps the segment it was grabbed into; segments made ready for a grab
+    // that does not come, or not used by it, go at once.
+    QTest::addColumn<int>("prepares");
+    QTest::addColumn<bool>("grab");
+    QTest::newRow("grab") << 0 << true;
+    QTest::newRow("made ready, grab") << 1 << true;
+    QTest::newRow("made ready twice, grab") << 2 << true;
+    QTest::newRow("made ready, cancelled") << 1 << false;
+}
+
+void TestCaptureX11::sharedMemoryIsGivenBack() {
+    QFETCH(int, prepares);
+    QFETCH(bool, grab);
+    const FrozenScreens reference = X11ScreenGrabber().grabNow();
+    const int before = sharedSegments();
+    QVERIFY(before >= 0);
+    {
+        X11ScreenGrabber grabber;
+        for (int i = 0; i < prepares; ++i) {
+            grabber.prepare();
+        }
+        if (grab) {
+            const FrozenScreens frozen = grabber.grabNow();
+            QVERIFY(grabber.usedSharedMemory());
+            QCOMPARE(sharedSegments(), before + frozen.size());
+            QCOMPARE(frozen.size(), reference.size());
+            for (int i = 0; i < frozen.size(); ++i) {
+                QCOMPARE(frozen.at(i).image, reference.at(i).image);
+            }
+        } else {
+            grabber.cancel();
+            QCOMPARE(sharedSegments(), before);
+        }
+    }
+    QCOMPARE(sharedSegments(), before);
 }
 
 QTEST_MAIN(TestCaptureX11)

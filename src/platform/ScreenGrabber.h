@@ -28,6 +28,9 @@ class ScreenGrabber : public QObject {
 public:
     using QObject::QObject;
 
+    // The program's windows are leaving the screen and start() follows soon: a grabber may get
+    // ready meanwhile (memory for the pixels, say), so that the grab itself is quick.
+    virtual void prepare() {}
     virtual void start() = 0;
     virtual void cancel() = 0;
 

@@ -13,38 +13,138 @@
 #endif
 
 #include <cstdlib>
-#include <cstring>
+#include <future>
+#include <memory>
+#include <vector>
 
 namespace kiramo {
 
 #if KIRAMO_HAVE_XCB_SHM
-// One shared-memory segment attached to the X server, kept between grabs (a warm grab then
-// costs one copy) and grown when a larger monitor needs it.
+namespace {
+
+// The X connection as the segments see it: a picture may outlive the grabber (and, at exit, the
+// connection), so a segment asks here whether the server is still there to detach from.
+struct Connection {
+    xcb_connection_t* xcb = nullptr;
+    bool open = true;
+};
+
+// One shared-memory segment attached to the X server. A grab fills one and the frozen picture
+// keeps it (no copy); it is detached and freed with the picture's last copy.
+struct Segment {
+    std::shared_ptr<Connection> connection;
+    void* address = nullptr;
+    xcb_shm_seg_t id = 0;
+    std::size_t size = 0;
+
+    ~Segment() {
+        if (connection->open) {
+            xcb_shm_detach(connection->xcb, id);
+            xcb_flush(connection->xcb);
+        }
+        shmdt(address);
+    }
+};
+
+// A segment of `bytes`, attached to the server, its pages already in memory (the server then
+// writes at memory speed, without a fault per page); null when the server cannot share one.
+std::unique_ptr<Segment> makeSegment(const std::shared_ptr<Connection>& connection,
+                                     std::size_t bytes) {
+    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (id < 0) {
+        return nullptr;
+    }
+    void* address = shmat(id, nullptr, 0);
+    if (address == reinterpret_cast<void*>(-1)) {
+        shmctl(id, IPC_RMID, nullptr);
+        return nullptr;
+    }
+    const xcb_shm_seg_t segment = xcb_generate_id(connection->xcb);
+    xcb_generic_error_t* error = xcb_request_check(
+        connection->xcb, xcb_shm_attach_checked(connection->xcb, segment, std::uint32_t(id), 0));
+    // Once both sides are attached, the segment goes away with the last detach, even if this
+    // process dies.
+    shmctl(id, IPC_RMID, nullptr);
+    if (error != nullptr) {
+        std::free(error);
+        shmdt(address);
+        return nullptr;
+    }
+    auto* page = static_cast<volatile unsigned char*>(address);
+    for (std::size_t at = 0; at < bytes; at += 4096) {
+        page[at] = 0;
+    }
+    return std::unique_ptr<Segment>(new Segment{connection, address, segment, bytes});
+}
+
+void freeSegment(void* segment) {
+    delete static_cast<Segment*>(segment);
+}
+
+}  // namespace
+
+// The shared-memory side of the grabber: segments made ready while the screen settles, and the
+// grab into them.
 class X11ScreenGrabber::SharedMemory {
 public:
-    explicit SharedMemory(xcb_connection_t* connection)
-        : m_connection(connection) {}
-    ~SharedMemory() { release(); }
+    explicit SharedMemory(xcb_connection_t* xcb)
+        : m_connection(std::make_shared<Connection>(Connection{xcb, true})) {}
+    ~SharedMemory() {
+        release();
+        m_connection->open = false;
+    }
+
+    // Segments for these blocks, ready for the grab that follows. They are made on a thread of
+    // their own (writing a page of a new segment costs a fault), while the caller readies its
+    // windows.
+    void prepare(const QList<QRect>& blocks) {
+        release();
+        std::vector<std::size_t> sizes;
+        for (const QRect& block : blocks) {
+            sizes.push_back(bytesFor(block));
+        }
+        m_making = std::async(std::launch::async, [connection = m_connection, sizes] {
+            Segments made;
+            for (const std::size_t bytes : sizes) {
+                if (auto segment = makeSegment(connection, bytes)) {
+                    made.push_back(std::move(segment));
+                }
+            }
+            return made;
+        });
+    }
+
+    // Segments made ready and not used go: they are as large as the screen.
+    void release() {
+        if (m_making.valid()) {
+            m_making.get();
+        }
+        m_ready.clear();
+    }
 
     // The monitor's block of the root window, `native` in X pixels; a null image when the
     // server cannot give it through shared memory.
     QImage grab(QRect native) {
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        const xcb_screen_t* screen =
+            xcb_setup_roots_iterator(xcb_get_setup(m_connection->xcb)).data;
         if (screen == nullptr || (screen->root_depth != 24 && screen->root_depth != 32) ||
             native.isEmpty()) {
             return QImage();
         }
-        const std::size_t bytes = std::size_t(native.width()) * native.height() * 4;
-        if (!reserve(bytes)) {
+        std::unique_ptr<Segment> segment = takeReady(bytesFor(native));
+        if (!segment) {
+            segment = makeSegment(m_connection, bytesFor(native));
+        }
+        if (!segment) {
             return QImage();
         }
         xcb_generic_error_t* error = nullptr;
         xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(
-            m_connection,
-            xcb_shm_get_image(m_connection, screen->root, std::int16_t(native.x()),
+            m_connection->xcb,
+            xcb_shm_get_image(m_connection->xcb, screen->root, std::int16_t(native.x()),
                               std::int16_t(native.y()), std::uint16_t(native.width()),
                               std::uint16_t(native.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP,
-                              m_segment, 0),
+                              segment->id, 0),
             &error);
         const bool ok = reply != nullptr && error == nullptr;
         std::free(reply);
@@ -53,69 +153,56 @@ public:
             return QImage();
         }
         // 32 bits a pixel, blue first in memory: RGB32 once the unused byte is opaque, as the
-        // toolkit's grab gives it.
-        QImage image(native.size(), QImage::Format_RGB32);
-        const auto* source = static_cast<const std::uint32_t*>(m_address);
-        for (int y = 0; y < native.height(); ++y) {
-            auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-            const std::uint32_t* from = source + std::size_t(y) * native.width();
-            for (int x = 0; x < native.width(); ++x) {
-                line[x] = from[x] | 0xff000000u;
-            }
+        // toolkit's grab gives it. The picture keeps the segment.
+        auto* pixels = static_cast<std::uint32_t*>(segment->address);
+        const std::size_t count = std::size_t(native.width()) * std::size_t(native.height());
+        for (std::size_t i = 0; i < count; ++i) {
+            pixels[i] |= 0xff000000u;
         }
-        return image;
+        Segment* kept = segment.release();
+        return QImage(static_cast<uchar*>(kept->address), native.width(), native.height(),
+                      qsizetype(native.width()) * 4, QImage::Format_RGB32, freeSegment, kept);
     }
 
 private:
-    bool reserve(std::size_t bytes) {
-        if (bytes <= m_size) {
-            return true;
-        }
-        release();
-        const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-        if (id < 0) {
-            return false;
-        }
-        void* address = shmat(id, nullptr, 0);
-        if (address == reinterpret_cast<void*>(-1)) {
-            shmctl(id, IPC_RMID, nullptr);
-            return false;
-        }
-        const xcb_shm_seg_t segment = xcb_generate_id(m_connection);
-        xcb_generic_error_t* error = xcb_request_check(
-            m_connection, xcb_shm_attach_checked(m_connection, segment, std::uint32_t(id), 0));
-        // Once both sides are attached, the segment goes away with the last detach, even if
-        // this process dies.
-        shmctl(id, IPC_RMID, nullptr);
-        if (error != nullptr) {
-            std::free(error);
-            shmdt(address);
-            return false;
-        }
-        m_address = address;
-        m_segment = segment;
-        m_size = bytes;
-        return true;
+    static std::size_t bytesFor(QRect block) {
+        return std::size_t(block.width()) * std::size_t(block.height()) * 4;
     }
 
-    void release() {
-        if (m_address == nullptr) {
-            return;
+    std::unique_ptr<Segment> takeReady(std::size_t bytes) {
+        if (m_making.valid()) {
+            m_ready = m_making.get();
         }
-        xcb_shm_detach(m_connection, m_segment);
-        xcb_flush(m_connection);
-        shmdt(m_address);
-        m_address = nullptr;
-        m_size = 0;
+        for (auto it = m_ready.begin(); it != m_ready.end(); ++it) {
+            if ((*it)->size >= bytes) {
+                std::unique_ptr<Segment> segment = std::move(*it);
+                m_ready.erase(it);
+                return segment;
+            }
+        }
+        return nullptr;
     }
 
-    xcb_connection_t* const m_connection;
-    void* m_address = nullptr;
-    xcb_shm_seg_t m_segment = 0;
-    std::size_t m_size = 0;
+    using Segments = std::vector<std::unique_ptr<Segment>>;
+    std::shared_ptr<Connection> m_connection;
+    std::future<Segments> m_making;
+    Segments m_ready;
 };
 #else
 class X11ScreenGrabber::SharedMemory {};
+#endif
+
+#if KIRAMO_HAVE_XCB_SHM
+namespace {
+
+// A monitor's block of the root window in X pixels: its logical top-left is its place there,
+// its size scales.
+QRect nativeBlock(const QScreen& screen) {
+    const QRect logical = screen.geometry();
+    return QRect(logical.topLeft(), (QSizeF(logical.size()) * screen.devicePixelRatio()).toSize());
+}
+
+}  // namespace
 #endif
 
 X11ScreenGrabber::X11ScreenGrabber(QObject* parent)
@@ -154,29 +241,46 @@ void X11ScreenGrabber::start() {
 
 void X11ScreenGrabber::cancel() {
     m_pending = 0;
+#if KIRAMO_HAVE_XCB_SHM
+    if (m_shm) {
+        m_shm->release();
+    }
+#endif
+}
+
+void X11ScreenGrabber::prepare() {
+#if KIRAMO_HAVE_XCB_SHM
+    if (m_shm) {
+        QList<QRect> blocks;
+        for (QScreen* screen : screensPrimaryFirst()) {
+            blocks.append(nativeBlock(*screen));
+        }
+        m_shm->prepare(blocks);
+    }
+#endif
 }
 
 FrozenScreens X11ScreenGrabber::grabNow() {
     m_usedSharedMemory = false;
+#if KIRAMO_HAVE_XCB_SHM
     if (m_shm) {
         FrozenScreens frozen;
         for (QScreen* screen : screensPrimaryFirst()) {
-            // A monitor's logical top-left is its place in X pixels; its size scales.
             const QRect logical = screen->geometry();
-            const QRect native(logical.topLeft(),
-                               (QSizeF(logical.size()) * screen->devicePixelRatio()).toSize());
-            QImage image = m_shm->grab(native);
+            QImage image = m_shm->grab(nativeBlock(*screen));
             if (image.isNull()) {
                 frozen.clear();
                 break;
             }
             frozen.append(FrozenScreen{screen->name(), logical, image});
         }
+        m_shm->release();
         if (!frozen.isEmpty()) {
             m_usedSharedMemory = true;
             return frozen;
         }
     }
+#endif
     FrozenScreens frozen = grabScreensWithToolkit();
     for (const FrozenScreen& screen : frozen) {
         if (screen.image.isNull()) {

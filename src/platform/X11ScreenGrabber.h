@@ -16,6 +16,7 @@ public:
     explicit X11ScreenGrabber(QObject* parent = nullptr);
     ~X11ScreenGrabber() override;
 
+    void prepare() override;
     void start() override;
     void cancel() override;
 
