@@ -41,6 +41,17 @@ struct CaptureSession : Session {
     }
 };
 
+// Every capture window there is, shown or not.
+QList<Form2*> captureWindows() {
+    QList<Form2*> windows;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* f = qobject_cast<Form2*>(w)) {
+            windows.append(f);
+        }
+    }
+    return windows;
+}
+
 }  // namespace
 
 class TestCapture : public QObject {
@@ -72,6 +83,7 @@ private slots:
     void monitorBlocks_data();
     void monitorBlocks();
     void everyMonitorIsFrozen();
+    void aMonitorGoneMeanwhile();
     void grabOutcomes_data();
     void grabOutcomes();
 };
@@ -506,20 +518,30 @@ void TestCapture::everyMonitorIsFrozen() {
     Form2* first = s.capture();
     QVERIFY(first);
     QCOMPARE(first->frozenImage(), s.fake.screen.screen);
-    Form2* second = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* f = qobject_cast<Form2*>(w); f && f != first && f->isVisible()) {
-            second = f;
-        }
-    }
-    QVERIFY(second);
+    QCOMPARE(captureWindows().size(), 2);
+    Form2* second = captureWindows().at(captureWindows().at(0) == first ? 1 : 0);
+    QVERIFY(second->isVisible());
     QCOMPARE(second->frozenImage(), left);
     press(second, QPoint(10, 20));
     dragTo(second, QPoint(110, 70));
     second->TransferCapture();
     QTRY_VERIFY(!s.form->captureWindow());
     QCOMPARE(s.form->workspace().P1->image(), left.copy(11, 21, 100, 50));
-    QTRY_VERIFY(!first->isVisible());  // every monitor's window closes
+    QTRY_VERIFY(captureWindows().isEmpty());  // every monitor's window closes
+}
+
+void TestCapture::aMonitorGoneMeanwhile() {
+    // The primary monitor's window was made as the capture started; the grab saw only another
+    // monitor: that one's window shows, the other goes.
+    CaptureSession s;
+    const QImage other = patternScreen(QSize(320, 240));
+    s.fake.screen.screens = {FrozenScreen{QStringLiteral("OTHER"), QRect(0, 0, 320, 240), other}};
+    Form2* window = s.capture();
+    QVERIFY(window);
+    QCOMPARE(window->frozenImage(), other);
+    QTRY_COMPARE(captureWindows(), QList<Form2*>{window});
+    window->abandon();
+    QTRY_VERIFY(captureWindows().isEmpty());
 }
 
 void TestCapture::grabOutcomes_data() {
@@ -546,6 +568,7 @@ void TestCapture::grabOutcomes() {
     QCOMPARE(s.form->workspace().P1->image(), canvas);
     QCOMPARE(s.form->windowTitle(), caption);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    QTRY_VERIFY(captureWindows().isEmpty());  // the windows made for it go with it
 }
 
 QTEST_MAIN(TestCapture)

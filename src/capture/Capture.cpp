@@ -4,6 +4,7 @@
 #include "capture/WaitWindow.h"
 
 #include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 
 namespace kiramo {
@@ -31,6 +32,12 @@ Capture::~Capture() {
     if (m_grabbing) {
         m_grabber.cancel();
     }
+    if (!m_shown) {
+        // Made for a grab that never came.
+        for (const QPointer<Form2>& window : std::as_const(m_windows)) {
+            delete window.data();
+        }
+    }
     restoreCursor();
     if (m_wait) {
         m_wait->m_quiet = true;
@@ -42,11 +49,16 @@ void Capture::start() {
     // The caller's windows have left the screen; the windows below get a moment to repaint
     // what they covered before the screen is read (a compositor draws a frame without them).
     m_grabbing = true;
-    QTimer::singleShot(kSettleMilliseconds, this, [this] {
+    QTimer::singleShot(kSettleMilliseconds, Qt::PreciseTimer, this, [this] {
         if (m_grabbing && !m_done) {
             m_grabber.start();
         }
     });
+    // Meanwhile the grabber, and the windows that will show the frozen screen, get ready.
+    m_grabber.prepare();
+    for (QScreen* screen : screensPrimaryFirst()) {
+        addWindow(screen->name(), screen->geometry())->prepare();
+    }
     QTimer::singleShot(kWaitNoticeMilliseconds, this, &Capture::showWaiting);
 }
 
@@ -70,28 +82,58 @@ void Capture::onGrabbed(const FrozenScreens& screens) {
         m_wait->m_quiet = true;
         m_wait->close();
     }
+    // Each monitor's window was made as the grab started; one the grab did not see (unplugged
+    // meanwhile) goes, one that came meanwhile gets its window now.
+    QList<QPointer<Form2>> made;
+    made.swap(m_windows);
     for (const FrozenScreen& screen : screens) {
-        auto* window = new Form2(screen, m_modes, m_modeIndex);
-        m_windows.append(window);
-        connect(window, &Form2::transferred, this, [this](const QImage& picture, QSizeF size) {
-            if (!m_done) {
-                finish();
-                emit transferred(picture, size);
+        Form2* window = nullptr;
+        for (QPointer<Form2>& candidate : made) {
+            if (candidate && candidate->screenName() == screen.name &&
+                candidate->place() == screen.geometry) {
+                window = candidate.data();
+                candidate.clear();
+                m_windows.append(window);
+                break;
             }
-        });
-        connect(window, &Form2::abandoned, this, [this] {
-            if (!m_done) {
-                finish();
-                emit abandoned();
-            }
-        });
+        }
+        if (window == nullptr) {
+            addWindow(screen.name, screen.geometry);
+        }
+    }
+    for (const QPointer<Form2>& unused : std::as_const(made)) {
+        if (unused) {
+            unused->disconnect(this);
+            unused->deleteLater();
+        }
     }
     // The primary monitor's window last, so that it holds the focus.
-    for (auto it = m_windows.crbegin(); it != m_windows.crend(); ++it) {
-        (*it)->load();
+    for (qsizetype i = screens.size() - 1; i >= 0; --i) {
+        if (Form2* window = m_windows.at(i)) {
+            window->load(screens.at(i).image);
+        }
     }
+    m_shown = true;
     restoreCursor();
     emit frozen();
+}
+
+Form2* Capture::addWindow(const QString& screenName, QRect place) {
+    auto* window = new Form2(screenName, place, m_modes, m_modeIndex);
+    m_windows.append(window);
+    connect(window, &Form2::transferred, this, [this](const QImage& picture, QSizeF size) {
+        if (!m_done) {
+            finish();
+            emit transferred(picture, size);
+        }
+    });
+    connect(window, &Form2::abandoned, this, [this] {
+        if (!m_done) {
+            finish();
+            emit abandoned();
+        }
+    });
+    return window;
 }
 
 void Capture::abandon() {
@@ -129,7 +171,7 @@ void Capture::restoreCursor() {
 }
 
 Form2* Capture::window() const {
-    return m_windows.isEmpty() || m_done ? nullptr : m_windows.constFirst().data();
+    return m_windows.isEmpty() || !m_shown || m_done ? nullptr : m_windows.constFirst().data();
 }
 
 WaitWindow* Capture::waitWindow() const {
@@ -139,7 +181,7 @@ WaitWindow* Capture::waitWindow() const {
 QList<Form2*> Capture::windows() const {
     QList<Form2*> list;
     for (const QPointer<Form2>& w : m_windows) {
-        if (w && !m_done) {
+        if (w && m_shown && !m_done) {
             list.append(w.data());
         }
     }

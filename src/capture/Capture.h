@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QSizeF>
 
 namespace kiramo {
@@ -57,13 +58,16 @@ private:
     void showWaiting();
     void finish();
     void restoreCursor();
+    Form2* addWindow(const QString& screenName, QRect place);
 
     ScreenGrabber& m_grabber;
     const ModeTable& m_modes;
     const int& m_modeIndex;
+    // One per monitor, made when the capture starts and shown once the screen is frozen.
     QList<QPointer<Form2>> m_windows;
     QPointer<WaitWindow> m_wait;
     bool m_grabbing = false;
+    bool m_shown = false;  // the frozen screen is on the windows
     bool m_cursorRestored = false;
     bool m_done = false;
 };

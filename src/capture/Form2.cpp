@@ -8,13 +8,15 @@
 #include "core/NumberText.h"
 #include "core/RubberBand.h"
 
+#include <QBackingStore>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScreen>
 
 namespace kiramo {
 
-Form2::Form2(const FrozenScreen& screen, const ModeTable& modes, const int& modeIndex)
+Form2::Form2(const QString& screenName, QRect place, const ModeTable& modes, const int& modeIndex)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_modes(modes)
     , m_modeIndex(modeIndex)
@@ -24,9 +26,8 @@ Form2::Form2(const FrozenScreen& screen, const ModeTable& modes, const int& mode
                                                                 [this](QSizeF pixels, int mode) {
     return captureCaption(pixels, mode, m_modes.ModeName(mode));
                                                                 }}))
-, m_frozen(screen.image.convertToFormat(QImage::Format_RGB32))
-, m_screenName(screen.name)
-, m_place(screen.geometry) {
+, m_screenName(screenName)
+, m_place(place) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("KIRAMO"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -39,9 +40,13 @@ Form2::Form2(const FrozenScreen& screen, const ModeTable& modes, const int& mode
 
 Form2::~Form2() = default;
 
-void Form2::load() {
+void Form2::prepare() {
+    if (m_prepared) {
+        return;
+    }
+    m_prepared = true;
     // Full screen on its own monitor: the window system is told the monitor before the window
-    // is shown (a Wayland compositor places it there; elsewhere the geometry does).
+    // is made (a Wayland compositor places it there; elsewhere the geometry does).
     QScreen* monitor = nullptr;
     for (QScreen* s : QGuiApplication::screens()) {
         if (s->name() == m_screenName && s->geometry() == m_place) {
@@ -55,6 +60,25 @@ void Form2::load() {
         setScreen(monitor);
     }
     setGeometry(m_place);
+    create();
+    // The memory behind the window is new: written once now, its pages are there when the
+    // frozen screen is painted (at 3840x2160 that is most of the first paint's time).
+    if (QBackingStore* store = backingStore()) {
+        store->resize(size());
+        const QRegion all(rect());
+        store->beginPaint(all);
+        {
+            QPainter painter(store->paintDevice());
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.fillRect(rect(), Qt::black);
+        }
+        store->endPaint();
+    }
+}
+
+void Form2::load(const QImage& frozen) {
+    prepare();
+    m_frozen = frozen.convertToFormat(QImage::Format_RGB32);
     showFullScreen();
     activateWindow();
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ScreenGrabber.h"
-
 #include <QImage>
+#include <QRect>
+#include <QString>
 #include <QWidget>
 
 namespace kiramo {
@@ -19,14 +19,19 @@ class Form2 : public QWidget {
     Q_OBJECT
 
 public:
-    // The band follows the rules of the current mode `modeIndex` of `modes`; both must outlive
-    // the window.
-    Form2(const FrozenScreen& screen, const ModeTable& modes, const int& modeIndex);
+    // The window of monitor `screenName` at `place` (logical pixels of the desktop). The band
+    // follows the rules of the current mode `modeIndex` of `modes`; both must outlive the window.
+    Form2(const QString& screenName, QRect place, const ModeTable& modes, const int& modeIndex);
     ~Form2() override;
 
-    // Shows the frozen monitor full-screen on its monitor, with the crosshair.
-    void load();
+    // Makes the window and the memory it paints into, before the screen is read: the frozen
+    // screen then shows with one copy. Not shown; load() does this itself when not done before.
+    void prepare();
+    // Shows `frozen` (the monitor's device pixels) full-screen on its monitor, with the
+    // crosshair.
+    void load(const QImage& frozen);
     [[nodiscard]] const QString& screenName() const { return m_screenName; }
+    [[nodiscard]] QRect place() const { return m_place; }
 
     [[nodiscard]] const QImage& frozenImage() const { return m_frozen; }
     [[nodiscard]] SizeLabel* band() const { return L1; }
@@ -57,7 +62,8 @@ private:
     SelectionController* const m_band;
     QImage m_frozen;
     QString m_screenName;
-    QRect m_place;        // the monitor, logical pixels of the desktop
+    QRect m_place;  // the monitor, logical pixels of the desktop
+    bool m_prepared = false;
     bool m_done = false;  // transferred, abandoned or closed
 };
 
