@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -29,6 +30,32 @@ void move(QWidget* w, QPoint pos) {
     QCoreApplication::sendEvent(w, &event);
 }
 
+// Runs the event loop until a capture window has painted the frozen screen and the X server has
+// shown it; false after five seconds without.
+bool waitForFirstPaint() {
+    struct Watch : QObject {
+        bool painted = false;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint && qobject_cast<Form2*>(watched) != nullptr) {
+                painted = true;
+            }
+            return false;
+        }
+    } watch;
+    qApp->installEventFilter(&watch);
+    QElapsedTimer waited;
+    waited.start();
+    QTimer wake;
+    wake.start(100);  // the loop below looks at the clock at least this often
+    // The paint is flushed to the window before the loop returns from the event that painted.
+    while (!watch.painted && waited.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    qApp->removeEventFilter(&watch);
+    QGuiApplication::sync();
+    return watch.painted;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -43,7 +70,7 @@ int main(int argc, char* argv[]) {
     std::vector<double> freeze;
     std::vector<double> plain;
     std::vector<double> shared;
-    X11ScreenGrabber shm;
+    bool sharedMemory = false;
     std::vector<double> moves;
     for (int round = 0; round < 5; ++round) {
         form->show();
@@ -56,25 +83,25 @@ int main(int argc, char* argv[]) {
         QElapsedTimer timer;
         timer.start();
         form->startCapture();
-        Form2* window = nullptr;
-        if (!QTest::qWaitFor(
-                [&] {
-            window = form->captureWindow();
-            return window && window->windowHandle() && window->windowHandle()->isExposed();
-                },
-                5000)) {
+        if (!waitForFirstPaint()) {
             std::fprintf(stderr, "capture: the capture window never showed\n");
             return 1;
         }
-        QCoreApplication::processEvents();  // its first paint
+        Form2* window = form->captureWindow();
         freeze.push_back(timer.nsecsElapsed() / 1e6);
 
         timer.restart();
         const QImage grab = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
         plain.push_back(timer.nsecsElapsed() / 1e6);
         timer.restart();
-        const FrozenScreens bare = shm.grabNow();
-        shared.push_back(timer.nsecsElapsed() / 1e6);
+        {
+            // A grabber of its own each time: memory for the pixels is made, as at a first grab.
+            X11ScreenGrabber bare;
+            timer.restart();
+            const FrozenScreens pixels = bare.grabNow();
+            shared.push_back(timer.nsecsElapsed() / 1e6);
+            sharedMemory = bare.usedSharedMemory();
+        }
 
         // The band grows from the top-left towards the bottom-right, one move at a time.
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 10),
@@ -96,11 +123,11 @@ int main(int argc, char* argv[]) {
                 "1920x1080 for the first), plain grabWindow %.1f ms, ratio %.2fx\n",
                 screen.width(), screen.height(), freeze.front(), bench::median(freeze),
                 bench::median(plain), bench::median(freeze) / bench::median(plain));
-    const double baseline = Capture::kSettleMilliseconds + shared.front();
-    std::printf("capture %dx%d: first freeze %.1f ms against settle %d ms + bare %s grab %.1f ms "
-                "(warm %.1f ms) = %.1f ms, ratio %.2fx (target <= 1.3x) %s\n",
-                screen.width(), screen.height(), freeze.front(), Capture::kSettleMilliseconds,
-                shm.usedSharedMemory() ? "shared-memory" : "toolkit", shared.front(),
+    const double baseline = Capture::kSettleMilliseconds + bench::median(shared);
+    std::printf("capture %dx%d: first freeze %.1f ms (median %.1f ms) against settle %d ms + bare "
+                "%s grab %.1f ms = %.1f ms, ratio %.2fx (target <= 1.3x) %s\n",
+                screen.width(), screen.height(), freeze.front(), bench::median(freeze),
+                Capture::kSettleMilliseconds, sharedMemory ? "shared-memory" : "toolkit",
                 bench::median(shared), baseline, freeze.front() / baseline,
                 freeze.front() / baseline <= 1.3 ? "ok" : "OVER TARGET");
     std::printf("capture %dx%d: rubber-band move %.2f ms each, paint included (target <= 5 ms)"
