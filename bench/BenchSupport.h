@@ -4,9 +4,13 @@
 // repeated timings.
 #include "app/Form1.h"
 #include "app/Startup.h"
+#include "capture/Form2.h"
 #include "platform/QtServices.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -44,6 +48,32 @@ namespace kiramo::bench {
         std::fprintf(stderr, "%s\n", qPrintable(error));
     }
     return form;
+}
+
+// Runs the event loop until a capture window has painted the frozen screen and the window system
+// has it; false after five seconds without.
+[[nodiscard]] inline bool waitForCaptureWindowPaint() {
+    struct Watch : QObject {
+        bool painted = false;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint && qobject_cast<Form2*>(watched) != nullptr) {
+                painted = true;
+            }
+            return false;
+        }
+    } watch;
+    QCoreApplication::instance()->installEventFilter(&watch);
+    QElapsedTimer waited;
+    waited.start();
+    QTimer wake;
+    wake.start(100);  // the loop below looks at the clock at least this often
+    // The paint is flushed to the window before the loop returns from the event that painted.
+    while (!watch.painted && waited.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    QCoreApplication::instance()->removeEventFilter(&watch);
+    QGuiApplication::sync();
+    return watch.painted;
 }
 
 }  // namespace kiramo::bench

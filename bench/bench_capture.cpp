@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -28,32 +27,6 @@ void move(QWidget* w, QPoint pos) {
     QMouseEvent event(QEvent::MouseMove, QPointF(pos), w->mapToGlobal(QPointF(pos)), Qt::NoButton,
                       Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &event);
-}
-
-// Runs the event loop until a capture window has painted the frozen screen and the X server has
-// shown it; false after five seconds without.
-bool waitForFirstPaint() {
-    struct Watch : QObject {
-        bool painted = false;
-        bool eventFilter(QObject* watched, QEvent* event) override {
-            if (event->type() == QEvent::Paint && qobject_cast<Form2*>(watched) != nullptr) {
-                painted = true;
-            }
-            return false;
-        }
-    } watch;
-    qApp->installEventFilter(&watch);
-    QElapsedTimer waited;
-    waited.start();
-    QTimer wake;
-    wake.start(100);  // the loop below looks at the clock at least this often
-    // The paint is flushed to the window before the loop returns from the event that painted.
-    while (!watch.painted && waited.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    qApp->removeEventFilter(&watch);
-    QGuiApplication::sync();
-    return watch.painted;
 }
 
 }  // namespace
@@ -83,7 +56,7 @@ int main(int argc, char* argv[]) {
         QElapsedTimer timer;
         timer.start();
         form->startCapture();
-        if (!waitForFirstPaint()) {
+        if (!bench::waitForCaptureWindowPaint()) {
             std::fprintf(stderr, "capture: the capture window never showed\n");
             return 1;
         }
