@@ -22,8 +22,8 @@ namespace kiramo {
 #if KIRAMO_HAVE_XCB_SHM
 namespace {
 
-// The X connection as the segments see it: a picture may outlive the grabber (and, at exit, the
-// connection), so a segment asks here whether the server is still there to detach from.
+// The X connection as the segments see it: a picture may outlive the grabber, and at exit the
+// application and its connection, so a segment asks here whether it can still detach.
 struct Connection {
     xcb_connection_t* xcb = nullptr;
     bool open = true;
@@ -88,11 +88,12 @@ void freeSegment(void* segment) {
 class X11ScreenGrabber::SharedMemory {
 public:
     explicit SharedMemory(xcb_connection_t* xcb)
-        : m_connection(std::make_shared<Connection>(Connection{xcb, true})) {}
-    ~SharedMemory() {
-        release();
-        m_connection->open = false;
+        : m_connection(std::make_shared<Connection>(Connection{xcb, true})) {
+        // The application goes before its connection to the X server closes.
+        QObject::connect(QCoreApplication::instance(), &QObject::destroyed,
+                         [connection = m_connection] { connection->open = false; });
     }
+    ~SharedMemory() { release(); }
 
     // Segments for these blocks, ready for the grab that follows. They are made on a thread of
     // their own (writing a page of a new segment costs a fault), while the caller readies its
