@@ -8,10 +8,14 @@
 #if KIRAMO_HAVE_XCB_SHM
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <unistd.h>
+#include <xcb/randr.h>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 #endif
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <future>
 #include <memory>
@@ -26,8 +30,21 @@ namespace {
 // application and its connection, so a segment asks here whether it can still detach.
 struct Connection {
     xcb_connection_t* xcb = nullptr;
-    bool open = true;
+    std::atomic<bool> open{true};
 };
+
+// The application's connection, one record for the whole process; it is marked closed as the
+// application goes, before the connection itself closes.
+std::shared_ptr<Connection> applicationConnection(xcb_connection_t* xcb) {
+    static std::shared_ptr<Connection> connection;
+    if (!connection || connection->xcb != xcb || !connection->open) {
+        connection = std::make_shared<Connection>();
+        connection->xcb = xcb;
+        QObject::connect(QCoreApplication::instance(), &QObject::destroyed,
+                         [record = connection] { record->open = false; });
+    }
+    return connection;
+}
 
 // One shared-memory segment attached to the X server. A grab fills one and the frozen picture
 // keeps it (no copy); it is detached and freed with the picture's last copy.
@@ -70,11 +87,13 @@ std::unique_ptr<Segment> makeSegment(const std::shared_ptr<Connection>& connecti
         shmdt(address);
         return nullptr;
     }
+    auto result = std::unique_ptr<Segment>(new Segment{connection, address, segment, bytes});
+    const auto pageSize = std::size_t(std::max(4096L, sysconf(_SC_PAGESIZE)));
     auto* page = static_cast<volatile unsigned char*>(address);
-    for (std::size_t at = 0; at < bytes; at += 4096) {
+    for (std::size_t at = 0; at < bytes; at += pageSize) {
         page[at] = 0;
     }
-    return std::unique_ptr<Segment>(new Segment{connection, address, segment, bytes});
+    return result;
 }
 
 void freeSegment(void* segment) {
@@ -88,12 +107,10 @@ void freeSegment(void* segment) {
 class X11ScreenGrabber::SharedMemory {
 public:
     explicit SharedMemory(xcb_connection_t* xcb)
-        : m_connection(std::make_shared<Connection>(Connection{xcb, true})) {
-        // The application goes before its connection to the X server closes.
-        QObject::connect(QCoreApplication::instance(), &QObject::destroyed,
-                         [connection = m_connection] { connection->open = false; });
-    }
+        : m_connection(applicationConnection(xcb)) {}
     ~SharedMemory() { release(); }
+
+    [[nodiscard]] xcb_connection_t* xcb() const { return m_connection->xcb; }
 
     // Segments for these blocks, ready for the grab that follows. They are made on a thread of
     // their own (writing a page of a new segment costs a fault), while the caller readies its
@@ -106,10 +123,14 @@ public:
         }
         m_making = std::async(std::launch::async, [connection = m_connection, sizes] {
             Segments made;
-            for (const std::size_t bytes : sizes) {
-                if (auto segment = makeSegment(connection, bytes)) {
-                    made.push_back(std::move(segment));
+            try {
+                for (const std::size_t bytes : sizes) {
+                    if (auto segment = makeSegment(connection, bytes)) {
+                        made.push_back(std::move(segment));
+                    }
                 }
+            } catch (const std::bad_alloc&) {
+                // The grab makes what it lacks itself, or falls back to the plain grab.
             }
             return made;
         });
@@ -174,14 +195,19 @@ private:
         if (m_making.valid()) {
             m_ready = m_making.get();
         }
+        // The smallest that holds it: a small monitor does not take a large one's segment.
+        auto best = m_ready.end();
         for (auto it = m_ready.begin(); it != m_ready.end(); ++it) {
-            if ((*it)->size >= bytes) {
-                std::unique_ptr<Segment> segment = std::move(*it);
-                m_ready.erase(it);
-                return segment;
+            if ((*it)->size >= bytes && (best == m_ready.end() || (*it)->size < (*best)->size)) {
+                best = it;
             }
         }
-        return nullptr;
+        if (best == m_ready.end()) {
+            return nullptr;
+        }
+        std::unique_ptr<Segment> segment = std::move(*best);
+        m_ready.erase(best);
+        return segment;
     }
 
     using Segments = std::vector<std::unique_ptr<Segment>>;
@@ -196,11 +222,64 @@ class X11ScreenGrabber::SharedMemory {};
 #if KIRAMO_HAVE_XCB_SHM
 namespace {
 
-// A monitor's block of the root window in X pixels: its logical top-left is its place there,
-// its size scales.
-QRect nativeBlock(const QScreen& screen) {
-    const QRect logical = screen.geometry();
-    return QRect(logical.topLeft(), (QSizeF(logical.size()) * screen.devicePixelRatio()).toSize());
+// Each monitor's block of the root window in X pixels, in the order of `screens`, as the X
+// server lays them out (RandR monitors, found by name, else by their top-left corner, which is
+// the same in logical and X pixels). Where the server does not tell, the block is the logical
+// one scaled, which at a fractional scale may be a pixel off; never beyond the root window.
+QList<QRect> monitorBlocks(xcb_connection_t* xcb, const QList<QScreen*>& screens) {
+    const xcb_screen_t* root = xcb_setup_roots_iterator(xcb_get_setup(xcb)).data;
+    struct Monitor {
+        QString name;
+        QRect block;
+    };
+    QList<Monitor> monitors;
+    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(xcb, &xcb_randr_id);
+    if (root != nullptr && randr != nullptr && randr->present != 0) {
+        xcb_randr_get_monitors_reply_t* reply =
+            xcb_randr_get_monitors_reply(xcb, xcb_randr_get_monitors(xcb, root->root, 1), nullptr);
+        if (reply != nullptr) {
+            QList<xcb_get_atom_name_cookie_t> names;
+            for (auto it = xcb_randr_get_monitors_monitors_iterator(reply); it.rem != 0;
+                 xcb_randr_monitor_info_next(&it)) {
+                names.append(xcb_get_atom_name(xcb, it.data->name));
+                monitors.append(Monitor{
+                    QString(), QRect(it.data->x, it.data->y, it.data->width, it.data->height)});
+            }
+            for (qsizetype i = 0; i < names.size(); ++i) {
+                if (xcb_get_atom_name_reply_t* name =
+                        xcb_get_atom_name_reply(xcb, names.at(i), nullptr)) {
+                    monitors[i].name = QString::fromUtf8(xcb_get_atom_name_name(name),
+                                                         xcb_get_atom_name_name_length(name));
+                    std::free(name);
+                }
+            }
+            std::free(reply);
+        }
+    }
+    const QRect whole =
+        root != nullptr ? QRect(0, 0, root->width_in_pixels, root->height_in_pixels) : QRect();
+    QList<QRect> blocks;
+    for (const QScreen* screen : screens) {
+        const QRect logical = screen->geometry();
+        QRect block(logical.topLeft(),
+                    (QSizeF(logical.size()) * screen->devicePixelRatio()).toSize());
+        const Monitor* found = nullptr;
+        for (const Monitor& monitor : std::as_const(monitors)) {
+            if (monitor.name == screen->name()) {
+                found = &monitor;
+            }
+        }
+        for (const Monitor& monitor : std::as_const(monitors)) {
+            if (found == nullptr && monitor.block.topLeft() == logical.topLeft()) {
+                found = &monitor;
+            }
+        }
+        if (found != nullptr) {
+            block = found->block;
+        }
+        blocks.append(whole.isValid() ? block & whole : block);
+    }
+    return blocks;
 }
 
 }  // namespace
@@ -252,11 +331,7 @@ void X11ScreenGrabber::cancel() {
 void X11ScreenGrabber::prepare() {
 #if KIRAMO_HAVE_XCB_SHM
     if (m_shm) {
-        QList<QRect> blocks;
-        for (QScreen* screen : screensPrimaryFirst()) {
-            blocks.append(nativeBlock(*screen));
-        }
-        m_shm->prepare(blocks);
+        m_shm->prepare(monitorBlocks(m_shm->xcb(), screensPrimaryFirst()));
     }
 #endif
 }
@@ -266,9 +341,12 @@ FrozenScreens X11ScreenGrabber::grabNow() {
 #if KIRAMO_HAVE_XCB_SHM
     if (m_shm) {
         FrozenScreens frozen;
-        for (QScreen* screen : screensPrimaryFirst()) {
+        const QList<QScreen*> screens = screensPrimaryFirst();
+        const QList<QRect> blocks = monitorBlocks(m_shm->xcb(), screens);
+        for (qsizetype i = 0; i < screens.size(); ++i) {
+            const QScreen* screen = screens.at(i);
             const QRect logical = screen->geometry();
-            QImage image = m_shm->grab(nativeBlock(*screen));
+            QImage image = m_shm->grab(blocks.at(i));
             if (image.isNull()) {
                 frozen.clear();
                 break;
