@@ -1,8 +1,10 @@
 #include "canvas/SelectionController.h"
 #include "canvas/SizeLabel.h"
+#include "canvas/Surface.h"
 #include "fakes/MouseInput.h"
 #include "fakes/Session.h"
 
+#include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -57,6 +59,8 @@ private slots:
     void pictureLargerThanTheScreenScrolls();
     void everyRightPressPicksAColour_data();
     void everyRightPressPicksAColour();
+    void repaintCoversEveryDevicePixel_data();
+    void repaintCoversEveryDevicePixel();
 };
 
 void TestCanvas::dragShowsSizeOverTheRectangle() {
@@ -297,6 +301,46 @@ void TestCanvas::pictureLargerThanTheScreenScrolls() {
     press(label, QPoint(2, 2));
     release(canvas, QPoint(5, 5));
     QVERIFY(label->isHidden());
+}
+
+void TestCanvas::repaintCoversEveryDevicePixel_data() {
+    // A repaint of part of a widget at any ratio: every device pixel the part touches shows the
+    // picture's pixel or, past the picture, the background; nothing else changes. (At fractional
+    // ratios a logical edge falls inside a device pixel.)
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<QRect>("exposed");
+    for (const double ratio : {1.0, 1.25, 1.5, 1.75, 2.0}) {
+        const QByteArray at = QByteArray::number(ratio);
+        QTest::newRow("inside " + at) << ratio << QRect(3, 5, 17, 11);
+        QTest::newRow("over the picture's edge " + at) << ratio << QRect(21, 13, 20, 20);
+        QTest::newRow("past the picture " + at) << ratio << QRect(37, 1, 5, 7);
+    }
+}
+
+void TestCanvas::repaintCoversEveryDevicePixel() {
+    QFETCH(double, ratio);
+    QFETCH(QRect, exposed);
+    const QImage picture = stripes().copy(0, 0, 45, 37);  // 45 x 37 device pixels
+    const QColor background(Qt::darkCyan);
+    const QRgb untouched = qRgb(255, 0, 255);
+    QImage device(80, 80, QImage::Format_RGB32);
+    device.fill(untouched);
+    device.setDevicePixelRatio(ratio);
+    {
+        QPainter painter(&device);
+        paintImageOneToOne(painter, ratio, exposed, picture, background);
+    }
+    const QRectF touched(QPointF(exposed.topLeft()) * ratio, QSizeF(exposed.size()) * ratio);
+    for (int y = 0; y < device.height(); ++y) {
+        for (int x = 0; x < device.width(); ++x) {
+            const bool inside = touched.intersects(QRectF(x, y, 1, 1));
+            const QRgb expected = !inside                         ? untouched
+                                  : picture.rect().contains(x, y) ? picture.pixel(x, y)
+                                                                  : background.rgb();
+            QVERIFY2(device.pixel(x, y) == expected,
+                     qPrintable(QStringLiteral("device pixel %1,%2").arg(x).arg(y)));
+        }
+    }
 }
 
 QTEST_MAIN(TestCanvas)

@@ -63,23 +63,34 @@ QPointF devicePixelAt(QPointF logical, double ratio) {
                    std::floor(logical.y() * ratio + kSlack));
 }
 
-void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& image,
+void paintImageOneToOne(QPainter& painter, double ratio, const QRect& exposed, const QImage& image,
                         const QColor& background) {
-    // Only the exposed part is drawn: a logical rectangle of the widget, the same rectangle in
-    // device pixels of the image.
-    const double ratio = widget.devicePixelRatioF();
-    const QRectF target = exposed;
-    const QRectF source(target.topLeft() * ratio, target.size() * ratio);
-    QPainter painter(&widget);
+    // The exposed logical rectangle widened to whole device pixels (the window system repaints
+    // every device pixel it touches), and painted in whole device pixels: at a fractional ratio a
+    // logical edge falls inside a device pixel, which must not be left unpainted.
+    const QRect device(
+        QPoint(int(std::floor(exposed.left() * ratio)), int(std::floor(exposed.top() * ratio))),
+        QPoint(int(std::ceil((exposed.left() + exposed.width()) * ratio)) - 1,
+               int(std::ceil((exposed.top() + exposed.height()) * ratio)) - 1));
+    const auto logical = [ratio](const QRect& r) {
+        return QRectF(r.x() / ratio, r.y() / ratio, r.width() / ratio, r.height() / ratio);
+    };
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     // The background only where the image does not reach: a full-screen picture is then written
-    // once. The image's partly covered last column and row are filled, then drawn over.
-    const QRect covered(0, 0, int(std::floor(image.width() / ratio)),
-                        int(std::floor(image.height() / ratio)));
-    for (const QRect& uncovered : QRegion(exposed).subtracted(covered)) {
-        painter.fillRect(uncovered, background);
+    // once.
+    for (const QRect& uncovered : QRegion(device).subtracted(image.rect())) {
+        painter.fillRect(logical(uncovered), background);
     }
-    painter.drawImage(target, image, source);
+    const QRect shown = device & image.rect();
+    if (!shown.isEmpty()) {
+        painter.drawImage(logical(shown), image, QRectF(shown));
+    }
+}
+
+void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& image,
+                        const QColor& background) {
+    QPainter painter(&widget);
+    paintImageOneToOne(painter, widget.devicePixelRatioF(), exposed, image, background);
 }
 
 }  // namespace kiramo

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QWidget>
 
+class QPainter;
+
 namespace kiramo {
 
 // A picture box: a widget that shows a persistent image, one image pixel per device pixel.
@@ -58,6 +60,10 @@ private:
 // Paints the part `exposed` (logical pixels) of `widget` from `image`, one image pixel per
 // device pixel; what the image does not cover shows `background`.
 void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& image,
+                        const QColor& background);
+// The same with `painter` on a device of `ratio` device pixels per logical pixel: every device
+// pixel that `exposed` touches is painted, and no other.
+void paintImageOneToOne(QPainter& painter, double ratio, const QRect& exposed, const QImage& image,
                         const QColor& background);
 
 }  // namespace kiramo
