@@ -515,8 +515,16 @@ void TestCapture::everyMonitorIsFrozen() {
     s.fake.screen.screens = {
         FrozenScreen{QGuiApplication::primaryScreen()->name(), primary, s.fake.screen.screen},
         FrozenScreen{QStringLiteral("LEFT"), QRect(-320, -100, 320, 240), left}};
-    Form2* first = s.capture();
-    QVERIFY(first);
+    s.fake.screen.answer = FakeScreenGrabber::Answer::Never;
+    s.form->startCapture();
+    const QList<Form2*> made = captureWindows();  // made before the screen is read, not shown
+    QCOMPARE(made.size(), 1);
+    QVERIFY(!made.first()->isVisible());
+    QTRY_VERIFY(s.fake.screen.pending);
+    s.fake.screen.answerNow();
+    Form2* first = s.form->captureWindow();
+    QCOMPARE(first, made.first());
+    QVERIFY(first->isVisible());
     QCOMPARE(first->frozenImage(), s.fake.screen.screen);
     QCOMPARE(captureWindows().size(), 2);
     Form2* second = captureWindows().at(captureWindows().at(0) == first ? 1 : 0);

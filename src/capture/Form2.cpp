@@ -62,7 +62,9 @@ void Form2::prepare() {
     setGeometry(m_place);
     create();
     // The memory behind the window is new: written once now, its pages are there when the
-    // frozen screen is painted (at 3840x2160 that is most of the first paint's time).
+    // frozen screen is painted (at 3840x2160 that is most of the first paint's time). This is
+    // the backing store's own paint cycle, before the widget's first; that one paints it whole
+    // again when the window shows.
     if (QBackingStore* store = backingStore()) {
         store->resize(size());
         const QRegion all(rect());
