@@ -167,6 +167,8 @@ private slots:
     void cellLabelsOfACentimetreGrid();
     void legend_data();
     void legend();
+    void centimetreGridOnAnotherPaper_data();
+    void centimetreGridOnAnotherPaper();
 
     void gridsAreRememberedUntilCleared();
 
@@ -333,6 +335,38 @@ void TestPaper::legend() {
     QFETCH(QList<GridSpacing>, spacings);
     QFETCH(QString, legend);
     QCOMPARE(legendText(subject, paperText(QStringLiteral("A4"), paper), spacings), legend);
+}
+
+void TestPaper::centimetreGridOnAnotherPaper_data() {
+    // A grid drawn in one mode, printed in another: its spacing on the new paper.
+    QTest::addColumn<QRectF>("frame");  // twips
+    QTest::addColumn<GridSpacing>("drawn");
+    QTest::addColumn<QSizeF>("mode");  // the printing mode's first and second size, cm
+    QTest::addColumn<double>("spacing");
+    using K = GridSpacing::Kind;
+    const QRectF wide(0, 0, 3000, 2000);
+    const QRectF tall(0, 0, 2000, 3000);
+    QTest::newRow("same paper") << wide << GridSpacing{K::Centimetres, 5, 29.7} << QSizeF(29.7, 21)
+                                << 5.0;
+    QTest::newRow("A4 across, printed on A3")
+        << wide << GridSpacing{K::Centimetres, 5, 29.7} << QSizeF(42, 29.7) << 7.07;
+    QTest::newRow("A4 down, printed on A3")
+        << tall << GridSpacing{K::Centimetres, 5, 21} << QSizeF(42, 29.7) << 7.07;
+    QTest::newRow("A3 across, printed on A4")
+        << wide << GridSpacing{K::Centimetres, 5, 42} << QSizeF(29.7, 21) << 3.54;
+    QTest::newRow("paper unknown: as asked")
+        << wide << GridSpacing{K::Centimetres, 5, 0} << QSizeF(42, 29.7) << 5.0;
+    QTest::newRow("eighths: as asked")
+        << wide << GridSpacing{K::Eighths, 8, 0} << QSizeF(42, 29.7) << 8.0;
+}
+
+void TestPaper::centimetreGridOnAnotherPaper() {
+    QFETCH(QRectF, frame);
+    QFETCH(GridSpacing, drawn);
+    QFETCH(QSizeF, mode);
+    QFETCH(double, spacing);
+    DrawnGrid grid{centimetreGrid(frame, 500, 15.0, 15.0), drawn, false};
+    QCOMPARE(spacingOnPaper(grid, mode.width(), mode.height()).value, spacing);
 }
 
 void TestPaper::gridsAreRememberedUntilCleared() {

@@ -9,6 +9,8 @@ struct GridSpacing {
     enum class Kind { Eighths, EqualParts, Centimetres };
     Kind kind = Kind::Eighths;
     double value = 8.0;  // 8, the number of parts, or the centimetres asked for
+    // Centimetres: the side of the paper (cm) that the selection's width stood for when drawn.
+    double paperCm = 0.0;
 };
 
 // A grid as drawn on the canvas (twips), with what it was asked for. `committed` grids were on

@@ -217,6 +217,23 @@ QString spacingText(const GridSpacing& spacing) {
     return QString();
 }
 
+GridSpacing spacingOnPaper(const DrawnGrid& drawn, double firstCm, double secondCm) {
+    GridSpacing spacing = drawn.spacing;
+    if (spacing.kind != GridSpacing::Kind::Centimetres || !(spacing.paperCm > 0.0)) {
+        return spacing;
+    }
+    // The side the selection stands for, by the rule the grid was drawn with: the first size
+    // when the selection is wider than high, else the second.
+    const QRectF frame = frameOf(drawn.grid);
+    const double side = frame.width() > frame.height() ? firstCm : secondCm;
+    if (!(side > 0.0) || !std::isfinite(side)) {
+        return spacing;
+    }
+    spacing.value = std::round(spacing.value * side / spacing.paperCm * 100.0) / 100.0;
+    spacing.paperCm = side;
+    return spacing;
+}
+
 QString legendText(const QString& subject, const QString& paper,
                    const QList<GridSpacing>& spacings) {
     QStringList grids;

@@ -100,6 +100,10 @@ struct CellLabel {
 
 // "A4 29.7 x 21 cm": a mode's paper as laid out, width first.
 [[nodiscard]] QString paperText(const QString& name, QSizeF paperMm);
+// What a drawn grid's spacing measures on the paper of a mode of `firstCm` x `secondCm`: a
+// centimetre grid drawn for another paper measures in proportion (5 cm drawn for A4 is 7.07 cm
+// on A3, to a tenth of a millimetre); everything else as asked.
+[[nodiscard]] GridSpacing spacingOnPaper(const DrawnGrid& drawn, double firstCm, double secondCm);
 // "5 cm", "1/8", "10 parts".
 [[nodiscard]] QString spacingText(const GridSpacing& spacing);
 // "picture.bmp (800x600) — A4 29.7 x 21 cm, grid 5 cm": the subject (if any), the paper, then

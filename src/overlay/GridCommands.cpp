@@ -130,7 +130,7 @@ void drawCentimetreGrid(Workspace& workspace) {
     if (grid.isEmpty()) {
         return;  // a selection without width: no spacing, nothing drawn
     }
-    draw(workspace, grid, {GridSpacing::Kind::Centimetres, *centimetres});
+    draw(workspace, grid, {GridSpacing::Kind::Centimetres, *centimetres, base});
     workspace.hideSelection();
 }
 

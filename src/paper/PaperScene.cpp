@@ -85,12 +85,15 @@ PaperScene paperScene(const Workspace& workspace, const PaperOptions& options, Q
     }
 
     const ScreenMetrics& m = workspace.services.metrics;
+    const ModeTable& modes = workspace.state.modes;
+    const int mode = workspace.state.ModeIndex;
     QList<GridSpacing> spacings;
     for (const DrawnGrid& drawn : workspace.drawnGrids()) {
         const QList<QLineF> lines =
             gridLinesOnPaper(drawn.grid, scene.page.placement, m.twipsPerPixelX, m.twipsPerPixelY);
         (drawn.grid.dotted ? scene.dottedLines : scene.solidLines).append(lines);
-        spacings.append(drawn.spacing);
+        spacings.append(paper ? spacingOnPaper(drawn, modes.ModeWidth(mode), modes.ModeHeight(mode))
+                              : drawn.spacing);
     }
     if (options.cellLabels && !workspace.drawnGrids().isEmpty()) {
         for (CellLabel label : cellLabels(workspace.drawnGrids().constLast().grid)) {
