@@ -275,8 +275,12 @@ void Form1::resizeEvent(QResizeEvent* event) {
 
 void Form1::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    if (m_returning && pos() != m_placeBeforeCapture) {
-        m_returning = false;
+    returnToPlace();
+}
+
+void Form1::returnToPlace() {
+    // A pixel off is the rounding of a fractional scale, not a new place.
+    if (m_returning && (pos() - m_placeBeforeCapture).manhattanLength() > 1) {
         move(m_placeBeforeCapture);
     }
 }
@@ -338,12 +342,16 @@ void Form1::captureEnded() {
     if (m_closing) {
         return;
     }
+    // Shown again after a hide, a window that the window manager had placed is placed anew, or
+    // its frame is put around where the inside was: for a moment after coming back, a move is
+    // taken back, and the place is looked at again once the frame is there.
+    m_returning = true;
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     show();
     activateWindow();
-    // Shown again after a hide, a window that the window manager had placed is placed anew:
-    // its first move after coming back is taken back.
-    m_returning = true;
+    for (const int ms : {50, 200, 500}) {
+        QTimer::singleShot(ms, this, &Form1::returnToPlace);
+    }
     QTimer::singleShot(kReturnMilliseconds, this, [this] { m_returning = false; });
 }
 

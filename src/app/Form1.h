@@ -80,6 +80,8 @@ private:
     // caption, or nothing when the capture was abandoned.
     void captureTransferred(const QImage& picture, QSizeF captionSize);
     void captureEnded();
+    // Back to where the window was before the capture, while it is just returning.
+    void returnToPlace();
     // The screen could not be read: the main window comes back, then the message.
     void captureFailed(const QString& reason);
     // The strip's height in logical pixels, as the window's layout measures it.
