@@ -5,6 +5,8 @@
 #include "capture/Capture.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -63,6 +65,22 @@ int main(int argc, char* argv[]) {
     }
     QTest::qWait(1000);  // swaybg draws it
 
+    // On a desktop the portal runs from the start of the session; here it is started by the
+    // bus on its first call. It is started before the timing, so that the first capture is
+    // timed as a user meets it.
+    const QDBusMessage ping = QDBusConnection::sessionBus().call(
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.portal.Desktop"),
+                                       QStringLiteral("/org/freedesktop/portal/desktop"),
+                                       QStringLiteral("org.freedesktop.DBus.Peer"),
+                                       QStringLiteral("Ping")),
+        QDBus::Block, 20000);
+    if (ping.type() != QDBusMessage::ReplyMessage) {
+        std::fprintf(stderr, "capture on Wayland: no desktop portal: %s\n",
+                     qPrintable(ping.errorMessage()));
+        return 1;
+    }
+    QTest::qWait(1000);  // and its back-ends, which it starts as it starts
+
     QtServices real;
     std::unique_ptr<Form1> form = bench::startMainWindow(real);
     if (!form) {
@@ -97,7 +115,8 @@ int main(int argc, char* argv[]) {
     }
     const double ratio = freeze.front() / bench::median(grim);
     std::printf("capture on Wayland %dx%d: first freeze %.1f ms (median %.1f ms, settle %d ms "
-                "included) against grim -o %s %.1f ms, ratio %.2fx (target <= 1.5x) %s\n",
+                "included, the portal running) against grim -o %s %.1f ms, ratio %.2fx (target <= "
+                "1.5x) %s\n",
                 size.width(), size.height(), freeze.front(), bench::median(freeze),
                 Capture::kSettleMilliseconds, qPrintable(output), bench::median(grim), ratio,
                 ratio <= 1.5 ? "ok" : "OVER TARGET");
