@@ -308,8 +308,8 @@ void TestSafeSave::keepsWhatTheFileCarried() {
         QCOMPARE(st.st_mode & 07777, 0604u);
     } else if (kind == "acl") {
         QByteArray kept(256, '\0');
-        const ssize_t n = ::getxattr(path.constData(), "system.posix_acl_access", kept.data(),
-                                     kept.size());
+        const ssize_t n =
+            ::getxattr(path.constData(), "system.posix_acl_access", kept.data(), kept.size());
         QVERIFY(n > 0);
         QCOMPARE(kept.left(n).toHex(' '), acl.toHex(' '));
         QCOMPARE(st.st_mode & 0777, 0660u);
@@ -375,7 +375,8 @@ void TestSafeSave::deviceIsNeverReplaced() {
     QVERIFY(QFile::link(QStringLiteral("/dev/null"), target));
     QString error;
     QVERIFY(!replaceFileContents(target, kOld, &error));
-    QCOMPARE(error, target + QStringLiteral(" cannot be written: it is a pipe or a device, not a file"));
+    QCOMPARE(error,
+             target + QStringLiteral(" cannot be written: it is a pipe or a device, not a file"));
     struct stat st {};
     QCOMPARE(::stat("/dev/null", &st), 0);
     QVERIFY(S_ISCHR(st.st_mode));
