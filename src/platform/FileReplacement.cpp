@@ -125,6 +125,9 @@ QByteArray temporaryPath(const QByteArray& folder, const QByteArray& name) {
 }
 
 #ifdef Q_OS_LINUX
+// The access control list, as the kernel keeps it (the same bytes on every Linux file system).
+constexpr const char* kAccessAcl = "system.posix_acl_access";
+
 // The value of the attribute `name` of the file at `path`; nothing when it has none.
 std::optional<QByteArray> attribute(const QByteArray& path, const char* name) {
     for (;;) {
@@ -161,8 +164,6 @@ QList<QByteArray> userAttributes(const QByteArray& path) {
     return user;
 }
 #endif
-
-constexpr const char* kAccessAcl = "system.posix_acl_access";
 
 // Gives the new file `fd` what the old file at `path` (with status `old`) had that the user may
 // set: group and owner where allowed, mode, access control list, user attributes. 0, or the
