@@ -66,22 +66,6 @@ QByteArray name(const QString& path) {
     return QFile::encodeName(path);
 }
 
-// A folder of this row's own in the file system `where` names: "full" (a small disk that the
-// row fills), "inodes" (one whose inodes the row uses up) or "" (the temporary folder).
-std::unique_ptr<QTemporaryDir> rowFolder(const QString& where) {
-    QString root = QDir::tempPath();
-    if (where == QLatin1String("full")) {
-        root = qEnvironmentVariable("KIRAMO_FULL_DISK");
-    } else if (where == QLatin1String("inodes")) {
-        root = qEnvironmentVariable("KIRAMO_NO_INODES");
-    }
-    if (root.isEmpty()) {
-        return nullptr;
-    }
-    auto dir = std::make_unique<QTemporaryDir>(root + QStringLiteral("/row-XXXXXX"));
-    return dir->isValid() ? std::move(dir) : nullptr;
-}
-
 // Fills the file system of `folder`: its space ("full") or its inodes ("inodes").
 void fill(const QString& folder, const QString& where) {
     if (where == QLatin1String("full")) {
@@ -106,11 +90,41 @@ void fill(const QString& folder, const QString& where) {
     }
 }
 
-QString whereMissing(const QString& where) {
-    return QStringLiteral("no small file system for \"%1\": run as root through "
-                          "tests/safe-save/run-as-user")
-        .arg(where);
-}
+// The old file, "pictures/old.bmp" in a folder of the row's own on the file system `where`
+// names: "full" (a small disk, then filled), "inodes" (one whose inodes are then used up) or ""
+// (the temporary folder); the folder made read-only when asked. `skip` tells why a row cannot
+// run here.
+struct Situation {
+    std::unique_ptr<QTemporaryDir> dir;
+    QString folder;
+    QString target;
+    std::optional<ReadOnlyFolder> locked;
+    QString skip;
+
+    Situation(const QString& where, bool readOnlyFolder) {
+        QString root = QDir::tempPath();
+        if (!where.isEmpty()) {
+            root = qEnvironmentVariable(where == QLatin1String("full") ? "KIRAMO_FULL_DISK"
+                                                                       : "KIRAMO_NO_INODES");
+        }
+        if (root.isEmpty()) {
+            skip = QStringLiteral("no small file system for \"%1\": run as root through "
+                                  "tests/safe-save/run-as-user")
+                       .arg(where);
+            return;
+        }
+        dir = std::make_unique<QTemporaryDir>(root + QStringLiteral("/row-XXXXXX"));
+        QVERIFY(dir->isValid());
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("pictures")));
+        folder = dir->filePath(QStringLiteral("pictures"));
+        target = folder + QStringLiteral("/old.bmp");
+        QVERIFY(writeAll(target, kOld));
+        fill(dir->path(), where);
+        if (readOnlyFolder && !locked.emplace(folder).locked()) {
+            skip = QStringLiteral("no way to make a read-only folder here");
+        }
+    }
+};
 
 }  // namespace
 
@@ -145,19 +159,15 @@ void TestSafeSave::noRoomKeepsTheOldFile() {
     QFETCH(QString, where);
     QFETCH(bool, readOnlyFolder);
     QFETCH(QString, reason);
-    const std::unique_ptr<QTemporaryDir> dir = rowFolder(where);
-    if (!dir) {
-        QSKIP(qPrintable(whereMissing(where)));
+    const Situation situation(where, readOnlyFolder);
+    if (QTest::currentTestFailed()) {
+        return;
     }
-    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("pictures")));
-    const QString folder = dir->filePath(QStringLiteral("pictures"));
-    const QString target = folder + QStringLiteral("/old.bmp");
-    QVERIFY(writeAll(target, kOld));
-    fill(dir->path(), where);
-    std::optional<ReadOnlyFolder> locked;
-    if (readOnlyFolder && !locked.emplace(folder).locked()) {
-        QSKIP("no way to make a read-only folder here");
+    if (!situation.skip.isEmpty()) {
+        QSKIP(qPrintable(situation.skip));
     }
+    const QString& folder = situation.folder;
+    const QString& target = situation.target;
     const QByteArray contents = newContents();
     QString error;
     const bool written = replaceFileContents(target, contents, &error);
@@ -188,19 +198,15 @@ void TestSafeSave::killedSaveLeavesAWholeFile() {
     // read-only folder), it is at least never shorter than the old one: it is grown first.
     QFETCH(QString, where);
     QFETCH(bool, readOnlyFolder);
-    const std::unique_ptr<QTemporaryDir> dir = rowFolder(where);
-    if (!dir) {
-        QSKIP(qPrintable(whereMissing(where)));
+    const Situation situation(where, readOnlyFolder);
+    if (QTest::currentTestFailed()) {
+        return;
     }
-    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("pictures")));
-    const QString folder = dir->filePath(QStringLiteral("pictures"));
-    const QString target = folder + QStringLiteral("/old.bmp");
-    QVERIFY(writeAll(target, kOld));
-    fill(dir->path(), where);
-    std::optional<ReadOnlyFolder> locked;
-    if (readOnlyFolder && !locked.emplace(folder).locked()) {
-        QSKIP("no way to make a read-only folder here");
+    if (!situation.skip.isEmpty()) {
+        QSKIP(qPrintable(situation.skip));
     }
+    const QString& folder = situation.folder;
+    const QString& target = situation.target;
 
     const int watch = ::inotify_init1(IN_CLOEXEC);
     QVERIFY(watch >= 0);
