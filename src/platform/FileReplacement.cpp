@@ -321,6 +321,11 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
     }
     if (code != 0) {
         ::unlink(temporary.constData());
+        // A folder with the sticky bit lets only a file's owner replace it, though others may
+        // write it: a refusal by permission, as above.
+        if (code == EACCES || code == EPERM) {
+            return writeInPlace(path, target, contents, error);
+        }
         *error = cannotWriteMessage(path, reasonOf(code));
         return false;
     }
