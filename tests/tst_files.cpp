@@ -25,6 +25,8 @@
 #include <unistd.h>
 #endif
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 using namespace kiramo;
@@ -1004,8 +1006,9 @@ void TestFiles::saveIntoAMissingFolder() {
     SaveImageFile(s.form->workspace(), path);
     QCOMPARE(s.fake.prompts.calls.size(), 2);
     QCOMPARE(s.fake.prompts.calls.first(), QStringLiteral("beep"));
-    QCOMPARE(s.fake.prompts.calls.last(), "message: " + QDir::toNativeSeparators(path) +
-                                              " cannot be written: No such file or directory");
+    QCOMPARE(s.fake.prompts.calls.last(),
+             "message: " + QDir::toNativeSeparators(path) +
+                 " cannot be written: " + QString::fromLocal8Bit(std::strerror(ENOENT)));
     QCOMPARE(s.form->workspace().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
     QCOMPARE(s.form->windowTitle(), caption);
 }

@@ -17,6 +17,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
+
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
@@ -549,8 +552,7 @@ void TestPaper::freeSizeIsFittedAndCentred() {
 void TestPaper::failedExportLeavesTheOldFile_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");  // "": written
-    QTest::newRow("missing folder") << "missing"
-                                    << "No such file or directory";
+    QTest::newRow("missing folder") << "missing" << QString::fromLocal8Bit(std::strerror(ENOENT));
     QTest::newRow("folder refusing new files") << "read-only"
                                                << "";
     QTest::newRow("named pipe") << "pipe"

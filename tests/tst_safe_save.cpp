@@ -148,9 +148,11 @@ void TestSafeSave::noRoomKeepsTheOldFile_data() {
     QTest::addColumn<QString>("where");
     QTest::addColumn<bool>("readOnlyFolder");
     QTest::addColumn<QString>("reason");  // "": written (in place)
-    QTest::newRow("full disk") << "full" << false << "No space left on device";
-    QTest::newRow("no inodes") << "inodes" << false << "No space left on device";
-    QTest::newRow("read-only folder, full disk") << "full" << true << "No space left on device";
+    QTest::newRow("full disk") << "full" << false << QString::fromLocal8Bit(std::strerror(ENOSPC));
+    QTest::newRow("no inodes") << "inodes" << false
+                               << QString::fromLocal8Bit(std::strerror(ENOSPC));
+    QTest::newRow("read-only folder, full disk")
+        << "full" << true << QString::fromLocal8Bit(std::strerror(ENOSPC));
     QTest::newRow("read-only folder, no inodes") << "inodes" << true << "";
     QTest::newRow("read-only folder") << "" << true << "";
 }
