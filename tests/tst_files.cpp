@@ -25,6 +25,8 @@
 #include <unistd.h>
 #endif
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 using namespace kiramo;
@@ -235,6 +237,8 @@ private slots:
     void saveIntoAMissingFolder();
     void failedWriteLeavesTheOldFile();
     void saveOverAFileInAReadOnlyFolder();
+    void saveOntoWhatIsNotAFile_data();
+    void saveOntoWhatIsNotAFile();
 };
 
 void TestFiles::associations_data() {
@@ -984,6 +988,7 @@ void TestFiles::saveOverAnExistingFile() {
     SaveImageFile(s.form->workspace(), path);
     QCOMPARE(s.fake.prompts.calls,
              QStringList{"yesno: 同名ファイル " + path + " が存在します。上書きしますか？"});
+    QCOMPARE(s.fake.prompts.yesNoDefaults, QList<Prompts::Answer>{Prompts::Answer::No});
     QCOMPARE(readFile(path), QByteArray("precious"));
     QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
     s.fake.prompts.yesNoAnswers.enqueue(true);
@@ -997,10 +1002,13 @@ void TestFiles::saveIntoAMissingFolder() {
     s.setCanvas(patternImage(QSize(30, 20)));
     s.form->workspace().state.CurrentFile = QStringLiteral("/pics/a.bmp");
     const QString caption = s.form->windowTitle();
-    SaveImageFile(s.form->workspace(), s.fake.path("no such folder/x.bmp"));
+    const QString path = s.fake.path("no such folder/x.bmp");
+    SaveImageFile(s.form->workspace(), path);
     QCOMPARE(s.fake.prompts.calls.size(), 2);
     QCOMPARE(s.fake.prompts.calls.first(), QStringLiteral("beep"));
-    QVERIFY(s.fake.prompts.calls.last().startsWith("message: "));
+    QCOMPARE(s.fake.prompts.calls.last(),
+             "message: " + QDir::toNativeSeparators(path) +
+                 " cannot be written: " + QString::fromLocal8Bit(std::strerror(ENOENT)));
     QCOMPARE(s.form->workspace().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
     QCOMPARE(s.form->windowTitle(), caption);
 }
@@ -1011,7 +1019,9 @@ void TestFiles::failedWriteLeavesTheOldFile() {
     s.form->workspace().P1->setImage(QImage());  // nothing the writer can write
     s.fake.prompts.yesNoAnswers.enqueue(true);
     SaveImageFile(s.form->workspace(), path);
-    QCOMPARE(s.fake.prompts.calls.mid(1, 1), QStringList{"beep"});
+    QCOMPARE(s.fake.prompts.calls.mid(1),
+             QStringList({"beep", "message: " + QDir::toNativeSeparators(path) +
+                                      " cannot be written: There is no picture to write"}));
     QCOMPARE(readFile(path), QByteArray("old contents"));
     QCOMPARE(QDir(s.fake.root.path()).entryList({"keep*"}, QDir::Files | QDir::Hidden).size(), 1);
     QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
@@ -1034,6 +1044,41 @@ void TestFiles::saveOverAFileInAReadOnlyFolder() {
              QStringList{"yesno: 同名ファイル " + path + " が存在します。上書きしますか？"});
     QCOMPARE(QImage(path, "BMP"), s.form->workspace().P1->image());
     QCOMPARE(s.form->workspace().state.CurrentFile, path);
+}
+
+void TestFiles::saveOntoWhatIsNotAFile_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("pipe") << "pipe"
+                          << "it is a pipe or a device, not a file";
+    QTest::newRow("folder") << "folder"
+                            << "it is a folder";
+}
+
+void TestFiles::saveOntoWhatIsNotAFile() {
+    // Refused without a question and without being opened: a pipe would wait for a reader.
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    Session s;
+    s.setCanvas(patternImage(QSize(30, 20)));
+    const QString path = s.fake.path("target.bmp");
+    if (kind == "pipe") {
+#ifdef Q_OS_UNIX
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#else
+        QSKIP("no named pipes here");
+#endif
+    } else {
+        QVERIFY(QDir().mkdir(path));
+    }
+    SaveImageFile(s.form->workspace(), path);
+    QCOMPARE(s.fake.prompts.calls,
+             QStringList({"beep", "message: " + QDir::toNativeSeparators(path) +
+                                      " cannot be written: " + reason}));
+    const QFileInfo after(path);
+    QVERIFY(!after.isFile());
+    QVERIFY(after.exists());
+    QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
 }
 
 QTEST_MAIN(TestFiles)

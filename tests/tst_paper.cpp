@@ -17,6 +17,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 using namespace kiramo;
 using namespace kiramo::testing;
 
@@ -543,19 +550,24 @@ void TestPaper::freeSizeIsFittedAndCentred() {
 }
 
 void TestPaper::failedExportLeavesTheOldFile_data() {
-    QTest::addColumn<bool>("readOnly");
-    QTest::newRow("missing folder") << false;
-    QTest::newRow("folder refusing new files") << true;
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");  // "": written
+    QTest::newRow("missing folder") << "missing" << QString::fromLocal8Bit(std::strerror(ENOENT));
+    QTest::newRow("folder refusing new files") << "read-only"
+                                               << "";
+    QTest::newRow("named pipe") << "pipe"
+                                << "it is a pipe or a device, not a file";
 }
 
 void TestPaper::failedExportLeavesTheOldFile() {
-    QFETCH(bool, readOnly);
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
     Session s(kModes);
     s.setCanvas(filled(QSize(100, 80), Qt::white));
     QTemporaryDir folder;
     QString target = folder.filePath(QStringLiteral("missing/old.pdf"));
     std::unique_ptr<ReadOnlyFolder> locked;
-    if (readOnly) {
+    if (kind == "read-only") {
         target = folder.filePath(QStringLiteral("old.pdf"));
         QFile old(target);
         QVERIFY(old.open(QIODevice::WriteOnly));
@@ -566,16 +578,31 @@ void TestPaper::failedExportLeavesTheOldFile() {
             QSKIP("this file system cannot refuse new files");
         }
         s.fake.prompts.yesNoAnswers.enqueue(true);
+    } else if (kind == "pipe") {
+        target = folder.filePath(QStringLiteral("pipe.pdf"));
+#ifdef Q_OS_UNIX
+        // Refused by its type: opening it would wait for a reader.
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+#else
+        QSKIP("no named pipes here");
+#endif
     }
     s.fake.prompts.paperAnswers.enqueue(trueSize());
     s.fake.prompts.saveAnswers.enqueue(target);
     exportPdfCommand(s.form->workspace());
-    QCOMPARE(s.fake.prompts.calls.at(s.fake.prompts.calls.size() - 2), QStringLiteral("beep"));
-    QVERIFY(s.fake.prompts.calls.last().startsWith(QStringLiteral("message: ")));
-    if (readOnly) {
-        QFile old(target);
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), QByteArray("old contents"));
+    if (reason.isEmpty()) {
+        // No new file may be made beside it, but the file itself may be written: in place.
+        QVERIFY(s.fake.prompts.calls.last().startsWith(QStringLiteral("yesno: ")));
+        QFile written(target);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().startsWith("%PDF"));
+        return;
+    }
+    QCOMPARE(s.fake.prompts.calls.mid(s.fake.prompts.calls.size() - 2),
+             QStringList({"beep", "message: " + QDir::toNativeSeparators(target) +
+                                      " cannot be written: " + reason}));
+    if (kind == "pipe") {
+        QVERIFY(!QFileInfo(target).isFile());
     }
 }
 
@@ -598,6 +625,7 @@ void TestPaper::cancelledDialogsWriteNothing() {
     prompts.yesNoAnswers.enqueue(false);
     exportPdfCommand(s.form->workspace());
     QVERIFY(prompts.calls.last().startsWith(QStringLiteral("yesno: 同名ファイル ")));
+    QCOMPARE(prompts.yesNoDefaults, QList<Prompts::Answer>{Prompts::Answer::No});
     QCOMPARE(QFileInfo(existing).size(), 0);
 
     prompts.paperAnswers.enqueue(std::nullopt);

@@ -58,6 +58,7 @@ private slots:
     void textPrompt_data();
     void textPrompt();
     void openDialogCancel();
+    void saveDialogChoosesName_data();
     void saveDialogChoosesName();
 };
 
@@ -113,14 +114,18 @@ void TestPlatform::messageBox() {
 }
 
 void TestPlatform::yesNo_data() {
-    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("button");  // the one clicked; NoButton: Enter is pressed
+    QTest::addColumn<bool>("defaultYes");
     QTest::addColumn<bool>("expected");
-    QTest::newRow("yes") << int(QMessageBox::Yes) << true;
-    QTest::newRow("no") << int(QMessageBox::No) << false;
+    QTest::newRow("yes") << int(QMessageBox::Yes) << false << true;
+    QTest::newRow("no") << int(QMessageBox::No) << true << false;
+    QTest::newRow("Enter, No default") << int(QMessageBox::NoButton) << false << false;
+    QTest::newRow("Enter, Yes default") << int(QMessageBox::NoButton) << true << true;
 }
 
 void TestPlatform::yesNo() {
     QFETCH(int, button);
+    QFETCH(bool, defaultYes);
     QFETCH(bool, expected);
     QtPrompts prompts;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -128,9 +133,15 @@ void TestPlatform::yesNo() {
         auto* box = qobject_cast<QMessageBox*>(dialog);
         QVERIFY(box);
         icon = box->icon();
-        box->button(QMessageBox::StandardButton(button))->click();
+        if (button == QMessageBox::NoButton) {
+            QTest::keyClick(box, Qt::Key_Return);
+        } else {
+            box->button(QMessageBox::StandardButton(button))->click();
+        }
     });
-    QCOMPARE(prompts.askYesNo(QStringLiteral("上書きしますか？")), expected);
+    QCOMPARE(prompts.askYesNo(QStringLiteral("上書きしますか？"),
+                              defaultYes ? Prompts::Answer::Yes : Prompts::Answer::No),
+             expected);
     QCOMPARE(icon, QMessageBox::Warning);
 }
 
@@ -196,7 +207,24 @@ void TestPlatform::openDialogCancel() {
     QVERIFY(QDir::match(shownPatterns, QStringLiteral("README")));
 }
 
+void TestPlatform::saveDialogChoosesName_data() {
+    QTest::addColumn<QString>("typed");  // "": the proposed name is kept
+    QTest::addColumn<QString>("saved");  // "": the dialog gives no name
+    QTest::newRow("proposed") << ""
+                              << "image.bmp";
+    QTest::newRow("blanks around") << "  Blank  "
+                                   << "Blank.bmp";
+    QTest::newRow("blanks around, own extension") << " Blank.png "
+                                                  << "Blank.png";
+    QTest::newRow("blanks inside kept") << "a b"
+                                        << "a b.bmp";
+    QTest::newRow("only blanks") << "   "
+                                 << "";
+}
+
 void TestPlatform::saveDialogChoosesName() {
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
     QTemporaryDir folder;
     QtPrompts prompts;
     QStringList filters;
@@ -206,6 +234,11 @@ void TestPlatform::saveDialogChoosesName() {
         QVERIFY(files);
         filters = files->nameFilters();
         selectedFilter = files->selectedNameFilter();
+        if (!typed.isEmpty()) {
+            auto* field = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(field);
+            field->setText(typed);
+        }
         QMetaObject::invokeMethod(files, "accept");
     });
     FileDialogRequest request;
@@ -216,10 +249,14 @@ void TestPlatform::saveDialogChoosesName() {
     request.initialFolder = folder.path();
     request.defaultSuffix = QStringLiteral("bmp");
     const std::optional<QString> chosen = prompts.askSaveFileName(request);
-    QVERIFY(chosen.has_value());
-    QCOMPARE(QFileInfo(*chosen).fileName(), QStringLiteral("image.bmp"));
     QCOMPARE(filters.size(), 2);
     QCOMPARE(selectedFilter, filters.first());
+    if (saved.isEmpty()) {
+        QVERIFY(!chosen.has_value());
+        return;
+    }
+    QVERIFY(chosen.has_value());
+    QCOMPARE(*chosen, QDir::toNativeSeparators(QDir(folder.path()).filePath(saved)));
 }
 
 QTEST_MAIN(TestPlatform)

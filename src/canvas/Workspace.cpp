@@ -72,7 +72,8 @@ bool Workspace::mayReplace(const QString& name) {
            services.prompts.askYesNo(
                QCoreApplication::translate("Workspace",
                                            "同名ファイル %1 が存在します。上書きしますか？")
-                   .arg(name));
+                   .arg(name),
+               Prompts::Answer::No);  // Enter, or a second Enter after the dialog, keeps the file
 }
 
 bool Workspace::startProgram(const QString& program, const QStringList& arguments) {

@@ -59,7 +59,7 @@ public:
     [[nodiscard]] const QString& subject() const { return m_subject; }
 
     // True when `name` may be written: no file of that name exists, hidden ones included, or
-    // the user says yes to replacing it.
+    // the user says yes to replacing it (No is the default button).
     [[nodiscard]] bool mayReplace(const QString& name);
 
     // Starts `program` without waiting; when it cannot be started, a beep and

@@ -2,10 +2,9 @@
 
 #include "core/BitmapCodec.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
 
 namespace kiramo {
 
@@ -39,36 +38,13 @@ QByteArray pictureFormatFor(const QString& path) {
     return suffix;
 }
 
-bool writePictureFile(const QString& path, const QImage& image, QString* error) {
-    const QByteArray format = pictureFormatFor(path);
-    QSaveFile safe(path);
-    if (safe.open(QIODevice::WriteOnly)) {
-        if (!writePicture(safe, image, format, error)) {
-            safe.cancelWriting();
-            return false;
-        }
-        if (!safe.commit()) {
-            *error = safe.errorString();
-            return false;
-        }
-        return true;
+QByteArray encodePictureFile(const QString& path, const QImage& image, QString* error) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!writePicture(buffer, image, pictureFormatFor(path), error)) {
+        return QByteArray();
     }
-    // No temporary file beside the target. Qt's own fallback for this only covers a refusal by
-    // permission; the folder may as well be immutable or on a file system that refuses new
-    // names. An existing file that may be written is then written in place.
-    QFile inPlace(path);
-    if (!inPlace.open(QIODevice::WriteOnly | QIODevice::ExistingOnly)) {
-        *error = safe.errorString();
-        return false;
-    }
-    if (!writePicture(inPlace, image, format, error)) {
-        return false;
-    }
-    if (!inPlace.flush()) {
-        *error = inPlace.errorString();
-        return false;
-    }
-    return true;
+    return buffer.data();
 }
 
 }  // namespace kiramo

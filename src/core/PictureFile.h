@@ -11,11 +11,10 @@ namespace kiramo {
 // (".bmp" and every other name).
 [[nodiscard]] QByteArray pictureFormatFor(const QString& path);
 
-// Writes `image` to the file at `path` in the format its name asks for, replacing any file
-// there. The picture is written to a temporary file beside the target and moved over it only
-// when complete, so a failed write leaves an existing file as it was. Where no temporary file
-// can be created beside it (a folder the user may not write, holding a file the user may), the
-// file is written in place. False, with `error` set to the reason, on failure.
-[[nodiscard]] bool writePictureFile(const QString& path, const QImage& image, QString* error);
+// The whole file that `image` makes in the format its name `path` asks for, encoded in memory
+// so that nothing on the disk is touched before it is complete. Empty, with `error` set to the
+// writer's reason, on failure.
+[[nodiscard]] QByteArray encodePictureFile(const QString& path, const QImage& image,
+                                           QString* error);
 
 }  // namespace kiramo

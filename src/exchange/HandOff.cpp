@@ -3,6 +3,7 @@
 #include "canvas/Surface.h"
 #include "canvas/Workspace.h"
 #include "core/PictureFile.h"
+#include "platform/FileReplacement.h"
 #include "platform/ProgramStarter.h"
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
@@ -22,7 +23,11 @@ std::optional<QString> writeTemporaryBitmap(Workspace& workspace, const QImage& 
     const QString path = workspace.services.folders.temporaryBitmap();
     QDir().mkpath(workspace.services.folders.temporary);
     QString error;
-    if (!writePictureFile(path, image, &error)) {  // "$KIRTMP$.bmp": a bitmap
+    const QByteArray contents = encodePictureFile(path, image, &error);  // "$KIRTMP$.bmp": a bitmap
+    if (contents.isEmpty()) {
+        error = cannotWriteMessage(path, error);
+    }
+    if (contents.isEmpty() || !replaceFileContents(path, contents, &error)) {
         workspace.services.prompts.beep();
         workspace.services.prompts.showMessage(error);
         return std::nullopt;

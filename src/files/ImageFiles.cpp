@@ -7,6 +7,7 @@
 #include "canvas/Workspace.h"
 #include "core/FileNames.h"
 #include "core/NumberText.h"
+#include "platform/FileReplacement.h"
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
 
@@ -15,7 +16,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 
 #include <cmath>
 #include <optional>
@@ -131,7 +131,11 @@ void SaveImageFile(Workspace& workspace, const QString& name) {
         return;
     }
     QString error;
-    if (!writePictureFile(name, workspace.P1->image(), &error)) {
+    const QByteArray contents = encodePictureFile(name, workspace.P1->image(), &error);
+    if (contents.isEmpty()) {
+        error = cannotWriteMessage(name, error);
+    }
+    if (contents.isEmpty() || !replaceFileContents(name, contents, &error)) {
         prompts.beep();
         prompts.showMessage(error);
         return;

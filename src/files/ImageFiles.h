@@ -32,10 +32,10 @@ void LoadCanvasImage(Workspace& workspace, const QString& path);
 
 // Writes the canvas (grids included) to `name` in the format its extension asks for (PNG, JPEG,
 // TIFF, ... where the picture writer has it), as a 24-bit Windows bitmap for ".bmp" and every
-// other name, asking first when a file of that name exists. The picture is written beside the
-// target and moved over it only when complete, so a failed save leaves an existing file as it
-// was. On success `name` becomes the current file and the caption names it; on failure a beep
-// and the error, nothing else changed.
+// other name, asking first when a file of that name exists. The file is encoded whole in memory
+// and then put in place by replaceFileContents, so a failed save leaves an existing file as it
+// was, and a pipe, a device or a folder of that name is refused. On success `name` becomes the
+// current file and the caption names it; on failure a beep and the error, nothing else changed.
 void SaveImageFile(Workspace& workspace, const QString& name);
 
 }  // namespace kiramo

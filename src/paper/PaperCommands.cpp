@@ -3,8 +3,10 @@
 #include "canvas/Workspace.h"
 #include "core/FileNames.h"
 #include "paper/PaperScene.h"
+#include "platform/FileReplacement.h"
 #include "platform/WaitCursor.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -12,7 +14,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 
 namespace kiramo {
 
@@ -57,11 +58,8 @@ bool writePdf(const Workspace& workspace, const PaperOptions& options, const QSt
               QString* error) {
     const PaperScene scene =
         paperScene(workspace, options, options.page.size(QPageSize::Millimeter));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&file);
         writer.setResolution(kPdfResolution);
@@ -70,18 +68,14 @@ bool writePdf(const Workspace& workspace, const PaperOptions& options, const QSt
         writer.setPageLayout(pageLayoutOf(scene.page.sizeMm));
         QPainter painter(&writer);
         if (!painter.isActive()) {
-            *error = QStringLiteral("The PDF could not be started");
-            file.cancelWriting();
+            *error = cannotWriteMessage(path, QStringLiteral("the PDF could not be started"));
             return false;
         }
         paintScene(painter, scene, QRectF(QPointF(), scene.page.sizeMm), QPointF(),
                    kPdfResolution / kMmPerInch);
     }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    // The whole document is made before the file is touched.
+    return replaceFileContents(path, file.data(), error);
 }
 
 void printPaper(const Workspace& workspace, const PaperOptions& options, QPrinter& printer) {

@@ -17,9 +17,9 @@ void exportPdfCommand(Workspace& workspace);
 void printCommand(Workspace& workspace);
 
 // Writes the picture with its grids as a PDF of one page: the mode's paper at true size, or the
-// options' page with the picture fitted on it. The PDF is written beside `path` and moved over
-// it only when complete, so a failed export leaves a file there as it was. False, with `error`
-// set to the reason, on failure.
+// options' page with the picture fitted on it. The PDF is made whole in memory and then put in
+// place by replaceFileContents, so a failed export leaves a file there as it was. False, with
+// `error` naming the file and the reason, on failure.
 [[nodiscard]] bool writePdf(const Workspace& workspace, const PaperOptions& options,
                             const QString& path, QString* error);
 

@@ -58,8 +58,10 @@ public:
     virtual void beep() = 0;
     // Message box with an OK button only.
     virtual void showMessage(const QString& text) = 0;
-    // Yes/No message box with the warning icon; true when the answer is Yes.
-    virtual bool askYesNo(const QString& text) = 0;
+    enum class Answer { Yes, No };
+    // Yes/No message box with the warning icon, `defaultButton` taking Enter; true when the
+    // answer is Yes.
+    virtual bool askYesNo(const QString& text, Answer defaultButton) = 0;
     // Text-input prompt with OK and Cancel; Cancel gives an empty answer.
     virtual QString askText(const QString& prompt, const QString& title,
                             const QString& defaultAnswer) = 0;

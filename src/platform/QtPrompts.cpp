@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -25,10 +26,10 @@ void QtPrompts::showMessage(const QString& text) {
     box.exec();
 }
 
-bool QtPrompts::askYesNo(const QString& text) {
+bool QtPrompts::askYesNo(const QString& text, Answer defaultButton) {
     QMessageBox box(QMessageBox::Warning, title(), text, QMessageBox::Yes | QMessageBox::No,
                     m_parent);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultButton == Answer::Yes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -96,7 +97,12 @@ std::optional<QString> QtPrompts::askFileName(const FileDialogRequest& request, 
     if (request.selectedFilter >= 0 && request.selectedFilter < names.size()) {
         dialog.selectNameFilter(names[request.selectedFilter]);
     }
-    dialog.setDefaultSuffix(request.defaultSuffix);
+    // A saved name loses the blanks typed around it before the default suffix is added, so the
+    // suffix is added here rather than by the dialog ("  Blank  " is Blank.bmp, not
+    // "  Blank  .bmp").
+    if (!save) {
+        dialog.setDefaultSuffix(request.defaultSuffix);
+    }
     if (!request.initialFolder.isEmpty()) {
         dialog.setDirectory(request.initialFolder);
     }
@@ -106,7 +112,25 @@ std::optional<QString> QtPrompts::askFileName(const FileDialogRequest& request, 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    const QString chosen = dialog.selectedFiles().constFirst();
+    if (!save) {
+        return QDir::toNativeSeparators(chosen);
+    }
+    const QFileInfo info(chosen);
+    QString name = info.fileName();
+    while (name.startsWith(u' ')) {
+        name.remove(0, 1);
+    }
+    while (name.endsWith(u' ')) {
+        name.chop(1);
+    }
+    if (name.isEmpty()) {
+        return std::nullopt;  // only blanks: no name to save under
+    }
+    if (!request.defaultSuffix.isEmpty() && !name.contains(u'.')) {
+        name += u'.' + request.defaultSuffix;
+    }
+    return QDir::toNativeSeparators(info.dir().filePath(name));
 }
 
 std::optional<PaperOptions> QtPrompts::askPaperOptions(const PaperOptionsRequest& request) {

@@ -16,7 +16,7 @@ public:
 
     void beep() override;
     void showMessage(const QString& text) override;
-    bool askYesNo(const QString& text) override;
+    bool askYesNo(const QString& text, Answer defaultButton) override;
     QString askText(const QString& prompt, const QString& title,
                     const QString& defaultAnswer) override;
     std::optional<QString> askOpenFileName(const FileDialogRequest& request) override;

@@ -26,8 +26,9 @@ void FakePrompts::showMessage(const QString& text) {
     calls.append(QStringLiteral("message: ") + text);
 }
 
-bool FakePrompts::askYesNo(const QString& text) {
+bool FakePrompts::askYesNo(const QString& text, Answer defaultButton) {
     calls.append(QStringLiteral("yesno: ") + text);
+    yesNoDefaults.append(defaultButton);
     return takeOr(yesNoAnswers, false, calls.last());
 }
 

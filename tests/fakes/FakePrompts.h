@@ -17,6 +17,7 @@ class FakePrompts final : public Prompts {
 public:
     QStringList calls;
     QQueue<bool> yesNoAnswers;
+    QList<Answer> yesNoDefaults;  // the default button of each Yes/No question, in order
     QQueue<QString> textAnswers;
     QQueue<std::optional<QString>> openAnswers;
     QQueue<std::optional<QString>> saveAnswers;
@@ -28,7 +29,7 @@ public:
 
     void beep() override;
     void showMessage(const QString& text) override;
-    bool askYesNo(const QString& text) override;
+    bool askYesNo(const QString& text, Answer defaultButton) override;
     QString askText(const QString& prompt, const QString& title,
                     const QString& defaultAnswer) override;
     std::optional<QString> askOpenFileName(const FileDialogRequest& request) override;

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace kiramo {
+
+// "<path> cannot be written: <reason>", the path in the platform's spelling.
+[[nodiscard]] QString cannotWriteMessage(const QString& path, const QString& reason);
+
+// Puts `contents` into the file at `path`, creating it or replacing what it held, so that a
+// failure, a kill or a power loss leaves the old file or the complete new one:
+// - a symbolic link is followed and the file it names is replaced, as an editor would;
+// - a folder, a pipe or a device is refused without being opened, as is a file the user may
+//   not write;
+// - the contents go to a temporary file beside the target, whose name stays within the file
+//   system's limit; it is flushed to the disk, given the old file's mode, its group and owner
+//   where the user may set them, its access control list and its user attributes, and only
+//   then renamed over the target;
+// - where no temporary file may be made for lack of permission (a folder the user may not
+//   write, holding a file the user may), or where the file has other names (hard links) that
+//   a rename would part from it, the file is written in place: first grown to take the new
+//   contents, so that a full disk leaves it as it was, then overwritten. Only that last copy
+//   can be cut short by a kill or a failing disk; the file is never shorter than before
+//   until it holds the whole new contents;
+// - no space for a temporary file (a full disk, no free inodes) is a failure, never a reason
+//   to write in place.
+// False on failure, with `error` naming the file and the system's reason; the temporary file is
+// gone, and when the old contents could not be kept the message says so.
+[[nodiscard]] bool replaceFileContents(const QString& path, const QByteArray& contents,
+                                       QString* error);
+
+}  // namespace kiramo
