@@ -381,6 +381,17 @@ void TestApp::lineEndings_data() {
     QTest::newRow("UTF-16, a unit across blocks")
         << utf16(QString(block, u'a') + "\r\nb", false) << QStringList{kept, "b"};
     QTest::newRow("UTF-16, only the mark") << utf16("", false) << QStringList{};
+    // The first block after the mark and one byte ends inside unit 32768: a pair of surrogates
+    // there is cut between blocks.
+    QString pairAcross = QStringLiteral("\n");
+    QStringList pairLines{""};
+    while (pairAcross.size() < block / 2 - 1) {
+        pairAcross += QStringLiteral("a\n");
+        pairLines.append("a");
+    }
+    pairAcross += QStringLiteral("\U0001F600\n");
+    pairLines.append(QString::fromLatin1(QStringLiteral("\U0001F600").toUtf8()));
+    QTest::newRow("UTF-16, a pair across blocks") << utf16(pairAcross, false) << pairLines;
     QTest::newRow("UTF-8 mark dropped") << QByteArray("\xEF\xBB\xBF@ a\r\n") << QStringList{"@ a"};
     QTest::newRow("8-bit, starting with 0xFF") << QByteArray("\xFF"
                                                              "a\r\n")

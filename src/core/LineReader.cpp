@@ -12,6 +12,18 @@ LineReader::LineReader(QIODevice& device, qsizetype maxChars)
     , m_maxChars(std::clamp<qsizetype>(maxChars, 0, qsizetype(1) << 28)) {
 }
 
+QByteArray LineReader::toUtf8(QByteArrayView utf16) {
+    // A pair of surrogates that the block end cut in two is one character: its first half waits
+    // for the next block, so that the pair is not written as two broken characters.
+    QString text = m_highSurrogate + QString(m_utf16->decode(utf16));
+    m_highSurrogate.clear();
+    if (!utf16.isEmpty() && !text.isEmpty() && text.back().isHighSurrogate()) {
+        m_highSurrogate = text.back();
+        text.chop(1);
+    }
+    return text.toUtf8();
+}
+
 bool LineReader::readHead() {
     // A byte-order mark tells UTF-16 (the Windows editors' "Unicode") and UTF-8 apart from the
     // 8-bit text that the files are otherwise in; it is never part of the first line.
@@ -34,7 +46,7 @@ bool LineReader::readHead() {
     } else if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes = bytes.sliced(3);
     }
-    m_converted = m_utf16 ? QString(m_utf16->decode(bytes)).toUtf8() : bytes.toByteArray();
+    m_converted = m_utf16 ? toUtf8(bytes) : bytes.toByteArray();
     m_data = m_converted.constData();
     m_pos = 0;
     m_end = m_converted.size();
@@ -73,7 +85,7 @@ bool LineReader::fill() {
         }
         // UTF-16 is split into lines as UTF-8, which decodeLine reads as it stands. A unit
         // that the block cut in two waits in the decoder for the next block.
-        m_converted = QString(m_utf16->decode(QByteArrayView(m_block.get(), m_lastRead))).toUtf8();
+        m_converted = toUtf8(QByteArrayView(m_block.get(), m_lastRead));
         m_data = m_converted.constData();
         m_end = m_converted.size();
         if (m_end > 0 || m_lastRead == 0) {

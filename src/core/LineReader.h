@@ -48,6 +48,7 @@ public:
 
 private:
     bool readHead();
+    QByteArray toUtf8(QByteArrayView utf16);
     bool fill();
 
     QIODevice& m_device;
@@ -62,6 +63,7 @@ private:
     qint64 m_lastRead = 0;       // what the last read of a block gave
     QByteArray m_converted;
     std::optional<QStringDecoder> m_utf16;  // set when the device starts with a UTF-16 mark
+    QString m_highSurrogate;                // the first half of a pair that the last block cut
     bool m_started = false;
     bool m_afterCr = false;  // the last line ended with a CR: a LF right after it belongs to it
     bool m_cut = false;
