@@ -190,6 +190,7 @@ private slots:
     void settingsThatAreNoFileEndStartUp();
     void settingsThatCannotBeMadeSayWhy_data();
     void settingsThatCannotBeMadeSayWhy();
+    void settingsFolderThatCannotBeMadeIsNamed();
     void captionShowsTheModeBeforeTheNotice();
     void commitFitsWindowAroundCanvas();
     void resizeSpringsBackToStartupWidth();
@@ -739,6 +740,25 @@ void TestApp::unwritableSettingsEndsStartUp() {
     std::unique_ptr<Form1> form = startKiramo(fake.services(), QString(), &error);
     QVERIFY(!form);
     QVERIFY2(error.contains(QStringLiteral("KIRAMO.INI")), qPrintable(error));
+}
+
+void TestApp::settingsFolderThatCannotBeMadeIsNamed() {
+    // WIN.INI's folder in a folder the user may not write: the folder and the reason, not the
+    // "No such file or directory" of the file that could then not be made in it.
+    FakeServices fake;
+    const Services services = fake.services();
+    writeFile(fake.path(QStringLiteral("KIRAMO.INI")), "");
+    QVERIFY(QFile::setPermissions(fake.root.path(), QFile::ReadOwner | QFile::ExeOwner));
+    QString error;
+    {
+        const PermissionsEnforced enforced;
+        QVERIFY(!startKiramo(services, QString(), &error));
+    }
+    QVERIFY(QFile::setPermissions(fake.root.path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY2(error.contains(fake.path(QStringLiteral("windows/WIN.INI"))), qPrintable(error));
+    QVERIFY2(error.contains(fake.path(QStringLiteral("windows")) + ": Permission denied"),
+             qPrintable(error));
 }
 
 void TestApp::menuBarAsDesigned() {

@@ -72,6 +72,7 @@ private slots:
     void handOffFolderIsPrivate_data();
     void handOffFolderIsPrivate();
     void runtimeFolderWithoutTheSessionsIsTheCache();
+    void failedHandOffNamesTheFile();
 };
 
 void TestExchange::selectionBlock_data() {
@@ -395,6 +396,19 @@ void TestExchange::runtimeFolderWithoutTheSessionsIsTheCache() {
     runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
     cacheHome.isNull() ? qunsetenv("XDG_CACHE_HOME") : qputenv("XDG_CACHE_HOME", cacheHome);
     QCOMPARE(folders.runtime, cache.filePath(QStringLiteral("KIRAMO")));
+}
+
+void TestExchange::failedHandOffNamesTheFile() {
+    // The writer's reason alone ("Is a directory", "Permission denied") says nothing of where.
+    Session s;
+    const QString temporary = s.form->workspace().services.folders.temporaryBitmap();
+    QVERIFY(QDir().mkdir(temporary));
+    s.setCanvas(picture(QSize(30, 20)));
+    kiramo::sendToOrbello(s.form->workspace());
+    QVERIFY(s.fake.programs.starts.isEmpty());
+    QCOMPARE(s.fake.prompts.calls.size(), 2);
+    QVERIFY2(s.fake.prompts.calls.last().contains(temporary),
+             qPrintable(s.fake.prompts.calls.last()));
 }
 
 QTEST_MAIN(TestExchange)
