@@ -17,23 +17,23 @@ namespace kiramo {
 
 namespace {
 
-QString systemReason(const QString& path, int error) {
-    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), qt_error_string(error));
-}
-
 // What a name that is not a regular file is instead, and where it leads when it is a link.
 QString notRegularNote(const QString& path, const QString& kind) {
     const QFileInfo info(path);
     if (info.isSymLink()) {
         return QCoreApplication::translate(
-                   "FileChecks", "%1 へのリンクで、その先は通常のファイルではありません（%2）。")
+                   "FileChecks", "%1 へのリンクで、その先は通常のファイルではありません (%2)。")
             .arg(QDir::toNativeSeparators(info.symLinkTarget()), kind);
     }
-    return QCoreApplication::translate("FileChecks", "通常のファイルではありません（%1）。")
+    return QCoreApplication::translate("FileChecks", "通常のファイルではありません (%1)。")
         .arg(kind);
 }
 
 #ifdef Q_OS_UNIX
+QString systemReason(const QString& path, int error) {
+    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), qt_error_string(error));
+}
+
 QString kindOf(mode_t mode) {
     if (S_ISFIFO(mode)) {
         return QCoreApplication::translate("FileChecks", "名前付きパイプ");
@@ -102,9 +102,14 @@ bool makeFolders(const QString& folder, QString* reason) {
             }
         } else if (::mkdir(native.constData(), 0777) != 0) {
             const int error = errno;
-            const QString dangling = error == EEXIST ? danglingLinkNote(part) : QString();
-            *reason = dangling.isEmpty() ? systemReason(part, error) : dangling;
-            return false;
+            // EEXIST: made meanwhile, which is as good, or a link that leads nowhere.
+            const bool madeMeanwhile =
+                error == EEXIST && ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+            if (!madeMeanwhile) {
+                const QString dangling = error == EEXIST ? danglingLinkNote(part) : QString();
+                *reason = dangling.isEmpty() ? systemReason(part, error) : dangling;
+                return false;
+            }
         }
         if (slash < 0) {
             return true;
