@@ -908,6 +908,13 @@ void TestApp::settingsThatAreNoFileEndStartUp() {
     QVERIFY2(error.contains(path), qPrintable(error));
     QVERIFY2(error.contains(QStringLiteral("通常のファイルではありません")), qPrintable(error));
     QVERIFY2(pipe || error.contains(QStringLiteral("/dev/zero")), qPrintable(error));
+
+    // A link to a regular file is read as the file.
+    QVERIFY(QFile::remove(path));
+    writeFile(fake.path(QStringLiteral("real.ini")), "");
+    QVERIFY(QFile::link(fake.path(QStringLiteral("real.ini")), path));
+    form = startKiramo(fake.services(), QString(), &error);
+    QVERIFY2(form, qPrintable(error));
 }
 
 void TestApp::settingsThatCannotBeMadeSayWhy_data() {
