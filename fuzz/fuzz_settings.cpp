@@ -1,16 +1,18 @@
 // KIRAMO.INI: bytes -> LineReader -> readRawModeTexts -> buildModeTable.
 // Input: one byte for the largest line kept by the checked reader (0..7 characters), one for the
 // size of the device's reads (1..64 bytes), then the file.
-// Invariants: the block reader splits lines exactly as reading one character at a time does,
-// keeping at most its cap of each; the mode texts are those of the plain rule (every line
-// decoded, the file read in one go); at most 30 modes; no mode text, name or caption beyond
-// kMaxModeText characters; every size finite; no crash, leak or undefined behaviour.
+// Invariants: the block reader splits lines exactly as reading one character at a time does
+// (after a byte-order mark, of the file turned whole into UTF-8), keeping at most its cap of each;
+// the mode texts are those of the plain rule (every line decoded, the file read in one go); at most
+// 30 modes; no mode text, name or caption beyond kMaxModeText characters; every size finite; no
+// crash, leak or undefined behaviour.
 #include "FuzzSupport.h"
 
 #include "core/LineReader.h"
 #include "core/ModeTable.h"
 
 #include <QBuffer>
+#include <QStringDecoder>
 
 #include <cmath>
 #include <vector>
@@ -45,10 +47,21 @@ std::vector<QByteArray> linesOneByOne(const QByteArray& bytes) {
     return lines;
 }
 
+// The bytes that are split into lines: a UTF-16 file (by its mark) as UTF-8, decoded in one go;
+// a UTF-8 mark dropped; anything else as it stands.
+QByteArray textBytes(const QByteArray& file) {
+    if (file.startsWith("\xFF\xFE") || file.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(file.startsWith("\xFF") ? QStringDecoder::Utf16LE
+                                                       : QStringDecoder::Utf16BE);
+        return QString(decoder.decode(QByteArrayView(file).sliced(2))).toUtf8();
+    }
+    return file.startsWith("\xEF\xBB\xBF") ? file.sliced(3) : file;
+}
+
 void checkLineReader(const QByteArray& file, qsizetype maxChars, qint64 chunk) {
     ChunkedDevice device(file, chunk);
     LineReader reader(device, maxChars);
-    for (const QByteArray& whole : linesOneByOne(file)) {
+    for (const QByteArray& whole : linesOneByOne(textBytes(file))) {
         const std::optional<QByteArray> line = reader.next();
         FUZZ_CHECK(line.has_value());
         FUZZ_CHECK(*line == whole.left(reader.keptBytes()));

@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStringEncoder>
 #include <QTest>
 #include <QToolButton>
 
@@ -28,6 +29,7 @@
 #ifdef Q_OS_LINUX
 #include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
@@ -182,6 +184,13 @@ private slots:
     void menuBarAsDesigned();
     void everyMenuVisibleAtStartupWidth();
     void unusableModesSayWhy();
+    void unicodeSettingsFiles_data();
+    void unicodeSettingsFiles();
+    void settingsThatAreNoFileEndStartUp_data();
+    void settingsThatAreNoFileEndStartUp();
+    void settingsThatCannotBeMadeSayWhy_data();
+    void settingsThatCannotBeMadeSayWhy();
+    void settingsFolderThatCannotBeMadeIsNamed();
     void captionShowsTheModeBeforeTheNotice();
     void commitFitsWindowAroundCanvas();
     void resizeSpringsBackToStartupWidth();
@@ -355,6 +364,40 @@ void TestApp::lineEndings_data() {
         expected.append(QString::number(i));
     }
     QTest::newRow("short lines over several blocks") << shortLines << expected;
+
+    // Windows editors save "Unicode" as UTF-16 with a byte-order mark; the lines come out as
+    // UTF-8. A unit cut in two by a block end waits for the next block.
+    const auto utf16 = [](const QString& text, bool bigEndian) {
+        QByteArray bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (QChar c : text) {
+            const char high = char(c.unicode() >> 8);
+            const char low = char(c.unicode() & 0xFF);
+            bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+        }
+        return bytes;
+    };
+    QTest::newRow("UTF-16 LE with its mark")
+        << utf16("a\r\n\u00e9\rc", false) << QStringList{"a", "\u00c3\u00a9", "c"};
+    QTest::newRow("UTF-16 BE with its mark") << utf16("a\nb", true) << QStringList{"a", "b"};
+    QTest::newRow("UTF-16, a unit across blocks")
+        << utf16(QString(block, u'a') + "\r\nb", false) << QStringList{kept, "b"};
+    QTest::newRow("UTF-16, only the mark") << utf16("", false) << QStringList{};
+    // The first block after the mark and one byte ends inside unit 32768: a pair of surrogates
+    // there is cut between blocks.
+    QString pairAcross = QStringLiteral("\n");
+    QStringList pairLines{""};
+    while (pairAcross.size() < block / 2 - 1) {
+        pairAcross += QStringLiteral("a\n");
+        pairLines.append("a");
+    }
+    pairAcross += QStringLiteral("\U0001F600\n");
+    pairLines.append(QString::fromLatin1(QStringLiteral("\U0001F600").toUtf8()));
+    QTest::newRow("UTF-16, a pair across blocks") << utf16(pairAcross, false) << pairLines;
+    QTest::newRow("UTF-8 mark dropped") << QByteArray("\xEF\xBB\xBF@ a\r\n") << QStringList{"@ a"};
+    QTest::newRow("8-bit, starting with 0xFF") << QByteArray("\xFF"
+                                                             "a\r\n")
+                                               << QStringList{QString::fromLatin1("\xFF"
+                                                                                  "a")};
 }
 
 void TestApp::lineEndings() {
@@ -699,6 +742,25 @@ void TestApp::unwritableSettingsEndsStartUp() {
     QVERIFY2(error.contains(QStringLiteral("KIRAMO.INI")), qPrintable(error));
 }
 
+void TestApp::settingsFolderThatCannotBeMadeIsNamed() {
+    // WIN.INI's folder in a folder the user may not write: the folder and the reason, not the
+    // "No such file or directory" of the file that could then not be made in it.
+    FakeServices fake;
+    const Services services = fake.services();
+    writeFile(fake.path(QStringLiteral("KIRAMO.INI")), "");
+    QVERIFY(QFile::setPermissions(fake.root.path(), QFile::ReadOwner | QFile::ExeOwner));
+    QString error;
+    {
+        const PermissionsEnforced enforced;
+        QVERIFY(!startKiramo(services, QString(), &error));
+    }
+    QVERIFY(QFile::setPermissions(fake.root.path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY2(error.contains(fake.path(QStringLiteral("windows/WIN.INI"))), qPrintable(error));
+    QVERIFY2(error.contains(fake.path(QStringLiteral("windows")) + ": Permission denied"),
+             qPrintable(error));
+}
+
 void TestApp::menuBarAsDesigned() {
     FakeServices fake;
     std::unique_ptr<Form1> form = startIn(fake);
@@ -765,16 +827,121 @@ void TestApp::menuBarAsDesigned() {
 void TestApp::unusableModesSayWhy() {
     FakeServices fake;
     writeFile(fake.path(QStringLiteral("KIRAMO.INI")),
-              "@ A4 29.7x21\r\n@ A3 42X29.7\r\n@ Zero 0x0\r\n@ NoSize\r\n@ Flat 10x0\r\n");
+              "@ A4 29.7x21\r\n@ A3 42X29.7\r\n@ Zero 0x0\r\n@ NoSize\r\n@ Flat 10x0\r\n"
+              "@ Neg -10x20\r\n");
     std::unique_ptr<Form1> form = startIn(fake);
     QVERIFY(form);
     const QList<QAction*>& items = form->menus().MCanvas;
     QCOMPARE(items[1]->toolTip(), QStringLiteral("A4 29.7x21"));  // Qt's default: the text
-    for (int i = 2; i <= 5; ++i) {
-        QCOMPARE(items[i]->toolTip(), unusableModeNote());  // still listed, with the reason
+    for (int i = 2; i <= 6; ++i) {
+        // still listed, with the reason
+        QCOMPARE(items[i]->toolTip(), unusableModeNote(*form->workspace().state.modes.mode(i)));
         QVERIFY(items[i]->isEnabled());
     }
     QVERIFY(form->menus().MMode->toolTipsVisible());
+    // Sizes that cannot be read, and sizes that read well but are not above 0, say different
+    // things; the second names the sizes as read.
+    const QString unreadable = items[2]->toolTip();
+    QCOMPARE(items[4]->toolTip(), unreadable);
+    for (int i : {3, 5, 6}) {
+        QVERIFY2(items[i]->toolTip() != unreadable, qPrintable(items[i]->toolTip()));
+    }
+    QVERIFY2(items[3]->toolTip().contains("0x0"), qPrintable(items[3]->toolTip()));
+    QVERIFY2(items[6]->toolTip().contains("-10x20"), qPrintable(items[6]->toolTip()));
+    CaptureMode noNumber{"Odd ax2", "Odd", 0.0, 2.0};
+    QCOMPARE(modeSizeFault(noNumber), ModeSizeFault::Unreadable);
+}
+
+void TestApp::unicodeSettingsFiles_data() {
+    QTest::addColumn<QByteArray>("encoding");
+    QTest::newRow("UTF-16 LE") << QByteArray("UTF-16LE");
+    QTest::newRow("UTF-16 BE") << QByteArray("UTF-16BE");
+    QTest::newRow("UTF-8 with its mark") << QByteArray("UTF-8");
+}
+
+void TestApp::unicodeSettingsFiles() {
+    QFETCH(QByteArray, encoding);
+    const auto encoded = [&](const QString& text) {
+        QStringEncoder encoder(encoding.constData(), QStringEncoder::Flag::WriteBom);
+        return QByteArray(encoder.encode(text));
+    };
+    FakeServices fake;
+    writeFile(fake.path(QStringLiteral("KIRAMO.INI")),
+              encoded(QStringLiteral("; 四切り\r\n@ 四切 54.5x39.4\r\n@ A4 29.7x21\r\n")));
+    QVERIFY(QDir().mkpath(fake.path(QStringLiteral("windows"))));
+    writeFile(fake.path(QStringLiteral("windows/WIN.INI")),
+              encoded(QStringLiteral("[Extensions]\r\nbmp=/opt/お絵かき/paint ^.bmp\r\n")));
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    const ModeTable& modes = form->workspace().state.modes;
+    QCOMPARE(modes.ModeName(1), QStringLiteral("四切"));
+    QCOMPARE(modes.ModeWidth(1), 54.5);
+    QCOMPARE(modes.ModeName(2), QStringLiteral("A4"));
+    QCOMPARE(form->workspace().state.associations.lookup(".BMP"),
+             QStringLiteral("/opt/お絵かき/paint"));
+}
+
+void TestApp::settingsThatAreNoFileEndStartUp_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("pipe");  // a named pipe, else a link to /dev/zero
+    QTest::newRow("KIRAMO.INI a pipe") << "KIRAMO.INI" << true;
+    QTest::newRow("KIRAMO.INI a link to /dev/zero") << "KIRAMO.INI" << false;
+    QTest::newRow("WIN.INI a pipe") << "windows/WIN.INI" << true;
+    QTest::newRow("WIN.INI a link to /dev/zero") << "windows/WIN.INI" << false;
+}
+
+void TestApp::settingsThatAreNoFileEndStartUp() {
+    // Either would hold start-up up with no window: blocked in open, or reading zeros forever.
+    QFETCH(QString, name);
+    QFETCH(bool, pipe);
+    FakeServices fake;
+    QVERIFY(QDir().mkpath(fake.path(QStringLiteral("windows"))));
+    const QString path = fake.path(name);
+    if (pipe) {
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    } else {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    }
+    QString error;
+    std::unique_ptr<Form1> form = startKiramo(fake.services(), QString(), &error);
+    QVERIFY(!form);
+    QVERIFY2(error.contains(path), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("通常のファイルではありません")), qPrintable(error));
+    QVERIFY2(pipe || error.contains(QStringLiteral("/dev/zero")), qPrintable(error));
+
+    // A link to a regular file is read as the file.
+    QVERIFY(QFile::remove(path));
+    writeFile(fake.path(QStringLiteral("real.ini")), "");
+    QVERIFY(QFile::link(fake.path(QStringLiteral("real.ini")), path));
+    form = startKiramo(fake.services(), QString(), &error);
+    QVERIFY2(form, qPrintable(error));
+}
+
+void TestApp::settingsThatCannotBeMadeSayWhy_data() {
+    QTest::addColumn<QString>("link");  // made a link to a place that does not exist
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("settings");
+    QTest::newRow("KIRAMO.INI a dangling link") << "KIRAMO.INI"
+                                                << "gone/KIRAMO.INI"
+                                                << "KIRAMO.INI";
+    QTest::newRow("WIN.INI's folder a dangling link") << "windows"
+                                                      << "gone"
+                                                      << "windows/WIN.INI";
+}
+
+void TestApp::settingsThatCannotBeMadeSayWhy() {
+    // Not "File exists" or "No such file or directory": what stands in the way.
+    QFETCH(QString, link);
+    QFETCH(QString, target);
+    QFETCH(QString, settings);
+    FakeServices fake;
+    QVERIFY(QFile::link(fake.path(target), fake.path(link)));
+    QString error;
+    std::unique_ptr<Form1> form = startKiramo(fake.services(), QString(), &error);
+    QVERIFY(!form);
+    QVERIFY2(error.contains(fake.path(settings)), qPrintable(error));
+    QVERIFY2(error.contains(fake.path(link) + " は " + fake.path(target) + " へのリンク"),
+             qPrintable(error));
 }
 
 void TestApp::captionShowsTheModeBeforeTheNotice() {

@@ -14,6 +14,9 @@
 #include <QMimeData>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace kiramo;
 using namespace kiramo::testing;
 
@@ -21,6 +24,12 @@ namespace {
 
 QImage picture(QSize size) {
     return patternImage(size);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
 // Selects a rectangle of device pixels.
@@ -60,6 +69,10 @@ private slots:
     void sendToOrbello();
     void temporaryBitmapGoesAtShutDown();
     void supportPageShipsWithTheProgram();
+    void handOffFolderIsPrivate_data();
+    void handOffFolderIsPrivate();
+    void runtimeFolderWithoutTheSessionsIsTheCache();
+    void failedHandOffNamesTheFile();
 };
 
 void TestExchange::selectionBlock_data() {
@@ -307,6 +320,96 @@ void TestExchange::supportPageShipsWithTheProgram() {
     const QUrl page = supportPageUrl(QCoreApplication::applicationDirPath());
     QVERIFY(page.isLocalFile());
     QVERIFY2(QFile::exists(page.toLocalFile()), qPrintable(page.toLocalFile()));
+}
+
+void TestExchange::handOffFolderIsPrivate_data() {
+    QTest::addColumn<QString>("planted");  // what stands at the runtime folder's name beforehand
+    QTest::addColumn<bool>("send");        // Send BMP's temporary bitmap, else the help page
+    QTest::addColumn<bool>("used");
+    QTest::newRow("link, help page") << "link" << false << false;
+    QTest::newRow("link, temporary bitmap") << "link" << true << false;
+    QTest::newRow("other user's, help page") << "other user" << false << false;
+    QTest::newRow("other user's, temporary bitmap") << "other user" << true << false;
+    QTest::newRow("open to all, made private") << "open to all" << false << true;
+    QTest::newRow("nothing, made private") << "nothing" << true << true;
+}
+
+void TestExchange::handOffFolderIsPrivate() {
+    // Without a writable executable folder the help page and the temporary bitmap go to the
+    // runtime folder under a fixed name: another user who makes that name first must get
+    // neither the files nor a way to have ours replace one of theirs.
+    QFETCH(QString, planted);
+    QFETCH(bool, send);
+    QFETCH(bool, used);
+    Session s;
+    Workspace& workspace = s.form->workspace();
+    workspace.services.folders.temporary = workspace.services.folders.runtime;
+    workspace.state.associations.AssocExt[0] = QStringLiteral(".BMP");
+    workspace.state.associations.AssocCommand[0] = QStringLiteral("paint");
+    workspace.state.associations.AssocLast = 1;
+    const QString runtime = workspace.services.folders.runtime;
+    const QString name = send ? QStringLiteral("$KIRTMP$.bmp") : QStringLiteral("help.html");
+    QTemporaryDir victim;
+    const QString victimFile = victim.filePath(name);
+    writeFile(victimFile, "victim's own");
+    if (planted == "link") {
+        QVERIFY(QFile::link(victim.path(), runtime));
+    } else if (planted == "other user") {
+        QVERIFY(QDir().mkdir(runtime));
+        QVERIFY(QFile::link(victimFile, joinPath(runtime, name)));
+        const uid_t other = ::geteuid() == 65534 ? 65533 : 65534;
+        if (::lchown(QFile::encodeName(runtime).constData(), other, other) != 0) {
+            QSKIP("only root can give a folder to another user");
+        }
+    } else if (planted == "open to all") {
+        QVERIFY(QDir().mkdir(runtime));
+        QVERIFY(::chmod(QFile::encodeName(runtime).constData(), 0777) == 0);
+    }
+
+    s.setCanvas(picture(QSize(30, 20)));
+    send ? kiramo::sendBitmap(workspace) : s.form->menus().MWeb->trigger();
+
+    QFile kept(victimFile);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("victim's own"));
+    const int handedOver = s.fake.programs.starts.size() + s.fake.programs.urls.size();
+    QCOMPARE(handedOver, used ? 1 : 0);
+    if (!used) {
+        QCOMPARE(s.fake.prompts.calls.size(), 2);
+        QVERIFY2(s.fake.prompts.calls.last().contains(runtime),
+                 qPrintable(s.fake.prompts.calls.last()));
+        return;
+    }
+    QVERIFY(QFileInfo(joinPath(runtime, name)).isFile());
+    struct stat st {};
+    QVERIFY(::lstat(QFile::encodeName(runtime).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0777, 0700u);
+}
+
+void TestExchange::runtimeFolderWithoutTheSessionsIsTheCache() {
+    // Without XDG_RUNTIME_DIR, Qt's fallback and the temp folder are shared places.
+    QTemporaryDir cache;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray cacheHome = qgetenv("XDG_CACHE_HOME");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    const AppFolders folders = AppFolders::forThisProgram();
+    runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
+    cacheHome.isNull() ? qunsetenv("XDG_CACHE_HOME") : qputenv("XDG_CACHE_HOME", cacheHome);
+    QCOMPARE(folders.runtime, cache.filePath(QStringLiteral("KIRAMO")));
+}
+
+void TestExchange::failedHandOffNamesTheFile() {
+    // The writer's reason alone ("Is a directory", "Permission denied") says nothing of where.
+    Session s;
+    const QString temporary = s.form->workspace().services.folders.temporaryBitmap();
+    QVERIFY(QDir().mkdir(temporary));
+    s.setCanvas(picture(QSize(30, 20)));
+    kiramo::sendToOrbello(s.form->workspace());
+    QVERIFY(s.fake.programs.starts.isEmpty());
+    QCOMPARE(s.fake.prompts.calls.size(), 2);
+    QVERIFY2(s.fake.prompts.calls.last().contains(temporary),
+             qPrintable(s.fake.prompts.calls.last()));
 }
 
 QTEST_MAIN(TestExchange)

@@ -207,6 +207,8 @@ private slots:
     void extensionKey_data();
     void extensionKey();
     void commandWithFile();
+    void relativeCommandsFromTheirFolder_data();
+    void relativeCommandsFromTheirFolder();
 
     void bitmapRoundTrip_data();
     void bitmapRoundTrip();
@@ -364,13 +366,40 @@ void TestFiles::extensionKey() {
 }
 
 void TestFiles::commandWithFile() {
-    const CommandLine plain = kiramo::commandWithFile("gimp", "/tmp/a b;rm x.png");
+    const CommandLine plain = kiramo::commandWithFile("gimp", "/tmp/a b;rm x.png", "/etc");
     QCOMPARE(plain.program, QStringLiteral("gimp"));
     QCOMPARE(plain.arguments, QStringList{"/tmp/a b;rm x.png"});
     const CommandLine quoted =
-        kiramo::commandWithFile("\"/opt/My Viewer/view\" -n", "/tmp/$KIRTMP$.bmp");
+        kiramo::commandWithFile("\"/opt/My Viewer/view\" -n", "/tmp/$KIRTMP$.bmp", "/etc");
     QCOMPARE(quoted.program, QStringLiteral("/opt/My Viewer/view"));
     QCOMPARE(quoted.arguments, (QStringList{"-n", "/tmp/$KIRTMP$.bmp"}));
+}
+
+void TestFiles::relativeCommandsFromTheirFolder_data() {
+    // The Open dialog moves the current folder to the opened file's, so a command found from
+    // there would run whatever lies beside that file.
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("program");
+    QTest::newRow("dot slash") << "./rec -x"
+                               << "/cfg/KIRAMO/rec";
+    QTest::newRow("sub folder") << "sub/rec"
+                                << "/cfg/KIRAMO/sub/rec";
+    QTest::newRow("backslash") << "sub\\rec"
+                               << "/cfg/KIRAMO/sub/rec";
+    QTest::newRow("up and over") << "\"../my tools/rec\""
+                                 << "/cfg/my tools/rec";
+    QTest::newRow("bare name: PATH") << "rec"
+                                     << "rec";
+    QTest::newRow("absolute") << "/usr/bin/rec"
+                              << "/usr/bin/rec";
+}
+
+void TestFiles::relativeCommandsFromTheirFolder() {
+    QFETCH(QString, command);
+    QFETCH(QString, program);
+    const CommandLine line = kiramo::commandWithFile(command, "/pics/a.txt", "/cfg/KIRAMO");
+    QCOMPARE(line.program, program);
+    QCOMPARE(line.arguments.last(), QStringLiteral("/pics/a.txt"));
 }
 
 void TestFiles::bitmapRoundTrip_data() {
@@ -645,6 +674,8 @@ void TestFiles::openChoices_data() {
     QTest::newRow("the program cannot be started")
         << "notes.txt" << false << false << QStringList{"beep", "message: edit を起動できません"}
         << "edit %1" << false;
+    QTest::newRow("a relative command is WIN.INI's, not the opened file's neighbour")
+        << "notes.log" << false << true << QStringList{} << "<windows>/sub/rec %1" << false;
 }
 
 void TestFiles::openChoices() {
@@ -655,7 +686,8 @@ void TestFiles::openChoices() {
     QFETCH(QString, started);
     QFETCH(bool, loaded);
     Session s;
-    writeFile(s.fake.path("WIN.INI"), "[Extensions]\r\ntxt=edit ^.txt\r\npng=view ^.png\r\n");
+    writeFile(s.fake.path("WIN.INI"),
+              "[Extensions]\r\ntxt=edit ^.txt\r\npng=view ^.png\r\nlog=./sub/rec ^.log\r\n");
     QVERIFY(ReadAssociations(*s.form, s.fake.path("WIN.INI"), nullptr));
     s.fake.programs.succeeds = starterWorks;
     const QString path = s.fake.path(name);
@@ -668,7 +700,8 @@ void TestFiles::openChoices() {
     } else {
         QCOMPARE(s.fake.programs.starts.size(), 1);
         const FakeProgramStarter::Start& start = s.fake.programs.starts.first();
-        QCOMPARE(start.program + u' ' + start.arguments.join(u'|'), started.arg(path));
+        QCOMPARE(start.program + u' ' + start.arguments.join(u'|'),
+                 started.arg(path).replace("<windows>", s.fake.path("windows")));
     }
     QCOMPARE(s.form->workspace().P1->imageSize() == QSize(3, 2), loaded);
     QCOMPARE(QDir::currentPath(), QDir(s.fake.root.path()).canonicalPath());

@@ -168,9 +168,9 @@ void Form1::addModeItems() {
             continue;
         }
         QAction* action = m_menus.addModeItem(i, modes.mode(i)->menuCaption);
-        if (!(modes.ModeWidth(i) > 0.0 && modes.ModeHeight(i) > 0.0)) {
-            // Listed as the settings file has it, but every drag would show nothing.
-            action->setToolTip(unusableModeNote());
+        // Listed as the settings file has it, but every drag would show nothing.
+        if (const QString note = unusableModeNote(*modes.mode(i)); !note.isEmpty()) {
+            action->setToolTip(note);
         }
         connect(action, &QAction::triggered, this, [this, i] { selectMode(i); });
     }

@@ -1,6 +1,7 @@
 #include "app/Form1Menus.h"
 
 #include "core/ModeTable.h"
+#include "core/NumberText.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -102,10 +103,22 @@ bool Form1Menus::isCommandEnabled(const QAction* action) {
     return stored.isValid() ? stored.toBool() : action->isEnabled();
 }
 
-QString unusableModeNote() {
-    return QCoreApplication::translate("Form1Menus",
-                                       "寸法が読めないため、選択範囲の比率を決められません。"
-                                       "書式: @ 名前 幅x高さ (例: @ A4 29.7x21、x は小文字)");
+QString unusableModeNote(const CaptureMode& mode) {
+    switch (modeSizeFault(mode)) {
+    case ModeSizeFault::None:
+        return QString();
+    case ModeSizeFault::Unreadable:
+        return QCoreApplication::translate("Form1Menus",
+                                           "寸法が読めないため、選択範囲の比率を決められません。"
+                                           "書式: @ 名前 幅x高さ (例: @ A4 29.7x21、x は小文字)");
+    case ModeSizeFault::NotPositive:
+        break;
+    }
+    return QCoreApplication::translate(
+               "Form1Menus", "寸法 %1x%2 に 0 以下の値があるため、選択範囲の比率を決められ"
+                             "ません。幅と高さは 0 より大きい数で書いてください "
+                             "(例: @ A4 29.7x21)")
+        .arg(writeNumber(mode.width), writeNumber(mode.height));
 }
 
 QAction* Form1Menus::addModeItem(int index, const QString& caption) {

@@ -8,9 +8,12 @@ class QMenuBar;
 
 namespace kiramo {
 
-// What the Mode item of a mode without usable sizes says about it: why it does not work, and
-// the form that a mode line takes.
-[[nodiscard]] QString unusableModeNote();
+struct CaptureMode;
+
+// What the Mode item of a mode without usable sizes says about it: why it does not work (sizes
+// that cannot be read, or sizes that are not above 0), and the form that a mode line takes.
+// Empty for a mode whose sizes are usable.
+[[nodiscard]] QString unusableModeNote(const CaptureMode& mode);
 
 // The main window's menu items, named as in the program's design. Separators are actions too.
 struct Form1Menus {

@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "files/FileCommands.h"
+#include "platform/FileChecks.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,22 +16,32 @@ namespace {
 // Opens `file` for reading, creating it empty first when there is none. An existing file is
 // only ever opened for reading, never for writing: a settings file that the user may not write
 // (one an administrator placed read-only beside an installed copy) is read all the same, and
-// stays exactly as it was.
+// stays exactly as it was. Only a regular file is read: a pipe or a device in its place would
+// hold start-up up before the window ever shows.
 bool openOrCreate(QFile& file, QString* error) {
     const QString path = file.fileName();
+    const auto cannotCreate = [&](const QString& reason) {
+        *error =
+            QCoreApplication::translate("Startup", "%1 を作成できません。\n%2").arg(path, reason);
+        return false;
+    };
+    QString reason;
     if (!QFileInfo::exists(path)) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
+        const QString dangling = danglingLinkNote(path);
+        if (!dangling.isEmpty()) {
+            return cannotCreate(dangling);
+        }
+        if (!makeFolders(QFileInfo(path).absolutePath(), &reason)) {
+            return cannotCreate(reason);
+        }
         QFile created(path);
         // NewOnly: a file that appeared meanwhile is read below, not truncated here.
         if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !QFileInfo::exists(path)) {
-            *error = QCoreApplication::translate("Startup", "%1 を作成できません。\n%2")
-                         .arg(path, created.errorString());
-            return false;
+            return cannotCreate(created.errorString());
         }
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QCoreApplication::translate("Startup", "%1 を開けません。\n%2")
-                     .arg(path, file.errorString());
+    if (!openRegularFile(file, &reason)) {
+        *error = QCoreApplication::translate("Startup", "%1 を開けません。\n%2").arg(path, reason);
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringDecoder>
 
 #include <memory>
 #include <optional>
@@ -12,6 +13,9 @@ namespace kiramo {
 
 // Reads 8-bit text line by line from an open device, for KIRAMO.INI and WIN.INI.
 // CR LF, a lone CR and a lone LF each end a line; the line end is not part of the line.
+// A device that starts with a UTF-16 byte-order mark (little or big endian) is read as UTF-16,
+// its lines handed out as UTF-8; a UTF-8 mark is dropped. Without a mark the bytes are the
+// lines, whatever their encoding.
 // A last line without a line end still counts; an empty file has no lines.
 //
 // A line of any length is read, but only its first `maxChars` characters are kept: the rest is
@@ -43,15 +47,24 @@ public:
     [[nodiscard]] qsizetype keptBytes() const { return 4 * m_maxChars + 4; }
 
 private:
+    bool readHead();
+    QByteArray toUtf8(QByteArrayView utf16);
     bool fill();
 
     QIODevice& m_device;
     qsizetype m_maxChars;
-    // The block being split into lines: m_block[m_pos..m_end) is read but not yet returned.
-    std::unique_ptr<char[]> m_block;
-    qsizetype m_blockBytes = 0;  // its size, how much one read asks for; 0 until the first
+    // The bytes being split into lines: m_data[m_pos..m_end) is read but not yet returned.
+    // They are m_block as read, or for UTF-16 and the first bytes m_converted.
+    const char* m_data = nullptr;
     qsizetype m_end = 0;
     qsizetype m_pos = 0;
+    std::unique_ptr<char[]> m_block;
+    qsizetype m_blockBytes = 0;  // its size, how much one read asks for; 0 until the first
+    qint64 m_lastRead = 0;       // what the last read of a block gave
+    QByteArray m_converted;
+    std::optional<QStringDecoder> m_utf16;  // set when the device starts with a UTF-16 mark
+    QString m_highSurrogate;                // the first half of a pair that the last block cut
+    bool m_started = false;
     bool m_afterCr = false;  // the last line ended with a CR: a LF right after it belongs to it
     bool m_cut = false;
 };

@@ -78,6 +78,20 @@ std::optional<CaptureMode> parseModeText(const QString& text) {
     return mode;
 }
 
+ModeSizeFault modeSizeFault(const CaptureMode& mode) {
+    if (mode.width > 0.0 && mode.height > 0.0) {
+        return ModeSizeFault::None;
+    }
+    const QString& text = mode.menuCaption;
+    const qsizetype space = text.indexOf(u' ');
+    const qsizetype x = text.indexOf(u'x');
+    if (space < 0 || x <= space || !startsWithNumber(text.mid(space + 1, x - space - 1)) ||
+        !startsWithNumber(text.mid(x + 1))) {
+        return ModeSizeFault::Unreadable;
+    }
+    return ModeSizeFault::NotPositive;
+}
+
 ModeTable buildModeTable(const RawModeTexts& raw) {
     ModeTable table;
     for (int i = 1; i <= ModeTable::kLast; ++i) {

@@ -55,6 +55,11 @@ using RawModeTexts = std::array<QString, ModeTable::kLast + 1>;
 // sizes are 0, so the user sees it listed and nothing divides by its sizes. Empty text: no mode.
 [[nodiscard]] std::optional<CaptureMode> parseModeText(const QString& text);
 
+// Why a mode gives the selection no proportions: its text does not hold two sizes in the form
+// "name width x height", or both read but one of them is not above 0 ("0x0", "-10x20").
+enum class ModeSizeFault { None, Unreadable, NotPositive };
+[[nodiscard]] ModeSizeFault modeSizeFault(const CaptureMode& mode);
+
 [[nodiscard]] ModeTable buildModeTable(const RawModeTexts& raw);
 
 }  // namespace kiramo

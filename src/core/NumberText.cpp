@@ -19,6 +19,25 @@ bool isDigit(QChar c) {
 
 }  // namespace
 
+bool startsWithNumber(const QString& text) {
+    qsizetype i = 0;
+    const auto skip = [&] {
+        while (i < text.size() && isSkippedBlank(text[i])) {
+            ++i;
+        }
+    };
+    skip();
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        ++i;
+        skip();
+    }
+    if (i < text.size() && text[i] == u'.') {
+        ++i;
+        skip();
+    }
+    return i < text.size() && isDigit(text[i]);
+}
+
 double readNumber(const QString& text) {
     QString s;
     s.reserve(text.size());

@@ -12,6 +12,10 @@ namespace kiramo {
 // leading number, or a number beyond the range of a double, reads 0.
 [[nodiscard]] double readNumber(const QString& text);
 
+// Whether `text` starts with a number as readNumber reads it (blanks skipped), rather than
+// reading 0 for want of one.
+[[nodiscard]] bool startsWithNumber(const QString& text);
+
 // Plain decimal text for every double: an optional "-", digits, "." as decimal point, no
 // blanks, no exponent, no trailing zeros, the value rounded to 15 significant digits
 // (21 -> "21", 29.7 -> "29.7", 282.857142857142857 -> "282.857142857143", 1e20 ->

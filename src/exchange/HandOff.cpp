@@ -3,6 +3,7 @@
 #include "canvas/Surface.h"
 #include "canvas/Workspace.h"
 #include "core/PictureFile.h"
+#include "platform/FileChecks.h"
 #include "platform/FileReplacement.h"
 #include "platform/ProgramStarter.h"
 #include "platform/Prompts.h"
@@ -20,16 +21,24 @@ namespace {
 // Writes `image` to the temporary bitmap, replacing the last one. Reports a failure to the user
 // and returns nothing.
 std::optional<QString> writeTemporaryBitmap(Workspace& workspace, const QImage& image) {
-    const QString path = workspace.services.folders.temporaryBitmap();
-    QDir().mkpath(workspace.services.folders.temporary);
+    const AppFolders& folders = workspace.services.folders;
+    const QString path = folders.temporaryBitmap();
+    // Beside a writable executable the folder is the user's own; in the runtime folder the
+    // name is fixed, so the folder must be one that no one else can plant a link in.
     QString error;
-    const QByteArray contents = encodePictureFile(path, image, &error);  // "$KIRTMP$.bmp": a bitmap
-    if (contents.isEmpty()) {
-        error = cannotWriteMessage(path, error);
+    const bool ready = folders.temporary == folders.runtime
+                           ? makePrivateFolder(folders.temporary, &error)
+                           : makeFolders(folders.temporary, &error);
+    QByteArray contents;
+    if (ready) {
+        contents = encodePictureFile(path, image, &error);  // "$KIRTMP$.bmp": a bitmap
+        if (contents.isEmpty()) {
+            error = cannotWriteMessage(path, error);
+        }
     }
     if (contents.isEmpty() || !replaceFileContents(path, contents, &error)) {
         workspace.services.prompts.beep();
-        workspace.services.prompts.showMessage(error);
+        workspace.services.prompts.showMessage(error);  // names the file or its folder
         return std::nullopt;
     }
     return path;
@@ -59,7 +68,8 @@ void sendImage(Workspace& workspace, const QImage& image) {
         path = writeTemporaryBitmap(workspace, image);
     }
     if (path) {
-        const CommandLine line = commandWithFile(*command, *path);
+        const CommandLine line =
+            commandWithFile(*command, *path, workspace.services.folders.windows);
         workspace.startProgram(line.program, line.arguments);
     }
 }
@@ -106,13 +116,20 @@ void openSupportPage(Workspace& workspace) {
     QString page = supportPageUrl(folders.executable).toLocalFile();
     if (!QFileInfo(page).isFile()) {
         page = joinPath(folders.runtime, QStringLiteral("help.html"));
-        QDir().mkpath(folders.runtime);
-        QFile::remove(page);  // an older copy, which QFile::copy would not replace
-        if (!QFile::copy(QStringLiteral(":/help.html"), page)) {
+        QString reason;
+        QFile source(QStringLiteral(":/help.html"));
+        bool written = makePrivateFolder(folders.runtime, &reason);
+        if (written) {
+            QFile::remove(page);  // an older copy, which QFile::copy would not replace
+            written = source.copy(page);
+            reason =
+                QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(page), source.errorString());
+        }
+        if (!written) {
             prompts.beep();
             prompts.showMessage(
                 QCoreApplication::translate("HandOff", "ヘルプのページを書き出せません。\n%1")
-                    .arg(page));
+                    .arg(reason));
             return;
         }
         QFile::setPermissions(page, QFile::ReadOwner | QFile::WriteOwner);

@@ -52,7 +52,7 @@ void openCommand(Workspace& workspace) {
 
 void startAssociated(Workspace& workspace, const QString& command, const QString& file) {
     const WaitCursor hourglass;
-    const CommandLine line = commandWithFile(command, file);
+    const CommandLine line = commandWithFile(command, file, workspace.services.folders.windows);
     workspace.startProgram(line.program, line.arguments);
 }
 

@@ -37,9 +37,16 @@ AppFolders AppFolders::forThisProgram() {
     const QString config =
         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
             .filePath(QStringLiteral("KIRAMO"));
-    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // The help page and the handed-off bitmap go where only this user can reach: the session's
+    // runtime folder when there is one. Without it Qt falls back to a name in the shared temp
+    // folder, as the temp folder itself would be, where another user can make the name first;
+    // the user's cache folder stands in instead.
+    QString runtime;
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    }
     if (runtime.isEmpty()) {
-        runtime = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+        runtime = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     }
     runtime = QDir(runtime).filePath(QStringLiteral("KIRAMO"));
     QString windows;

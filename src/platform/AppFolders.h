@@ -14,7 +14,7 @@ struct AppFolders {
     QString settings;    // holds KIRAMO.INI
     QString windows;     // holds WIN.INI: the Windows folder on Windows, else the config folder
     QString temporary;   // holds the temporary bitmap handed to other programs
-    QString runtime;     // the user's runtime (or temp) folder for KIRAMO; may not exist yet
+    QString runtime;     // the user's runtime (or cache) folder for KIRAMO; made private on use
 
     // The settings live beside the executable. When that folder is not writable and holds no
     // KIRAMO.INI (a copy installed into a system folder), they live in `configFolder` instead;
@@ -25,7 +25,7 @@ struct AppFolders {
                                             const QString& windowsFolder);
 
     // The folders of this process: its executable, the user's config folder for KIRAMO, the
-    // user's runtime (or temp) folder for KIRAMO, and the Windows folder on Windows.
+    // user's runtime (or cache) folder for KIRAMO, and the Windows folder on Windows.
     [[nodiscard]] static AppFolders forThisProgram();
 
     [[nodiscard]] QString settingsFile() const;

@@ -19,12 +19,16 @@ public:
 
 // A command from the association table ("program" or "program -option") with a file added as
 // one more argument: the program and its arguments, ready for startDetached. Quotes in the
-// command group words as a shell would; the file is never split.
+// command group words as a shell would; the file is never split. A program given by a relative
+// path with a folder in it ("./rec", "sub/rec", "sub\rec") is taken from `commandFolder`, the
+// folder of the file that holds the command, never from the current folder; a bare name is
+// looked up on PATH when it starts.
 struct CommandLine {
     QString program;
     QStringList arguments;
 };
-[[nodiscard]] CommandLine commandWithFile(const QString& command, const QString& file);
+[[nodiscard]] CommandLine commandWithFile(const QString& command, const QString& file,
+                                          const QString& commandFolder);
 
 class QtProgramStarter final : public ProgramStarter {
 public:

@@ -1,0 +1,215 @@
+#include "platform/FileChecks.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace kiramo {
+
+namespace {
+
+// What a name that is not a regular file is instead, and where it leads when it is a link.
+QString notRegularNote(const QString& path, const QString& kind) {
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        return QCoreApplication::translate(
+                   "FileChecks", "%1 へのリンクで、その先は通常のファイルではありません (%2)。")
+            .arg(QDir::toNativeSeparators(info.symLinkTarget()), kind);
+    }
+    return QCoreApplication::translate("FileChecks", "通常のファイルではありません (%1)。")
+        .arg(kind);
+}
+
+#ifdef Q_OS_UNIX
+QString systemReason(const QString& path, int error) {
+    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), qt_error_string(error));
+}
+
+QString kindOf(mode_t mode) {
+    if (S_ISFIFO(mode)) {
+        return QCoreApplication::translate("FileChecks", "名前付きパイプ");
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return QCoreApplication::translate("FileChecks", "デバイス");
+    }
+    if (S_ISDIR(mode)) {
+        return QCoreApplication::translate("FileChecks", "フォルダー");
+    }
+    if (S_ISSOCK(mode)) {
+        return QCoreApplication::translate("FileChecks", "ソケット");
+    }
+    return QCoreApplication::translate("FileChecks", "特殊なファイル");
+}
+#endif
+
+}  // namespace
+
+#ifdef Q_OS_UNIX
+
+bool openRegularFile(QFile& file, QString* reason) {
+    const QString path = file.fileName();
+    const QByteArray native = QFile::encodeName(path);
+    // Refused by name first, so that a pipe is never opened at all; then checked again on what
+    // was opened, without blocking, in case the name was replaced in between.
+    struct stat st {};
+    if (::stat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        *reason = notRegularNote(path, kindOf(st.st_mode));
+        return false;
+    }
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        *reason = qt_error_string(errno);
+        return false;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *reason = notRegularNote(path, kindOf(st.st_mode));
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1) {
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool makeFolders(const QString& folder, QString* reason) {
+    const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    // Each folder from the top down, so that the one that fails is the one named.
+    qsizetype slash = path.indexOf(u'/', 1);
+    for (;;) {
+        const QString part = slash < 0 ? path : path.left(slash);
+        const QByteArray native = QFile::encodeName(part);
+        struct stat st {};
+        if (::stat(native.constData(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode)) {
+                *reason = systemReason(part, ENOTDIR);
+                return false;
+            }
+        } else if (::mkdir(native.constData(), 0777) != 0) {
+            const int error = errno;
+            // EEXIST: made meanwhile, which is as good, or a link that leads nowhere.
+            const bool madeMeanwhile =
+                error == EEXIST && ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+            if (!madeMeanwhile) {
+                const QString dangling = error == EEXIST ? danglingLinkNote(part) : QString();
+                *reason = dangling.isEmpty() ? systemReason(part, error) : dangling;
+                return false;
+            }
+        }
+        if (slash < 0) {
+            return true;
+        }
+        slash = path.indexOf(u'/', slash + 1);
+    }
+}
+
+bool makePrivateFolder(const QString& folder, QString* reason) {
+    const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    if (!makeFolders(QFileInfo(path).absolutePath(), reason)) {
+        return false;
+    }
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        *reason = systemReason(path, errno);
+        return false;
+    }
+    // Checked on the folder itself, opened without following a link, so that what is checked
+    // is what is made private.
+    const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        struct stat st {};
+        if (::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+            *reason = QCoreApplication::translate(
+                          "FileChecks",
+                          "%1 は %2 へのリンクです。自分だけのフォルダーとしては使えません。")
+                          .arg(QDir::toNativeSeparators(path),
+                               QDir::toNativeSeparators(QFileInfo(path).symLinkTarget()));
+        } else {
+            *reason = systemReason(path, error);
+        }
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (!ok) {
+        *reason = systemReason(path, errno);
+    } else if (st.st_uid != ::geteuid()) {
+        ok = false;
+        *reason = QCoreApplication::translate("FileChecks",
+                                              "%1 はほかのユーザー (uid %2) のフォルダーです。")
+                      .arg(QDir::toNativeSeparators(path))
+                      .arg(st.st_uid);
+    } else if ((st.st_mode & 077) != 0 && ::fchmod(fd, 0700) != 0) {
+        ok = false;
+        *reason = systemReason(path, errno);
+    }
+    ::close(fd);
+    return ok;
+}
+
+#else
+
+bool openRegularFile(QFile& file, QString* reason) {
+    const QFileInfo info(file.fileName());
+    if (info.exists() && !info.isFile()) {
+        *reason = notRegularNote(file.fileName(),
+                                 info.isDir()
+                                     ? QCoreApplication::translate("FileChecks", "フォルダー")
+                                     : QCoreApplication::translate("FileChecks", "特殊なファイル"));
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool makeFolders(const QString& folder, QString* reason) {
+    QString part = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    if (QDir().mkpath(part)) {
+        return true;
+    }
+    // The deepest folder that exists, and the first one below it that could not be made.
+    while (!QFileInfo(QFileInfo(part).absolutePath()).isDir() && !QFileInfo(part).isRoot()) {
+        part = QFileInfo(part).absolutePath();
+    }
+    *reason = QCoreApplication::translate("FileChecks", "%1 を作成できません。")
+                  .arg(QDir::toNativeSeparators(part));
+    return false;
+}
+
+bool makePrivateFolder(const QString& folder, QString* reason) {
+    // The user's own profile folders are private to the user already.
+    return makeFolders(folder, reason);
+}
+
+#endif
+
+QString danglingLinkNote(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isSymLink() || info.exists()) {
+        return QString();
+    }
+    const QString target = QDir::toNativeSeparators(info.symLinkTarget());
+    return QCoreApplication::translate("FileChecks", "%1 は %2 へのリンクですが、%2 はありません。")
+        .arg(QDir::toNativeSeparators(path), target);
+}
+
+}  // namespace kiramo
