@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QClipboard>
 #include <QDropEvent>
 #include <QImageWriter>
 #include <QMimeData>
@@ -228,6 +229,8 @@ private slots:
     void whatIsDropped();
     void dropOnTheWindow_data();
     void dropOnTheWindow();
+    void everyWayInTakesTheSameSizes_data();
+    void everyWayInTakesTheSameSizes();
 
     void saveAsProposesTheCurrentFile();
     void saveWritesABitmap_data();
@@ -925,6 +928,76 @@ void TestFiles::dropOnTheWindow() {
         QVERIFY(drop.isAccepted());
         QCOMPARE(drop.dropAction(), Qt::CopyAction);  // never a move
         QCOMPARE(w.P2, w.P1->image());
+    }
+}
+
+void TestFiles::everyWayInTakesTheSameSizes_data() {
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("taken");
+    const QList<std::pair<QSize, bool>> sizes{
+        {QSize(7000, 5000), true},  // 140 MB: more than Qt lets one picture take by default
+        {QSize(40000, 800), false},
+        {QSize(16384, 2), true},
+        {QSize(2, 16385), false},
+    };
+    for (const QString way : {"open", "dropped file", "dropped PNG", "dropped picture", "paste"}) {
+        for (const auto& [size, taken] : sizes) {
+            QTest::addRow("%s, %dx%d", qPrintable(way), size.width(), size.height())
+                << way << size << taken;
+        }
+    }
+}
+
+void TestFiles::everyWayInTakesTheSameSizes() {
+    QFETCH(QString, way);
+    QFETCH(QSize, size);
+    QFETCH(bool, taken);
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(QColor(40, 80, 200));
+    static QHash<QSize, QByteArray> pngs;  // the same few files for every way in
+    auto cached = pngs.find(size);
+    if (cached == pngs.end()) {
+        cached = pngs.insert(size, pngOf(picture));
+    }
+    Session s;
+    const QImage before = patternImage(QSize(30, 20));
+    s.setCanvas(before);
+    Workspace& w = s.form->workspace();
+    const QString path = writeFile(s.fake.path("picture.png"), *cached);
+    const QDir folder(s.fake.root.path());
+    if (way == "open") {
+        s.fake.prompts.openAnswers.enqueue(path);
+        s.form->menus().MOpen->trigger();
+        s.fake.prompts.calls.removeFirst();  // the dialog
+    } else if (way == "dropped file") {
+        dropCommand(w, *dropData(folder, {"picture.png"}, Formats()));
+    } else if (way == "dropped PNG") {
+        dropCommand(w, *dropData(folder, {}, Formats{{"image/png", *cached}}));
+    } else if (way == "dropped picture") {
+        QMimeData data;
+        data.setImageData(picture);
+        dropCommand(w, data);
+    } else {
+        QGuiApplication::clipboard()->setImage(picture);
+        s.form->menus().MPaste->trigger();
+        QGuiApplication::clipboard()->clear();
+    }
+    if (taken) {
+        QVERIFY2(s.fake.prompts.calls.isEmpty(), qPrintable(s.fake.prompts.calls.join(", ")));
+        QCOMPARE(w.P1->imageSize(), size);
+        QCOMPARE(w.P1->image().pixelColor(size.width() - 1, size.height() - 1),
+                 QColor(40, 80, 200));
+    } else {
+        const QString tooLarge =
+            QStringLiteral("The picture is too large: %1 x %2 pixels (at most 16384 x 16384)")
+                .arg(size.width())
+                .arg(size.height());
+        QVERIFY2(!s.fake.prompts.calls.isEmpty() &&
+                     s.fake.prompts.calls.last().startsWith(QLatin1String("message: ")) &&
+                     s.fake.prompts.calls.last().endsWith(tooLarge),
+                 qPrintable(s.fake.prompts.calls.join(", ")));
+        QCOMPARE(w.P1->image(), before);
     }
 }
 
