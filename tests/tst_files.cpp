@@ -10,6 +10,7 @@
 #include "files/FileCommands.h"
 #include "files/ImageFiles.h"
 #include "overlay/GridCommands.h"
+#include "platform/NativeNames.h"
 #include "platform/ProgramStarter.h"
 
 #include <QAction>
@@ -18,6 +19,7 @@
 #include <QDropEvent>
 #include <QImageWriter>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -27,6 +29,7 @@
 #include <unistd.h>
 #endif
 
+#include <cstdio>
 #include <limits>
 
 using namespace kiramo;
@@ -225,6 +228,10 @@ private slots:
     void loadFailureKeepsCommittedState_data();
     void loadFailureKeepsCommittedState();
     void commandLineLoadsAtStart();
+    void fileNameBytes_data();
+    void fileNameBytes();
+    void nameThatIsNotUtf8_data();
+    void nameThatIsNotUtf8();
     void whatIsDropped_data();
     void whatIsDropped();
     void dropOnTheWindow_data();
@@ -786,6 +793,85 @@ void TestFiles::commandLineLoadsAtStart() {
     QCOMPARE(form->windowTitle(), "PHOTO.BMP (7x5) Mode:FreeSize" + captionNotice());
     QCOMPARE(form->workspace().state.CurrentFile, path);
     QVERIFY(QFile::exists(fake.path("windows/WIN.INI")));
+}
+
+void TestFiles::fileNameBytes_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("escaped");  // how many bytes are not UTF-8
+    QTest::newRow("ASCII") << QByteArray("/tmp/a b.bmp") << 0;
+    QTest::newRow("UTF-8 of 2, 3 and 4 bytes")
+        << QByteArray("caf\xc3\xa9 \xe5\x86\x99 \xf0\x9f\x8e\xa8") << 0;
+    QTest::newRow("Latin-1") << QByteArray("caf\xe9.bmp") << 1;
+    QTest::newRow("overlong slash") << QByteArray("a\xc0\xaf"
+                                                  "b")
+                                    << 2;
+    QTest::newRow("a surrogate's UTF-8") << QByteArray("\xed\xa0\x80") << 3;
+    QTest::newRow("above U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << 4;
+    QTest::newRow("sequence cut at the end") << QByteArray("x\xe2\x82") << 2;
+    QTest::newRow("lead byte then ASCII") << QByteArray("\xc3(") << 1;
+    QTest::newRow("escape beside a UTF-8 pair") << QByteArray("\xe9\xf0\x9f\x8e\xa8\xe9") << 2;
+}
+
+void TestFiles::fileNameBytes() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, escaped);
+    const QString name = decodeFileName(bytes);
+#ifdef Q_OS_UNIX
+    QCOMPARE(encodeFileName(name), bytes);
+    QCOMPARE(name.count(QChar::ReplacementCharacter), 0);
+    if (escaped == 0) {
+        QCOMPARE(name, QString::fromUtf8(bytes));
+    }
+#else
+    Q_UNUSED(escaped);
+    QCOMPARE(name, QFile::decodeName(bytes));
+#endif
+}
+
+void TestFiles::nameThatIsNotUtf8_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("command line") << "command line";
+    QTest::newRow("dropped") << "dropped";
+}
+
+void TestFiles::nameThatIsNotUtf8() {
+#ifndef Q_OS_UNIX
+    QSKIP("file names are UTF-16 here");
+#else
+    QFETCH(QString, way);
+    FakeServices fake;
+    // caf\xe9.bmp as a program written for Latin-1 names it; Qt's own names cannot say it.
+    const QByteArray bytes = QFile::encodeName(fake.root.path()) + "/caf\xe9.bmp";
+    std::FILE* file = std::fopen(bytes.constData(), "wb");
+    QVERIFY(file);
+    // QTemporaryDir cannot name the file either, so it could not remove its folder.
+    const auto removeFile = qScopeGuard([&bytes] { std::remove(bytes.constData()); });
+    const QByteArray picture = bitmap(7, 5, 24, false);
+    QCOMPARE(std::fwrite(picture.constData(), 1, size_t(picture.size()), file),
+             size_t(picture.size()));
+    std::fclose(file);
+
+    QString error;
+    std::unique_ptr<Form1> form;
+    if (way == "command line") {
+        // As main() has it: argv's bytes.
+        QByteArray program("kiramo");
+        QByteArray argument = bytes;
+        char* argv[] = {program.data(), argument.data(), nullptr};
+        const QStringList arguments = programArguments(2, argv);
+        form = startKiramo(fake.services(), arguments.join(u' '), &error);
+    } else {
+        form = startKiramo(fake.services(), QString(), &error);
+        QMimeData data;
+        data.setData(QStringLiteral("text/uri-list"),
+                     "file://" + bytes.toPercentEncoding("/") + "\r\n");
+        QVERIFY(dropCommand(form->workspace(), data));
+    }
+    QVERIFY(form);
+    QVERIFY2(fake.prompts.calls.isEmpty(), qPrintable(fake.prompts.calls.join(", ")));
+    QCOMPARE(form->workspace().P1->imageSize(), QSize(7, 5));
+    QCOMPARE(encodeFileName(form->workspace().state.CurrentFile), bytes);
+#endif
 }
 
 void TestFiles::whatIsDropped_data() {
