@@ -152,10 +152,21 @@ std::optional<PaperOptions> QtPrompts::askPaperOptions(const PaperOptionsRequest
     return options;
 }
 
-void QtPrompts::previewPrint(const QString& title, const std::function<void(QPrinter&)>& render) {
+void QtPrompts::previewPrint(const PrintRequest& request,
+                             const std::function<void(QPrinter&)>& render) {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(request.document);
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Qt's print dialog would propose the document's name cut at its last "." as the PDF file
+    // ("A4 29.7 x 21 cm" gives "A4 29.pdf"), and on Wayland only a folder: the file is proposed
+    // here. A name ending in ".pdf" turns the printer into a PDF writer, so the printer is set
+    // back to where it printed; the dialog sets the file again when the user prints.
+    const QPrinter::OutputFormat format = printer.outputFormat();
+    printer.setOutputFileName(request.pdfFile);
+    printer.setOutputFormat(format);
+#endif
     QPrintPreviewDialog dialog(&printer, m_parent);
-    dialog.setWindowTitle(title);
+    dialog.setWindowTitle(request.title);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&render](QPrinter* p) { render(*p); });
     dialog.exec();
