@@ -53,7 +53,8 @@ QImage admitPicture(const QImage& picture, QString* error) {
 
 QImage decodePicture(QIODevice& device, QString* error) {
     if (isBitmapSignature(device.peek(2))) {
-        return decodeBitmap(device, error);
+        const QImage bitmap = decodeBitmap(device, error);
+        return bitmap.isNull() ? QImage() : admitPicture(bitmap, error);
     }
     usePictureMemoryLimit();
     QImageReader reader(&device);
