@@ -156,15 +156,22 @@ void QtPrompts::previewPrint(const PrintRequest& request,
                              const std::function<void(QPrinter&)>& render) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(request.document);
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    // Qt's print dialog would propose the document's name cut at its last "." as the PDF file
-    // ("A4 29.7 x 21 cm" gives "A4 29.pdf"), and on Wayland only a folder: the file is proposed
-    // here. A name ending in ".pdf" turns the printer into a PDF writer, so the printer is set
-    // back to where it printed; the dialog sets the file again when the user prints.
+    // The PDF file proposed when the user prints to one. Qt's own print dialog (Unix) takes it
+    // from the printer; without it, it would propose the document's name cut at its last "."
+    // ("A4 29.7 x 21 cm" gave "A4 29.pdf"), or only a folder on Wayland. Where the preview
+    // asks for the file itself (Windows, macOS) it does so only for a PDF printer; a native
+    // printer there would print to the file. A name ending in ".pdf" turns the printer into a
+    // PDF writer, so it is set back to its own output; the dialog sets the file again.
     const QPrinter::OutputFormat format = printer.outputFormat();
-    printer.setOutputFileName(request.pdfFile);
-    printer.setOutputFormat(format);
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const bool proposeFile = true;
+#else
+    const bool proposeFile = format != QPrinter::NativeFormat;
 #endif
+    if (proposeFile) {
+        printer.setOutputFileName(request.pdfFile);
+        printer.setOutputFormat(format);
+    }
     QPrintPreviewDialog dialog(&printer, m_parent);
     dialog.setWindowTitle(request.title);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
