@@ -35,19 +35,20 @@ QImage admitPicture(const QImage& picture, QString* error) {
         *error = std::move(refused);
         return QImage();
     }
-    if (!picture.hasAlphaChannel()) {
-        return picture.convertToFormat(QImage::Format_RGB32);
-    }
-    QImage flat(picture.size(), QImage::Format_RGB32);
+    const bool transparent = picture.hasAlphaChannel();
+    QImage flat = transparent ? QImage(picture.size(), QImage::Format_RGB32)
+                              : picture.convertToFormat(QImage::Format_RGB32);
     if (flat.isNull()) {
         *error = QStringLiteral("There is not enough memory for a picture of %1 x %2 pixels")
                      .arg(picture.width())
                      .arg(picture.height());
         return QImage();
     }
-    flat.fill(Qt::white);
-    QPainter painter(&flat);
-    painter.drawImage(0, 0, picture);
+    if (transparent) {
+        flat.fill(Qt::white);
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, picture);
+    }
     return flat;
 }
 
