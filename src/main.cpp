@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 #include "app/Language.h"
 #include "app/Startup.h"
+#include "platform/NativeNames.h"
 #include "platform/QtServices.h"
 
 #include <QApplication>
@@ -21,8 +22,9 @@ int main(int argc, char* argv[]) {
 
     kiramo::QtServices real;
 
-    // The command line is one path, never split at blanks: the arguments are joined again.
-    const QString commandLine = QApplication::arguments().mid(1).join(u' ');
+    // The command line is one path, never split at blanks: the arguments are joined again,
+    // from argv's own bytes, so that a name that is not UTF-8 still names its file.
+    const QString commandLine = kiramo::programArguments(argc, argv).join(u' ');
     QString error;
     std::unique_ptr<kiramo::Form1> form = kiramo::startKiramo(real.services(), commandLine, &error);
     if (!form) {

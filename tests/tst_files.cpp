@@ -9,13 +9,17 @@
 #include "fakes/Session.h"
 #include "files/FileCommands.h"
 #include "files/ImageFiles.h"
+#include "overlay/GridCommands.h"
+#include "platform/NativeNames.h"
 #include "platform/ProgramStarter.h"
 
 #include <QAction>
 #include <QBuffer>
+#include <QClipboard>
 #include <QDropEvent>
 #include <QImageWriter>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -26,6 +30,7 @@
 #endif
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -227,10 +232,16 @@ private slots:
     void loadFailureKeepsCommittedState_data();
     void loadFailureKeepsCommittedState();
     void commandLineLoadsAtStart();
+    void fileNameBytes_data();
+    void fileNameBytes();
+    void nameThatIsNotUtf8_data();
+    void nameThatIsNotUtf8();
     void whatIsDropped_data();
     void whatIsDropped();
     void dropOnTheWindow_data();
     void dropOnTheWindow();
+    void everyWayInTakesTheSameSizes_data();
+    void everyWayInTakesTheSameSizes();
 
     void saveAsProposesTheCurrentFile();
     void saveWritesABitmap_data();
@@ -775,25 +786,36 @@ void TestFiles::loadFailureKeepsCommittedState() {
     QFETCH(QByteArray, file);
     QFETCH(QString, says);
     Session s;
+    Workspace& w = s.form->workspace();
     s.setCanvas(patternImage(QSize(300, 200)));
-    s.form->workspace().state.CurrentFile = QStringLiteral("/pics/old.bmp");
-    s.form->workspace().setCaption(QStringLiteral("OLD.BMP (300x200)"));
+    DrawDivisionGrid(w, 8);  // a grid drawn since the commit: work that is not saved
+    w.state.CurrentFile = QStringLiteral("/pics/old.bmp");
+    w.setCaption(QStringLiteral("OLD.BMP (300x200)"));
+    const QString title = s.form->windowTitle();
     const QSize window = s.form->size();
-    const QImage committed = s.form->workspace().P2;
+    const QImage canvas = w.P1->image();
+    const QImage committed = w.P2;
     const QString path = s.fake.path("broken.bmp");
     if (!file.isEmpty()) {
         writeFile(path, file);
     }
-    LoadCanvasImage(s.form->workspace(), path);
+    LoadCanvasImage(w, path);
     QCOMPARE(s.fake.prompts.calls.size(), 1);
-    QVERIFY(s.fake.prompts.calls.first().startsWith("message: "));
-    QVERIFY(s.fake.prompts.calls.first().size() > 12);  // the decoder's description
-    QVERIFY2(s.fake.prompts.calls.first().contains(says), qPrintable(s.fake.prompts.calls.first()));
-    QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
-    QCOMPARE(s.form->windowTitle(), " Mode:FreeSize" + captionNotice());
-    QVERIFY(s.form->workspace().P1->isVisible());
-    QCOMPARE(s.form->workspace().P1->image().pixelColor(10, 10), QColor(192, 192, 192));
-    QCOMPARE(s.form->workspace().P2, committed);
+    const QString message = s.fake.prompts.calls.first();
+    QVERIFY2(message.startsWith("message: " + QDir::toNativeSeparators(path) + ' '),
+             qPrintable(message));               // every error names the file
+    QVERIFY(message.size() > 12 + path.size());  // and says what is wrong with it
+    QVERIFY2(message.contains(says), qPrintable(message));
+    QVERIFY(!message.contains(QLatin1String("Unknown error")));
+    // A failed load changes nothing: the canvas with its grid, the committed copy and what a
+    // printout draws, the caption, the current file, the window.
+    QCOMPARE(w.state.CurrentFile, QStringLiteral("/pics/old.bmp"));
+    QCOMPARE(s.form->windowTitle(), title);
+    QVERIFY(w.P1->isVisible());
+    QCOMPARE(w.P1->image(), canvas);
+    QCOMPARE(w.P2, committed);
+    QCOMPARE(w.drawnGrids().size(), 1);
+    QCOMPARE(w.gridlessPicture(), patternImage(QSize(300, 200)));
     QCOMPARE(s.form->size(), window);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
 }
@@ -808,6 +830,99 @@ void TestFiles::commandLineLoadsAtStart() {
     QCOMPARE(form->windowTitle(), "PHOTO.BMP (7x5) Mode:FreeSize" + captionNotice());
     QCOMPARE(form->workspace().state.CurrentFile, path);
     QVERIFY(QFile::exists(fake.path("windows/WIN.INI")));
+}
+
+void TestFiles::fileNameBytes_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("escaped");  // how many bytes are not UTF-8
+    QTest::newRow("ASCII") << QByteArray("/tmp/a b.bmp") << 0;
+    QTest::newRow("UTF-8 of 2, 3 and 4 bytes")
+        << QByteArray("caf\xc3\xa9 \xe5\x86\x99 \xf0\x9f\x8e\xa8") << 0;
+    QTest::newRow("Latin-1") << QByteArray("caf\xe9.bmp") << 1;
+    QTest::newRow("overlong slash") << QByteArray("a\xc0\xaf"
+                                                  "b")
+                                    << 2;
+    QTest::newRow("a surrogate's UTF-8") << QByteArray("\xed\xa0\x80") << 3;
+    QTest::newRow("above U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << 4;
+    QTest::newRow("sequence cut at the end") << QByteArray("x\xe2\x82") << 2;
+    QTest::newRow("lead byte then ASCII") << QByteArray("\xc3(") << 1;
+    QTest::newRow("escape beside a UTF-8 pair") << QByteArray("\xe9\xf0\x9f\x8e\xa8\xe9") << 2;
+}
+
+void TestFiles::fileNameBytes() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, escaped);
+    const QString name = decodeFileName(bytes);
+#ifdef Q_OS_UNIX
+    QCOMPARE(encodeFileName(name), bytes);
+    QCOMPARE(name.count(QChar::ReplacementCharacter), 0);
+    if (escaped == 0) {
+        QCOMPARE(name, QString::fromUtf8(bytes));
+    }
+#else
+    Q_UNUSED(escaped);
+    QCOMPARE(name, QFile::decodeName(bytes));
+#endif
+}
+
+void TestFiles::nameThatIsNotUtf8_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("command line") << "command line";
+    QTest::newRow("dropped") << "dropped";
+}
+
+void TestFiles::nameThatIsNotUtf8() {
+#ifndef Q_OS_UNIX
+    QSKIP("file names are UTF-16 here");
+#else
+    QFETCH(QString, way);
+    FakeServices fake;
+    // caf\xe9.bmp as a program written for Latin-1 names it; Qt's own names cannot say it.
+    const QByteArray bytes = QFile::encodeName(fake.root.path()) + "/caf\xe9.bmp";
+    std::FILE* file = std::fopen(bytes.constData(), "wb");
+    QVERIFY(file);
+    // QTemporaryDir cannot name the file either, so it could not remove its folder.
+    const auto removeFile = qScopeGuard([&bytes] { std::remove(bytes.constData()); });
+    const QByteArray picture = bitmap(7, 5, 24, false);
+    QCOMPARE(std::fwrite(picture.constData(), 1, size_t(picture.size()), file),
+             size_t(picture.size()));
+    std::fclose(file);
+
+    QString error;
+    std::unique_ptr<Form1> form;
+    if (way == "command line") {
+        // As main() has it: argv's bytes.
+        QByteArray program("kiramo");
+        QByteArray argument = bytes;
+        char* argv[] = {program.data(), argument.data(), nullptr};
+        const QStringList arguments = programArguments(2, argv);
+        form = startKiramo(fake.services(), arguments.join(u' '), &error);
+    } else {
+        form = startKiramo(fake.services(), QString(), &error);
+        QMimeData data;
+        data.setData(QStringLiteral("text/uri-list"),
+                     "file://" + bytes.toPercentEncoding("/") + "\r\n");
+        QVERIFY(dropCommand(form->workspace(), data));
+    }
+    QVERIFY(form);
+    QVERIFY2(fake.prompts.calls.isEmpty(), qPrintable(fake.prompts.calls.join(", ")));
+    QCOMPARE(form->workspace().P1->imageSize(), QSize(7, 5));
+    QCOMPARE(encodeFileName(form->workspace().state.CurrentFile), bytes);
+
+    // Saved back under its own name: the file is there, so the question comes first, and Yes
+    // replaces that file (not one that Qt's spelling of the name would make beside it).
+    form->workspace().P1->clear(QSize(3, 2));
+    fake.prompts.yesNoAnswers.enqueue(true);
+    SaveImageFile(form->workspace(), form->workspace().state.CurrentFile);
+    QCOMPARE(fake.prompts.yesNoDefaults.size(), 1);
+    QVERIFY(!QFileInfo::exists(fake.root.path() + QStringLiteral("/caf\uFFFD.bmp")));
+    std::FILE* saved = std::fopen(bytes.constData(), "rb");
+    QVERIFY(saved);
+    QByteArray header(26, '\0');
+    QCOMPARE(std::fread(header.data(), 1, size_t(header.size()), saved), size_t(header.size()));
+    std::fclose(saved);
+    QCOMPARE(qFromLittleEndian<qint32>(header.constData() + 18), 3);  // the bitmap's width
+#endif
 }
 
 void TestFiles::whatIsDropped_data() {
@@ -876,7 +991,7 @@ void TestFiles::whatIsDropped() {
     const Drop drop = kiramo::whatIsDropped(*dropData(folder, links, formats));
     QCOMPARE(int(drop.kind), kind);
     QCOMPARE(drop.path, path.isEmpty() ? QString() : folder.filePath(path));
-    QCOMPARE(drop.picture.size(), size.isValid() ? size : QSize(0, 0));
+    QCOMPARE(drop.data.picture.size(), size.isValid() ? size : QSize(0, 0));
 }
 
 void TestFiles::dropOnTheWindow_data() {
@@ -950,6 +1065,76 @@ void TestFiles::dropOnTheWindow() {
         QVERIFY(drop.isAccepted());
         QCOMPARE(drop.dropAction(), Qt::CopyAction);  // never a move
         QCOMPARE(w.P2, w.P1->image());
+    }
+}
+
+void TestFiles::everyWayInTakesTheSameSizes_data() {
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("taken");
+    const QList<std::pair<QSize, bool>> sizes{
+        {QSize(7000, 5000), true},  // 140 MB: more than Qt lets one picture take by default
+        {QSize(40000, 800), false},
+        {QSize(16384, 2), true},
+        {QSize(2, 16385), false},
+    };
+    for (const QString way : {"open", "dropped file", "dropped PNG", "dropped picture", "paste"}) {
+        for (const auto& [size, taken] : sizes) {
+            QTest::addRow("%s, %dx%d", qPrintable(way), size.width(), size.height())
+                << way << size << taken;
+        }
+    }
+}
+
+void TestFiles::everyWayInTakesTheSameSizes() {
+    QFETCH(QString, way);
+    QFETCH(QSize, size);
+    QFETCH(bool, taken);
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(QColor(40, 80, 200));
+    static QHash<QSize, QByteArray> pngs;  // the same few files for every way in
+    auto cached = pngs.find(size);
+    if (cached == pngs.end()) {
+        cached = pngs.insert(size, pngOf(picture));
+    }
+    Session s;
+    const QImage before = patternImage(QSize(30, 20));
+    s.setCanvas(before);
+    Workspace& w = s.form->workspace();
+    const QString path = writeFile(s.fake.path("picture.png"), *cached);
+    const QDir folder(s.fake.root.path());
+    if (way == "open") {
+        s.fake.prompts.openAnswers.enqueue(path);
+        s.form->menus().MOpen->trigger();
+        s.fake.prompts.calls.removeFirst();  // the dialog
+    } else if (way == "dropped file") {
+        dropCommand(w, *dropData(folder, {"picture.png"}, Formats()));
+    } else if (way == "dropped PNG") {
+        dropCommand(w, *dropData(folder, {}, Formats{{"image/png", *cached}}));
+    } else if (way == "dropped picture") {
+        QMimeData data;
+        data.setImageData(picture);
+        dropCommand(w, data);
+    } else {
+        QGuiApplication::clipboard()->setImage(picture);
+        s.form->menus().MPaste->trigger();
+        QGuiApplication::clipboard()->clear();
+    }
+    if (taken) {
+        QVERIFY2(s.fake.prompts.calls.isEmpty(), qPrintable(s.fake.prompts.calls.join(", ")));
+        QCOMPARE(w.P1->imageSize(), size);
+        QCOMPARE(w.P1->image().pixelColor(size.width() - 1, size.height() - 1),
+                 QColor(40, 80, 200));
+    } else {
+        const QString tooLarge =
+            QStringLiteral("The picture is too large: %1 x %2 pixels (at most 16384 x 16384)")
+                .arg(size.width())
+                .arg(size.height());
+        QVERIFY2(!s.fake.prompts.calls.isEmpty() &&
+                     s.fake.prompts.calls.last().startsWith(QLatin1String("message: ")) &&
+                     s.fake.prompts.calls.last().endsWith(tooLarge),
+                 qPrintable(s.fake.prompts.calls.join(", ")));
+        QCOMPARE(w.P1->image(), before);
     }
 }
 

@@ -9,8 +9,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPageSize>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -191,6 +193,8 @@ private slots:
 
     void realOptionsDialogCloses();
     void realPrintPreviewCloses();
+    void printProposesTheWholeName_data();
+    void printProposesTheWholeName();
 
 private:
     QTemporaryDir m_folder;
@@ -667,13 +671,57 @@ void TestPaper::realOptionsDialogCloses() {
 void TestPaper::realPrintPreviewCloses() {
     QtPrompts prompts;
     int rendered = 0;
-    QTimer::singleShot(500, [] {
+    QPrinter* printer = nullptr;
+    QString proposed;
+    QTimer::singleShot(500, [&printer, &proposed] {
+        if (printer) {
+            // The printer dialog that the preview's Print button opens on it.
+            QPrintDialog print(printer);
+            if (auto* file = print.findChild<QLineEdit*>(QStringLiteral("filename"))) {
+                proposed = file->text();
+            }
+        }
         if (QWidget* dialog = QApplication::activeModalWidget()) {
             static_cast<QDialog*>(dialog)->reject();
         }
     });
-    prompts.previewPrint(QStringLiteral("Print"), [&rendered](QPrinter&) { ++rendered; });
+    const QString pdf =
+        QDir::current().filePath(QStringLiteral("A.BMP (9x9) — A4 29.7 x 21 cm.pdf"));
+    prompts.previewPrint(
+        PrintRequest{QStringLiteral("Print"), QStringLiteral("A.BMP (9x9) — A4 29.7 x 21 cm"), pdf},
+        [&rendered, &printer](QPrinter& p) {
+        ++rendered;
+        printer = &p;
+        });
     QVERIFY(rendered >= 1);
+    QCOMPARE(proposed, pdf);
+}
+
+void TestPaper::printProposesTheWholeName_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a paper of 29.7 cm") << 1 << "PHOTO.BMP (300x200)"
+                                        << "PHOTO.BMP (300x200) — A4 29.7 x 21 cm.pdf";
+    QTest::newRow("characters no file name holds") << 0 << "A:B?.BMP (300x200)"
+                                                   << "A-B-.BMP (300x200) — FreeSize, on A4.pdf";
+    QTest::newRow("nothing loaded") << 2 << ""
+                                    << "F6 41 x 31.8 cm.pdf";
+}
+
+void TestPaper::printProposesTheWholeName() {
+    QFETCH(int, mode);
+    QFETCH(QString, subject);
+    QFETCH(QString, name);
+    Session s(kModes);
+    s.setCanvas(checkerboard(QSize(300, 200)));
+    s.form->selectMode(mode);
+    s.form->workspace().setCaption(subject);
+    s.fake.prompts.paperAnswers.enqueue(trueSize());
+    s.fake.prompts.printFiles.enqueue(QString());  // the preview closed without printing
+    printCommand(s.form->workspace());
+    QCOMPARE(s.fake.prompts.printRequests.size(), 1);
+    QCOMPARE(s.fake.prompts.printRequests.first().pdfFile, QDir::current().filePath(name));
 }
 
 QTEST_MAIN(TestPaper)

@@ -3,54 +3,26 @@
 #include "canvas/Workspace.h"
 #include "exchange/Clipboard.h"
 #include "files/ImageFiles.h"
+#include "platform/NativeNames.h"
 #include "platform/Prompts.h"
 
-#include <QBuffer>
-#include <QImageReader>
 #include <QMimeData>
 #include <QUrl>
 
 namespace kiramo {
 
-namespace {
-
-// The first image/* entry of `data` that Qt's decoders read, within the loader's memory limit.
-QImage decodeImageData(const QMimeData& data) {
-    for (const QString& format : data.formats()) {
-        if (!format.startsWith(QLatin1String("image/"))) {
-            continue;
-        }
-        QByteArray bytes = data.data(format);
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer);
-        reader.setAllocationLimit(kLoadLimitMegabytes);
-        if (QImage picture = reader.read(); !picture.isNull()) {
-            return picture;
-        }
-    }
-    return QImage();
-}
-
-}  // namespace
-
 Drop whatIsDropped(const QMimeData& data) {
     Drop drop;
     if (data.hasUrls() && data.urls().constFirst().isLocalFile()) {
-        const QString path = data.urls().constFirst().toLocalFile();
+        const QString path = localFileOf(data.urls().constFirst());
         if (canLoadPicture(path)) {
             drop.kind = Drop::Kind::PictureFile;
             drop.path = path;
         }
         return drop;
     }
-    if (data.hasImage()) {
-        drop.picture = qvariant_cast<QImage>(data.imageData());
-    }
-    if (drop.picture.isNull()) {
-        drop.picture = decodeImageData(data);
-    }
-    if (!drop.picture.isNull()) {
+    drop.data = pictureOfMimeData(data);
+    if (!drop.data.picture.isNull()) {
         drop.kind = Drop::Kind::PictureData;
     }
     return drop;
@@ -63,12 +35,15 @@ bool dropCommand(Workspace& workspace, const QMimeData& data) {
         LoadCanvasImage(workspace, drop.path);
         return true;
     case Drop::Kind::PictureData:
-        pastePicture(workspace, drop.picture);
+        pastePicture(workspace, drop.data);
         return true;
     case Drop::Kind::Nothing:
         break;
     }
     workspace.services.prompts.beep();
+    if (!drop.data.refusal.isEmpty()) {
+        workspace.services.prompts.showMessage(drop.data.refusal);
+    }
     return false;
 }
 

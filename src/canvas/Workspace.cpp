@@ -5,11 +5,11 @@
 #include "core/Caption.h"
 #include "core/ImageBlock.h"
 #include "core/Selection.h"
+#include "platform/NativeNames.h"
 #include "platform/ProgramStarter.h"
 #include "platform/Prompts.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QTimer>
 
 namespace kiramo {
@@ -68,7 +68,9 @@ void Workspace::refreshCaption() {
 }
 
 bool Workspace::mayReplace(const QString& name) {
-    return !QFileInfo(name).isFile() ||
+    // By its bytes: a name that is not UTF-8 is the file it names, not a name that Qt would
+    // turn into another one.
+    return fileKind(name) != FileKind::Regular ||
            services.prompts.askYesNo(
                QCoreApplication::translate("Workspace",
                                            "同名ファイル %1 が存在します。上書きしますか？")

@@ -37,4 +37,14 @@ QString fileSubject(const QString& path, const QString& width, const QString& he
     return path.mid(separator + 1).toUpper() + QStringLiteral(" (") + width + u'x' + height + u')';
 }
 
+QString fileNameOf(const QString& text) {
+    QString name = text;
+    for (QChar& c : name) {
+        if (c.category() == QChar::Other_Control || QStringView(u"/\\:*?\"<>|").contains(c)) {
+            c = u'-';
+        }
+    }
+    return name;
+}
+
 }  // namespace kiramo

@@ -23,4 +23,8 @@ namespace kiramo {
 // separate them), in upper case, then " (width x height)", e.g. "IMAGE.BMP (640x480)".
 [[nodiscard]] QString fileSubject(const QString& path, const QString& width, const QString& height);
 
+// `text` as the name of a file: the characters that separate folders or that a Windows file
+// name may not hold (/ \ : * ? " < > | and control characters) become "-".
+[[nodiscard]] QString fileNameOf(const QString& text);
+
 }  // namespace kiramo

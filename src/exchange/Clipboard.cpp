@@ -1,29 +1,16 @@
 #include "exchange/Clipboard.h"
 
 #include "canvas/Workspace.h"
+#include "core/PictureIntake.h"
 #include "platform/Prompts.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QPainter>
+#include <QImageReader>
+#include <QMimeData>
 
 namespace kiramo {
-
-namespace {
-
-// A picture with transparent parts is laid on white, as most programs show it.
-QImage opaque(const QImage& image) {
-    if (!image.hasAlphaChannel()) {
-        return image;
-    }
-    QImage flat(image.size(), QImage::Format_RGB32);
-    flat.fill(Qt::white);
-    QPainter painter(&flat);
-    painter.drawImage(0, 0, image);
-    return flat;
-}
-
-}  // namespace
 
 void copyCommand(Workspace& workspace) {
     // The selection's block (the selection then ends), or the whole canvas with its grid lines.
@@ -41,16 +28,59 @@ void copyCommand(Workspace& workspace) {
 
 void pasteCommand(Workspace& workspace) {
     // Whatever cannot be turned into a picture counts as no picture.
-    pastePicture(workspace, QGuiApplication::clipboard()->image());
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    pastePicture(workspace, data ? pictureOfMimeData(*data) : PictureData());
 }
 
-void pastePicture(Workspace& workspace, const QImage& picture) {
-    if (picture.isNull()) {
+PictureData pictureOfMimeData(const QMimeData& data) {
+    PictureData result;
+    QString error;
+    // The platform decodes the clipboard's picture under Qt's memory limit for one picture,
+    // the same as a file's.
+    usePictureMemoryLimit();
+    if (data.hasImage()) {
+        const QImage platform = qvariant_cast<QImage>(data.imageData());
+        if (!platform.isNull()) {
+            result.picture = admitPicture(platform, &error);
+            if (result.picture.isNull()) {
+                result.refusal = error;
+            }
+            return result;
+        }
+    }
+    for (const QString& format : data.formats()) {
+        if (!format.startsWith(QLatin1String("image/"))) {
+            continue;
+        }
+        QByteArray bytes = data.data(format);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        if (const QSize claimed = QImageReader(&buffer).size(); claimed.isValid()) {
+            if (QString refused = pictureSizeError(claimed); !refused.isEmpty()) {
+                result.refusal = refused;
+                continue;
+            }
+        }
+        buffer.seek(0);
+        if (QImage picture = decodePicture(buffer, &error); !picture.isNull()) {
+            result.picture = std::move(picture);
+            result.refusal.clear();
+            return result;
+        }
+    }
+    return result;
+}
+
+void pastePicture(Workspace& workspace, const PictureData& data) {
+    if (data.picture.isNull()) {
         workspace.services.prompts.beep();
+        if (!data.refusal.isEmpty()) {
+            workspace.services.prompts.showMessage(data.refusal);
+        }
         return;
     }
     workspace.hideSelection();
-    workspace.showNewPicture(opaque(picture), std::nullopt);
+    workspace.showNewPicture(data.picture, std::nullopt);
 }
 
 }  // namespace kiramo

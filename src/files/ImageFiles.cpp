@@ -8,6 +8,7 @@
 #include "core/FileNames.h"
 #include "core/NumberText.h"
 #include "platform/FileReplacement.h"
+#include "platform/NativeNames.h"
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
 
@@ -22,71 +23,38 @@
 
 namespace kiramo {
 
-namespace {
-
-QString tooLargeError(QSize size) {
-    return QStringLiteral("The picture is too large: %1 x %2 pixels (at most %3 x %3)")
-        .arg(size.width())
-        .arg(size.height())
-        .arg(kMaxPictureSide);
-}
-
-bool isTooLarge(QSize size) {
-    return size.width() > kMaxPictureSide || size.height() > kMaxPictureSide;
-}
-
-}  // namespace
-
-QImage decodePicture(QIODevice& device, QString* error) {
-    if (isBitmapSignature(device.peek(2))) {
-        return decodeBitmap(device, error);
-    }
-    QImageReader reader(&device);
-    reader.setAllocationLimit(kLoadLimitMegabytes);
-    reader.setAutoTransform(false);
-    if (const QSize claimed = reader.size(); claimed.isValid() && isTooLarge(claimed)) {
-        *error = tooLargeError(claimed);
-        return QImage();
-    }
-    QImage picture = reader.read();
-    if (picture.isNull()) {
-        *error = reader.errorString();
-        if (error->isEmpty()) {
-            *error = QStringLiteral("The file is not a picture that the program can read");
-        }
-        return QImage();
-    }
-    if (isTooLarge(picture.size())) {  // a decoder that did not tell its size beforehand
-        *error = tooLargeError(picture.size());
-        return QImage();
-    }
-    return picture.convertToFormat(QImage::Format_RGB32);
-}
-
 QImage readPictureFile(const QString& path, QString* error) {
     // Opening a pipe would wait for a writer, and a device may never end: both are refused by
     // their type, before anything opens them.
-    const QFileInfo info(path);
     const QString name = QDir::toNativeSeparators(path);
-    if (info.isDir()) {
+    switch (fileKind(path)) {
+    case FileKind::Folder:
         *error = QStringLiteral("%1 is a folder, not a picture file").arg(name);
         return QImage();
-    }
-    if (info.exists() && !info.isFile()) {
+    case FileKind::Other:
         *error = QStringLiteral("%1 is not a picture file but a device or a pipe").arg(name);
         return QImage();
+    case FileKind::Missing:
+    case FileKind::Regular:
+        break;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1 cannot be opened: %2").arg(name, file.errorString());
+    QFile file;
+    QString reason;
+    if (!openForReading(file, path, &reason)) {
+        *error = QStringLiteral("%1 cannot be opened: %2").arg(name, reason);
         return QImage();
     }
-    return decodePicture(file, error);
+    QImage picture = decodePicture(file, &reason);
+    if (picture.isNull()) {
+        *error = QStringLiteral("%1 cannot be loaded: %2").arg(name, reason);
+    }
+    return picture;
 }
 
 bool canLoadPicture(const QString& path) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    QString reason;
+    if (fileKind(path) != FileKind::Regular || !openForReading(file, path, &reason)) {
         return false;  // a pipe is never opened: that would wait for a writer
     }
     if (isBitmapSignature(file.peek(2))) {
@@ -97,18 +65,13 @@ bool canLoadPicture(const QString& path) {
 }
 
 void LoadCanvasImage(Workspace& workspace, const QString& path) {
+    // The picture is decoded before the canvas is touched: a load that fails keeps the canvas,
+    // its grids, the committed copy (what Export PDF and Print put on paper), the caption and
+    // the current file, so that Save As cannot write over the old file with an empty canvas.
     std::optional<WaitCursor> hourglass(std::in_place);
-    workspace.P1->hide();
-    const QSize emptySize = workspace.P1->imageSize();
-    workspace.P1->setImage(QImage());  // the old picture goes before the new one is decoded
-
     QString error;
     const QImage picture = readPictureFile(path, &error);
     if (picture.isNull()) {
-        workspace.state.CurrentFile.clear();
-        workspace.setCaption(QString());
-        workspace.P1->clear(emptySize);
-        workspace.P1->show();
         hourglass.reset();
         workspace.services.prompts.showMessage(error);
         return;
@@ -121,7 +84,6 @@ void LoadCanvasImage(Workspace& workspace, const QString& path) {
     const QString subject = fileSubject(path, pixels(m.toTwipsX(picture.width()), m.twipsPerPixelX),
                                         pixels(m.toTwipsY(picture.height()), m.twipsPerPixelY));
     workspace.state.CurrentFile = path;
-    workspace.P1->show();
     workspace.showNewPicture(picture, subject);
 }
 

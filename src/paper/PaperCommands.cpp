@@ -140,8 +140,15 @@ void printCommand(Workspace& workspace) {
     if (!options) {
         return;
     }
-    workspace.services.prompts.previewPrint(QStringLiteral("Print"),
-                                            [&workspace, &options](QPrinter& printer) {
+    PrintRequest request;
+    request.title = QStringLiteral("Print");
+    request.document =
+        paperScene(workspace, *options, options->page.size(QPageSize::Millimeter)).legend;
+    // The whole name, "29.7" and all, in the folder that Save As and Export PDF start in.
+    request.pdfFile = QDir::current().filePath(
+        fileNameOf(request.document.isEmpty() ? QStringLiteral("image") : request.document) +
+        QStringLiteral(".pdf"));
+    workspace.services.prompts.previewPrint(request, [&workspace, &options](QPrinter& printer) {
         printPaper(workspace, *options, printer);
     });
 }

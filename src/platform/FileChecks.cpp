@@ -1,5 +1,7 @@
 #include "platform/FileChecks.h"
 
+#include "platform/NativeNames.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -57,7 +59,7 @@ QString kindOf(mode_t mode) {
 
 bool openRegularFile(QFile& file, QString* reason) {
     const QString path = file.fileName();
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = encodeFileName(path);
     // Refused by name first, so that a pipe is never opened at all; then checked again on what
     // was opened, without blocking, in case the name was replaced in between.
     struct stat st {};
@@ -93,7 +95,7 @@ bool makeFolders(const QString& folder, QString* reason) {
     qsizetype slash = path.indexOf(u'/', 1);
     for (;;) {
         const QString part = slash < 0 ? path : path.left(slash);
-        const QByteArray native = QFile::encodeName(part);
+        const QByteArray native = encodeFileName(part);
         struct stat st {};
         if (::stat(native.constData(), &st) == 0) {
             if (!S_ISDIR(st.st_mode)) {
@@ -123,7 +125,7 @@ bool makePrivateFolder(const QString& folder, QString* reason) {
     if (!makeFolders(QFileInfo(path).absolutePath(), reason)) {
         return false;
     }
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = encodeFileName(path);
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
         *reason = systemReason(path, errno);
         return false;

@@ -1,5 +1,7 @@
 #include "platform/FileReplacement.h"
 
+#include "platform/NativeNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -260,7 +262,7 @@ bool writeInPlace(const QString& path, const QByteArray& target, const QByteArra
 }  // namespace
 
 bool replaceFileContents(const QString& path, const QByteArray& contents, QString* error) {
-    const QByteArray target = finalTarget(QFile::encodeName(path));
+    const QByteArray target = finalTarget(encodeFileName(path));
     struct stat old {};
     const bool exists = ::stat(target.constData(), &old) == 0;
     if (!exists && errno != ENOENT) {

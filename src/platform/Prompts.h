@@ -48,6 +48,13 @@ struct PaperOptionsRequest {
     PaperOptions defaults;
 };
 
+// Everything a print preview is set up with.
+struct PrintRequest {
+    QString title;     // of the preview window
+    QString document;  // the printout's name, the print job's title
+    QString pdfFile;   // the file proposed when the user prints to a PDF file
+};
+
 // The program's dialogs with the user: message boxes titled KIRAMO, the text-input prompt, the
 // Open and Save As dialogs and the system beep. Widgets and commands call this interface only,
 // so that tests can answer each question from a script.
@@ -72,7 +79,7 @@ public:
     virtual std::optional<PaperOptions> askPaperOptions(const PaperOptionsRequest& request) = 0;
     // A preview of the printout that `render` paints into the printer it is given, as often as
     // the preview needs; from there the user chooses the printer and prints, or closes it.
-    virtual void previewPrint(const QString& title,
+    virtual void previewPrint(const PrintRequest& request,
                               const std::function<void(QPrinter&)>& render) = 0;
 };
 

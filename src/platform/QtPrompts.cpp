@@ -176,10 +176,28 @@ std::optional<PaperOptions> QtPrompts::askPaperOptions(const PaperOptionsRequest
     return options;
 }
 
-void QtPrompts::previewPrint(const QString& title, const std::function<void(QPrinter&)>& render) {
+void QtPrompts::previewPrint(const PrintRequest& request,
+                             const std::function<void(QPrinter&)>& render) {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(request.document);
+    // The PDF file proposed when the user prints to one. Qt's own print dialog (Unix) takes it
+    // from the printer; without it, it would propose the document's name cut at its last "."
+    // ("A4 29.7 x 21 cm" gave "A4 29.pdf"), or only a folder on Wayland. Where the preview
+    // asks for the file itself (Windows, macOS) it does so only for a PDF printer; a native
+    // printer there would print to the file. A name ending in ".pdf" turns the printer into a
+    // PDF writer, so it is set back to its own output; the dialog sets the file again.
+    const QPrinter::OutputFormat format = printer.outputFormat();
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const bool proposeFile = true;
+#else
+    const bool proposeFile = format != QPrinter::NativeFormat;
+#endif
+    if (proposeFile) {
+        printer.setOutputFileName(request.pdfFile);
+        printer.setOutputFormat(format);
+    }
     QPrintPreviewDialog dialog(&printer, m_parent);
-    dialog.setWindowTitle(title);
+    dialog.setWindowTitle(request.title);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&render](QPrinter* p) { render(*p); });
     dialog.exec();

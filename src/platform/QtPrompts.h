@@ -22,7 +22,8 @@ public:
     std::optional<QString> askOpenFileName(const FileDialogRequest& request) override;
     std::optional<QString> askSaveFileName(const FileDialogRequest& request) override;
     std::optional<PaperOptions> askPaperOptions(const PaperOptionsRequest& request) override;
-    void previewPrint(const QString& title, const std::function<void(QPrinter&)>& render) override;
+    void previewPrint(const PrintRequest& request,
+                      const std::function<void(QPrinter&)>& render) override;
 
     // The name filters as QFileDialog takes them: a description without its pattern in
     // parentheses gets it appended; off Windows "*.*" becomes "*", as names need no dot there.

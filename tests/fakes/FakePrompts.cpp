@@ -56,8 +56,10 @@ std::optional<PaperOptions> FakePrompts::askPaperOptions(const PaperOptionsReque
     return takeOr(paperAnswers, std::optional<PaperOptions>(), calls.last());
 }
 
-void FakePrompts::previewPrint(const QString& title, const std::function<void(QPrinter&)>& render) {
-    calls.append(QStringLiteral("print: ") + title);
+void FakePrompts::previewPrint(const PrintRequest& request,
+                               const std::function<void(QPrinter&)>& render) {
+    calls.append(QStringLiteral("print: ") + request.title);
+    printRequests.append(request);
     const QString file = takeOr(printFiles, QString(), calls.last());
     if (file.isEmpty()) {
         return;

@@ -25,6 +25,7 @@ public:
     QQueue<std::optional<PaperOptions>> paperAnswers;
     QList<PaperOptionsRequest> paperRequests;
     QQueue<QString> printFiles;
+    QList<PrintRequest> printRequests;
     QPageSize printerPage = QPageSize(QPageSize::A4);
 
     void beep() override;
@@ -35,7 +36,8 @@ public:
     std::optional<QString> askOpenFileName(const FileDialogRequest& request) override;
     std::optional<QString> askSaveFileName(const FileDialogRequest& request) override;
     std::optional<PaperOptions> askPaperOptions(const PaperOptionsRequest& request) override;
-    void previewPrint(const QString& title, const std::function<void(QPrinter&)>& render) override;
+    void previewPrint(const PrintRequest& request,
+                      const std::function<void(QPrinter&)>& render) override;
 };
 
 }  // namespace kiramo::testing
