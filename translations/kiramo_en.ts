@@ -9,6 +9,53 @@
     </message>
 </context>
 <context>
+    <name>FileChecks</name>
+    <message>
+        <source>%1 へのリンクで、その先は通常のファイルではありません (%2)。</source>
+        <translation>A link to %1, which is not a regular file (%2).</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません (%1)。</source>
+        <translation>Not a regular file (%1).</translation>
+    </message>
+    <message>
+        <source>名前付きパイプ</source>
+        <translation>named pipe</translation>
+    </message>
+    <message>
+        <source>デバイス</source>
+        <translation>device</translation>
+    </message>
+    <message>
+        <source>フォルダー</source>
+        <translation>folder</translation>
+    </message>
+    <message>
+        <source>ソケット</source>
+        <translation>socket</translation>
+    </message>
+    <message>
+        <source>特殊なファイル</source>
+        <translation>special file</translation>
+    </message>
+    <message>
+        <source>%1 は %2 へのリンクです。自分だけのフォルダーとしては使えません。</source>
+        <translation>%1 is a link to %2; it cannot serve as a private folder.</translation>
+    </message>
+    <message>
+        <source>%1 はほかのユーザー (uid %2) のフォルダーです。</source>
+        <translation>%1 belongs to another user (uid %2).</translation>
+    </message>
+    <message>
+        <source>%1 を作成できません。</source>
+        <translation>Cannot create %1.</translation>
+    </message>
+    <message>
+        <source>%1 は %2 へのリンクですが、%2 はありません。</source>
+        <translation>%1 is a link to %2, which does not exist.</translation>
+    </message>
+</context>
+<context>
     <name>FileCommands</name>
     <message>
         <source>ファイルを開く</source>
@@ -57,6 +104,10 @@
     <message>
         <source>寸法が読めないため、選択範囲の比率を決められません。書式: @ 名前 幅x高さ (例: @ A4 29.7x21、x は小文字)</source>
         <translation>The sizes cannot be read, so the selection has no proportions. Format: @ name widthxheight (e.g. @ A4 29.7x21, x in lower case)</translation>
+    </message>
+    <message>
+        <source>寸法 %1x%2 に 0 以下の値があるため、選択範囲の比率を決められません。幅と高さは 0 より大きい数で書いてください (例: @ A4 29.7x21)</source>
+        <translation>The sizes %1x%2 include a value of 0 or less, so the selection has no proportions. Write width and height as numbers above 0 (e.g. @ A4 29.7x21)</translation>
     </message>
 </context>
 <context>
