@@ -102,13 +102,13 @@ Form1::Form1(const Services& services, QWidget* parent)
     auto* selection = new SelectionController(P1, m_workspace.L1, m_workspace.state.modes,
                                               m_workspace.state.ModeIndex, std::move(rules));
     connect(selection, &SelectionController::rightPressed, this,
-            [this](QPointF local) { PushColorSwatch(m_workspace.P1->colourAt(local)); });
-    connect(selection, &SelectionController::labelRightPressed, this, [this](QPointF local) {
+            [this](QPoint pixel) { PushColorSwatch(m_workspace.P1->colourOf(pixel)); });
+    connect(selection, &SelectionController::labelRightPressed, this, [this](QPoint pixel) {
         // As when a capture is abandoned, the window comes back in its normal state; the label
         // is see-through, so the colour under it is picked as on the bare canvas.
         setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
         show();
-        PushColorSwatch(m_workspace.P1->colourAt(local));
+        PushColorSwatch(m_workspace.P1->colourOf(pixel));
     });
 
     // P2 starts as a copy of the blank canvas, so a Grid Clear before anything was committed

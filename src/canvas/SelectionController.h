@@ -49,10 +49,11 @@ public:
     void endDrag() { m_dragger.finish(); }
 
 signals:
-    // A right press on the host where the rules make it a pick, at `local` (logical pixels).
-    void rightPressed(QPointF local);
-    // A right press on the label, at `local` of the host (logical pixels).
-    void labelRightPressed(QPointF local);
+    // A right press on the host where the rules make it a pick, on `pixel` (device pixels of
+    // the host).
+    void rightPressed(QPoint pixel);
+    // A right press on the label, on `pixel` of the host (device pixels).
+    void labelRightPressed(QPoint pixel);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,9 +63,9 @@ private:
     void move(QMouseEvent* event);
     void release(QMouseEvent* event);
     void labelPressed(Qt::MouseButton button, QPointF inLabel);
-    // A point of the host (logical pixels): the device pixel under it, in host units; and a
-    // point in host units back in logical pixels.
-    [[nodiscard]] QPointF toUnits(QPointF local) const;
+    // The device pixel under the pointer, in host units; and a point in host units in logical
+    // pixels.
+    [[nodiscard]] QPointF toUnits(const QMouseEvent& event) const;
     [[nodiscard]] QPointF toLocal(QPointF units) const;
 
     QWidget* m_host;
