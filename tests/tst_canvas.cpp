@@ -57,6 +57,7 @@ private slots:
     void clickOnTheLabelLeavesTheSelection_data();
     void clickOnTheLabelLeavesTheSelection();
     void pictureLargerThanTheScreenScrolls();
+    void canvasShortByRoundingDoesNotScroll();
     void everyRightPressPicksAColour_data();
     void everyRightPressPicksAColour();
     void repaintCoversEveryDevicePixel_data();
@@ -254,6 +255,22 @@ void TestCanvas::everyRightPressPicksAColour() {
     release(s.form->workspace().P1, QPoint(10, 400));
     doubleClick(s.form->workspace().P1, QPoint(10, 400));
     QCOMPARE(s.form->workspace().L1->isVisible(), !onLabel);
+}
+
+void TestCanvas::canvasShortByRoundingDoesNotScroll() {
+    // A window a logical pixel short of its canvas: at a fractional scale that is the rounding
+    // of its size to device pixels (or a window manager's resize steps), not too little room.
+    Session s;
+    s.setCanvas(QImage(700, 500, QImage::Format_RGB32));
+    s.form->resize(s.form->size() - QSize(1, 1));
+    auto* scroll = s.form->findChild<QScrollArea*>();
+    QVERIFY(scroll);
+    const double ratio = s.form->devicePixelRatioF();
+    const bool bars = ratio == std::floor(ratio);
+    QCOMPARE(scroll->horizontalScrollBar()->isVisible(), bars);
+    QCOMPARE(scroll->verticalScrollBar()->isVisible(), bars);
+    s.form->resize(s.form->size() - QSize(1, 1));  // two short: it scrolls
+    QVERIFY(scroll->horizontalScrollBar()->isVisible());
 }
 
 void TestCanvas::pictureLargerThanTheScreenScrolls() {
