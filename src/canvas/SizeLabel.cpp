@@ -62,8 +62,8 @@ void SizeLabel::setRect(const LabelRect& rect) {
     m_rect = rect;
     // Window units -> device pixels of the image below -> logical pixels of the widget.
     const double ratio = devicePixelRatioF();
-    const double x = std::floor(rect.left / m_unitsPerPixelX);
-    const double y = std::floor(rect.top / m_unitsPerPixelY);
+    const double x = pixelOfTwips(rect.left, m_unitsPerPixelX);
+    const double y = pixelOfTwips(rect.top, m_unitsPerPixelY);
     const double w = std::max(1.0, std::round(rect.width / m_unitsPerPixelX));
     const double h = std::max(1.0, std::round(rect.height / m_unitsPerPixelY));
     setGeometry(static_cast<int>(std::floor(x / ratio)), static_cast<int>(std::floor(y / ratio)),
