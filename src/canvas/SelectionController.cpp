@@ -80,6 +80,7 @@ void SelectionController::press(QMouseEvent* event) {
     DragStartY = p.y();
     m_label->setRect(LabelRect{DragStartX, DragStartY, 1.0, 1.0});
     m_label->show();
+    m_unstretched = true;
 }
 
 void SelectionController::move(QMouseEvent* event) {
@@ -95,11 +96,16 @@ void SelectionController::move(QMouseEvent* event) {
             stretchLabel(*m_label, QPointF(DragStartX, DragStartY), toUnits(*event),
                          event->modifiers(), m_modes, mode)) {
         m_label->setText(m_rules.caption(*size, mode));
+        m_unstretched = false;
     }
 }
 
 void SelectionController::release(QMouseEvent* event) {
     if (!m_dragger.isActive()) {
+        if (m_unstretched && m_rules.pressRemoves && event->buttons() == Qt::NoButton) {
+            m_label->hide();
+        }
+        m_unstretched = false;
         return;
     }
     m_dragger.finish();

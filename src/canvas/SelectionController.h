@@ -30,9 +30,11 @@ public:
         // screen. The label must be made with the same factors.
         double unitsPerPixelX = 1.0;
         double unitsPerPixelY = 1.0;
-        // The canvas: a press while a rectangle exists removes it, and the right button picks a
-        // colour instead. The capture window: while the band exists presses do nothing, and the
-        // right button anchors like any other.
+        // The canvas: a press while a rectangle exists removes it, the right button picks a
+        // colour instead, and a rectangle that was anchored but not stretched is gone when the
+        // button is released (a click is no selection; kept, the next click would only remove
+        // it, or land on its label). The capture window: while the band exists presses do
+        // nothing, and the right button anchors like any other.
         bool pressRemoves = false;
         bool rightPressPicks = false;
         // The canvas takes a drop only on its visible part (anywhere else the rectangle is
@@ -79,6 +81,8 @@ private:
     double DragStartY = 0.0;
     double LabelGrabX = 0.0;
     double LabelGrabY = 0.0;
+    // Anchored by the last press and not stretched since.
+    bool m_unstretched = false;
 };
 
 }  // namespace kiramo
