@@ -102,10 +102,12 @@ void SelectionController::move(QMouseEvent* event) {
 
 void SelectionController::release(QMouseEvent* event) {
     if (!m_dragger.isActive()) {
-        if (m_unstretched && m_rules.pressRemoves && event->buttons() == Qt::NoButton) {
-            m_label->hide();
+        if (event->buttons() == Qt::NoButton) {  // the last button up
+            if (m_unstretched && m_rules.pressRemoves) {
+                m_label->hide();
+            }
+            m_unstretched = false;
         }
-        m_unstretched = false;
         return;
     }
     m_dragger.finish();
