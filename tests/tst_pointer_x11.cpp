@@ -109,25 +109,14 @@ std::unique_ptr<Form1> TestPointerX11::showCanvas(const QImage& picture, QPoint*
         return nullptr;
     }
     QTest::qWait(100);
-    // Where the window system put the window's inside, in device pixels of the screen.
-    QProcess info;
-    info.start(QStringLiteral("xwininfo"), {"-id", number(int(form->winId()))});
-    info.waitForFinished();
-    QPoint window;
-    for (const QByteArray& line : info.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> words = line.simplified().split(':');
-        if (words.first() == "Absolute upper-left X") {
-            window.setX(words.last().trimmed().toInt());
-        } else if (words.first() == "Absolute upper-left Y") {
-            window.setY(words.last().trimmed().toInt());
-        }
-    }
-    // The canvas's pixel (0, 0) on the screen, somewhere below the menu bar.
+    // The canvas's pixel (0, 0) on the screen: below the menu bar, within a device pixel or
+    // two of where the window's logical place puts it.
+    const double ratio = form->devicePixelRatioF();
+    const QPoint near = (form->workspace().P1->mapToGlobal(QPointF(0, 0)) * ratio).toPoint();
     const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-    const QImage corner = picture.copy(0, 0, 2, 2);
-    for (int y = window.y(); y < window.y() + 100; ++y) {
-        for (int x = window.x(); x < window.x() + 4; ++x) {
-            if (shot.copy(x, y, 2, 2) == corner) {
+    for (int y = near.y() - 3; y <= near.y() + 3; ++y) {
+        for (int x = near.x() - 3; x <= near.x() + 3; ++x) {
+            if (shot.copy(x, y, 2, 2) == picture.copy(0, 0, 2, 2)) {
                 *origin = QPoint(x, y);
             }
         }
