@@ -85,7 +85,7 @@ void SelectionController::press(QMouseEvent* event) {
 
 void SelectionController::move(QMouseEvent* event) {
     if (m_dragger.isActive()) {
-        m_dragger.moveTo(event->position());
+        m_dragger.moveTo(toLocal(toUnits(*event)));  // the pointer's device pixel
         return;
     }
     if (event->buttons() != Qt::LeftButton || m_label->isHidden()) {
