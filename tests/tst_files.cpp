@@ -246,6 +246,8 @@ private slots:
     void saveAsProposesTheCurrentFile();
     void saveWritesABitmap_data();
     void saveWritesABitmap();
+    void captionSizeIsThePicturesAtEveryScale_data();
+    void captionSizeIsThePicturesAtEveryScale();
     void saveOverAnExistingFile();
     void saveIntoAMissingFolder();
     void failedWriteLeavesTheOldFile();
@@ -1196,6 +1198,34 @@ void TestFiles::saveWritesABitmap() {
     QCOMPARE(
         QDir(s.fake.root.path()).entryList(QDir::Files | QDir::Hidden).filter(name.left(5)).size(),
         1);
+}
+
+void TestFiles::captionSizeIsThePicturesAtEveryScale_data() {
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QSize>("size");
+    for (const double scale : {1.0, 1.1, 1.15, 1.75, 2.25}) {
+        for (const QSize size : {QSize(65, 40), QSize(120, 60), QSize(640, 480)}) {
+            QTest::addRow("%g %dx%d", scale, size.width(), size.height()) << scale << size;
+        }
+    }
+}
+
+void TestFiles::captionSizeIsThePicturesAtEveryScale() {
+    QFETCH(double, scale);
+    QFETCH(QSize, size);
+    FakeServices fake;
+    Services services = fake.services();
+    services.metrics = ScreenMetrics{15.0 / scale, 15.0 / scale};  // twips per device pixel
+    QString error;
+    std::unique_ptr<Form1> form = startKiramo(services, QString(), &error);
+    QVERIFY2(form, qPrintable(error));
+    const QString pixels = QStringLiteral(" (%1x%2) ").arg(size.width()).arg(size.height());
+    const QString path = fake.path(QStringLiteral("p.bmp"));
+    QVERIFY(patternImage(size).save(path, "BMP"));
+    LoadCanvasImage(form->workspace(), path);
+    QVERIFY2(form->windowTitle().startsWith("P.BMP" + pixels), qPrintable(form->windowTitle()));
+    SaveImageFile(form->workspace(), fake.path(QStringLiteral("q.bmp")));
+    QVERIFY2(form->windowTitle().startsWith("Q.BMP" + pixels), qPrintable(form->windowTitle()));
 }
 
 void TestFiles::saveOverAnExistingFile() {

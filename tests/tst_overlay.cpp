@@ -453,13 +453,13 @@ void TestOverlay::centimetreGrid() {
 }
 
 void TestOverlay::centimetreGridOnAClick() {
-    // A click leaves a selection of 1 x 1 twip; with A4 and 5 cm its lines are 5/21 twip
-    // apart. Lines and frame all fall on the clicked pixel.
+    // A selection of 1 x 1 twip, as a press leaves before it is stretched (a click leaves
+    // none); with A4 and 5 cm its lines are 5/21 twip apart. Lines and frame all fall on the
+    // pressed pixel.
     Session s("@ A4 29.7x21\r\n");
     s.setCanvas(canvasOf(Qt::white));
     s.form->selectMode(1);
     press(s.form->workspace().P1, QPoint(30, 40));
-    release(s.form->workspace().P1, QPoint(30, 40));
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
     s.form->menus().MGridCM->trigger();
     QVERIFY(s.fake.prompts.calls.first().startsWith("text: A4 [ 29.7x21 ] 縦位置"));

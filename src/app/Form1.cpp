@@ -23,6 +23,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#include <QWindow>
 
 #include <cmath>
 
@@ -102,13 +103,13 @@ Form1::Form1(const Services& services, QWidget* parent)
     auto* selection = new SelectionController(P1, m_workspace.L1, m_workspace.state.modes,
                                               m_workspace.state.ModeIndex, std::move(rules));
     connect(selection, &SelectionController::rightPressed, this,
-            [this](QPointF local) { PushColorSwatch(m_workspace.P1->colourAt(local)); });
-    connect(selection, &SelectionController::labelRightPressed, this, [this](QPointF local) {
+            [this](QPoint pixel) { PushColorSwatch(m_workspace.P1->colourOf(pixel)); });
+    connect(selection, &SelectionController::labelRightPressed, this, [this](QPoint pixel) {
         // As when a capture is abandoned, the window comes back in its normal state; the label
         // is see-through, so the colour under it is picked as on the bare canvas.
         setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
         show();
-        PushColorSwatch(m_workspace.P1->colourAt(local));
+        PushColorSwatch(m_workspace.P1->colourOf(pixel));
     });
 
     // P2 starts as a copy of the blank canvas, so a Grid Clear before anything was committed
@@ -214,7 +215,10 @@ void Form1::fitWindowToCanvas() {
         }
         limit = shownOn->availableGeometry().size() - frame;
     }
-    resize(fitToScreen(needed, limit, style()->pixelMetric(QStyle::PM_ScrollBarExtent)));
+    const QSize size = fitToScreen(needed, limit, style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    setBaseSize(stepBaseSize(size, devicePixelRatioF()));
+    publishBaseSize();
+    resize(size);
     layout()->activate();
     layOutStrip();
 }
@@ -238,6 +242,17 @@ void Form1::layOutStrip() {
     m_P3->setGeometry(0, m_area->height() - height, m_area->width(), height);
     m_scroll->setGeometry(0, 0, m_area->width(),
                           m_area->height() - (m_P3->isHidden() ? 0 : height));
+    // At a fractional scale a window size is rounded to device pixels, and a window manager may
+    // round it down again to its resize steps: a canvas that falls short of fitting by that
+    // rounding alone shows without scroll bars rather than with bars over a fifth of it.
+    const QSize canvas = m_workspace.P1->size();
+    const QSize view = m_scroll->size();
+    const int slack = ratio == std::floor(ratio) ? 0 : 1;
+    const bool fits =
+        canvas.width() <= view.width() + slack && canvas.height() <= view.height() + slack;
+    const Qt::ScrollBarPolicy policy = fits ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    m_scroll->setHorizontalScrollBarPolicy(policy);
+    m_scroll->setVerticalScrollBarPolicy(policy);
 }
 
 void Form1::toggleColorTable() {
@@ -271,6 +286,18 @@ void Form1::resizeEvent(QResizeEvent* event) {
                                                           m_workspace.state.MinFormWidth)) {
         resize(*width, event->size().height());
     }
+}
+
+void Form1::publishBaseSize() {
+    // The widget keeps its base size to itself: the window publishes it.
+    if (QWindow* window = windowHandle()) {
+        window->setBaseSize(baseSize());
+    }
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    publishBaseSize();  // the window is made by now, not yet on the screen
+    QMainWindow::showEvent(event);
 }
 
 void Form1::moveEvent(QMoveEvent* event) {

@@ -63,6 +63,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Pictures dropped on the window (Form1Commands.cpp).
@@ -73,6 +74,7 @@ protected:
 private:
     void connectCommands();
     void fitWindowToCanvas();
+    void publishBaseSize();
     void EnableImageCommands();
     void layOutStrip();
     void shutDown();

@@ -1,6 +1,7 @@
 #include "app/WindowRules.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kiramo {
 
@@ -39,6 +40,30 @@ std::optional<int> widthAfterResize(Qt::WindowStates state, int width, int minFo
         return std::nullopt;
     }
     return minFormWidth;
+}
+
+namespace {
+
+// As Qt scales a length to device pixels (a half rounding away from zero).
+int toDevice(int logical, double ratio) {
+    return static_cast<int>(std::lround(logical * ratio));
+}
+
+int stepBase(int length, double ratio) {
+    const int step = std::max(1, toDevice(1, ratio));
+    const int device = toDevice(length, ratio);
+    for (int base = 0; base < 4 * step; ++base) {
+        if ((device - toDevice(base, ratio)) % step == 0) {
+            return base;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+QSize stepBaseSize(QSize size, double ratio) {
+    return QSize(stepBase(size.width(), ratio), stepBase(size.height(), ratio));
 }
 
 int startupWindowWidth(int designInnerWidth, int frameExtraWidth, int menuBarWidth) {

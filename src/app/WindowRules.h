@@ -27,6 +27,14 @@ namespace kiramo {
 [[nodiscard]] std::optional<int> widthAfterResize(Qt::WindowStates state, int width,
                                                   int minFormWidth);
 
+// The base size (logical pixels) to publish with a window of `size` (logical pixels) at
+// `ratio` device pixels per logical pixel. At a scale above 1 Qt tells the X window manager
+// that the window grows in steps of the ratio rounded (2 device pixels at 150 %), counted from
+// the base size; a window manager that keeps to those steps would make a window of an odd
+// width one device pixel narrower than asked, and its canvas would scroll. With this base the
+// window's device size is a whole number of steps from the base.
+[[nodiscard]] QSize stepBaseSize(QSize size, double ratio);
+
 // The start-up width: the design's inner width plus the frame, widened where the menu bar
 // needs more room to show every top-level menu.
 [[nodiscard]] int startupWindowWidth(int designInnerWidth, int frameExtraWidth, int menuBarWidth);

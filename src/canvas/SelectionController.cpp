@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <cmath>
+
 namespace kiramo {
 
 SelectionController::SelectionController(QWidget* host, SizeLabel* label, const ModeTable& modes,
@@ -22,8 +24,8 @@ SelectionController::SelectionController(QWidget* host, SizeLabel* label, const 
     connect(label, &SizeLabel::pressed, this, &SelectionController::labelPressed);
 }
 
-QPointF SelectionController::toUnits(QPointF local) const {
-    const QPointF pixel = devicePixelAt(local, m_host->devicePixelRatioF());
+QPointF SelectionController::toUnits(const QMouseEvent& event) const {
+    const QPoint pixel = devicePixelUnder(*m_host, event);
     return QPointF(pixel.x() * m_rules.unitsPerPixelX, pixel.y() * m_rules.unitsPerPixelY);
 }
 
@@ -64,7 +66,7 @@ void SelectionController::press(QMouseEvent* event) {
         return;
     }
     if (m_rules.rightPressPicks && event->button() == Qt::RightButton) {
-        emit rightPressed(event->position());
+        emit rightPressed(devicePixelUnder(*m_host, *event));
         return;
     }
     if (!m_label->isHidden()) {
@@ -73,16 +75,17 @@ void SelectionController::press(QMouseEvent* event) {
         }
         return;
     }
-    const QPointF p = toUnits(event->position());
+    const QPointF p = toUnits(*event);
     DragStartX = p.x();
     DragStartY = p.y();
     m_label->setRect(LabelRect{DragStartX, DragStartY, 1.0, 1.0});
     m_label->show();
+    m_unstretched = true;
 }
 
 void SelectionController::move(QMouseEvent* event) {
     if (m_dragger.isActive()) {
-        m_dragger.moveTo(event->position());
+        m_dragger.moveTo(toLocal(toUnits(*event)));  // the pointer's device pixel
         return;
     }
     if (event->buttons() != Qt::LeftButton || m_label->isHidden()) {
@@ -90,14 +93,21 @@ void SelectionController::move(QMouseEvent* event) {
     }
     const int mode = m_modeIndex;
     if (const std::optional<QSizeF> size =
-            stretchLabel(*m_label, QPointF(DragStartX, DragStartY), toUnits(event->position()),
+            stretchLabel(*m_label, QPointF(DragStartX, DragStartY), toUnits(*event),
                          event->modifiers(), m_modes, mode)) {
         m_label->setText(m_rules.caption(*size, mode));
+        m_unstretched = false;
     }
 }
 
 void SelectionController::release(QMouseEvent* event) {
     if (!m_dragger.isActive()) {
+        if (event->buttons() == Qt::NoButton) {  // the last button up
+            if (m_unstretched && m_rules.pressRemoves) {
+                m_label->hide();
+            }
+            m_unstretched = false;
+        }
         return;
     }
     m_dragger.finish();
@@ -105,7 +115,7 @@ void SelectionController::release(QMouseEvent* event) {
         return;
     }
     // The drop: the point of the label that was grabbed lands under the pointer.
-    const QPointF p = toUnits(event->position());
+    const QPointF p = toUnits(*event);
     m_label->moveTopLeft(p.x() - LabelGrabX, p.y() - LabelGrabY);
     m_label->show();
 }
@@ -113,7 +123,9 @@ void SelectionController::release(QMouseEvent* event) {
 void SelectionController::labelPressed(Qt::MouseButton button, QPointF inLabel) {
     if (button == Qt::RightButton) {
         const LabelRect& r = m_label->rect();
-        emit labelRightPressed(toLocal(QPointF(r.left + inLabel.x(), r.top + inLabel.y())));
+        emit labelRightPressed(
+            QPoint(static_cast<int>(std::lround((r.left + inLabel.x()) / m_rules.unitsPerPixelX)),
+                   static_cast<int>(std::lround((r.top + inLabel.y()) / m_rules.unitsPerPixelY))));
         return;
     }
     LabelGrabX = inLabel.x();

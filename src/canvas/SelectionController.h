@@ -30,9 +30,11 @@ public:
         // screen. The label must be made with the same factors.
         double unitsPerPixelX = 1.0;
         double unitsPerPixelY = 1.0;
-        // The canvas: a press while a rectangle exists removes it, and the right button picks a
-        // colour instead. The capture window: while the band exists presses do nothing, and the
-        // right button anchors like any other.
+        // The canvas: a press while a rectangle exists removes it, the right button picks a
+        // colour instead, and a rectangle that was anchored but not stretched is gone when the
+        // button is released (a click is no selection; kept, the next click would only remove
+        // it, or land on its label). The capture window: while the band exists presses do
+        // nothing, and the right button anchors like any other.
         bool pressRemoves = false;
         bool rightPressPicks = false;
         // The canvas takes a drop only on its visible part (anywhere else the rectangle is
@@ -49,10 +51,11 @@ public:
     void endDrag() { m_dragger.finish(); }
 
 signals:
-    // A right press on the host where the rules make it a pick, at `local` (logical pixels).
-    void rightPressed(QPointF local);
-    // A right press on the label, at `local` of the host (logical pixels).
-    void labelRightPressed(QPointF local);
+    // A right press on the host where the rules make it a pick, on `pixel` (device pixels of
+    // the host).
+    void rightPressed(QPoint pixel);
+    // A right press on the label, on `pixel` of the host (device pixels).
+    void labelRightPressed(QPoint pixel);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,9 +65,9 @@ private:
     void move(QMouseEvent* event);
     void release(QMouseEvent* event);
     void labelPressed(Qt::MouseButton button, QPointF inLabel);
-    // A point of the host (logical pixels): the device pixel under it, in host units; and a
-    // point in host units back in logical pixels.
-    [[nodiscard]] QPointF toUnits(QPointF local) const;
+    // The device pixel under the pointer, in host units; and a point in host units in logical
+    // pixels.
+    [[nodiscard]] QPointF toUnits(const QMouseEvent& event) const;
     [[nodiscard]] QPointF toLocal(QPointF units) const;
 
     QWidget* m_host;
@@ -78,6 +81,8 @@ private:
     double DragStartY = 0.0;
     double LabelGrabX = 0.0;
     double LabelGrabY = 0.0;
+    // Anchored by the last press and not stretched since.
+    bool m_unstretched = false;
 };
 
 }  // namespace kiramo

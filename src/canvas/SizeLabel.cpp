@@ -62,8 +62,8 @@ void SizeLabel::setRect(const LabelRect& rect) {
     m_rect = rect;
     // Window units -> device pixels of the image below -> logical pixels of the widget.
     const double ratio = devicePixelRatioF();
-    const double x = std::floor(rect.left / m_unitsPerPixelX);
-    const double y = std::floor(rect.top / m_unitsPerPixelY);
+    const double x = pixelOfTwips(rect.left, m_unitsPerPixelX);
+    const double y = pixelOfTwips(rect.top, m_unitsPerPixelY);
     const double w = std::max(1.0, std::round(rect.width / m_unitsPerPixelX));
     const double h = std::max(1.0, std::round(rect.height / m_unitsPerPixelY));
     setGeometry(static_cast<int>(std::floor(x / ratio)), static_cast<int>(std::floor(y / ratio)),
@@ -74,17 +74,17 @@ void SizeLabel::moveTopLeft(double left, double top) {
     setRect(LabelRect{left, top, m_rect.width, m_rect.height});
 }
 
-QPointF SizeLabel::toUnits(QPointF local) const {
+QPointF SizeLabel::toUnits(const QMouseEvent& event) const {
     // Measured from the rectangle, not from the widget: the widget sits on whole logical pixels,
     // at or up to a logical pixel before the rectangle's corner, and a label dropped right where
     // it was grabbed must stay exactly where it was.
-    const QPointF pixel = devicePixelAt(QPointF(pos()) + local, devicePixelRatioF());
+    const QPoint pixel = devicePixelUnder(*parentWidget(), event);
     return QPointF(pixel.x() * m_unitsPerPixelX - m_rect.left,
                    pixel.y() * m_unitsPerPixelY - m_rect.top);
 }
 
 void SizeLabel::mousePressEvent(QMouseEvent* event) {
-    emit pressed(event->button(), toUnits(event->position()));
+    emit pressed(event->button(), toUnits(*event));
     event->accept();
 }
 
@@ -94,7 +94,7 @@ void SizeLabel::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         emit doubleClicked();
     } else if (event->button() == Qt::RightButton) {
-        emit pressed(event->button(), toUnits(event->position()));
+        emit pressed(event->button(), toUnits(*event));
     }
     event->accept();
 }

@@ -29,9 +29,9 @@ public:
     void setRect(const LabelRect& rect);
     void moveTopLeft(double left, double top);
 
-    // A point of the label in logical widget pixels: the device pixel under it, in the window's
-    // units relative to the rectangle's top-left corner.
-    [[nodiscard]] QPointF toUnits(QPointF local) const;
+    // The device pixel under the pointer of `event`, in the window's units relative to the
+    // rectangle's top-left corner.
+    [[nodiscard]] QPointF toUnits(const QMouseEvent& event) const;
 
 signals:
     // A press on the label, with the point as toUnits gives it. The second press of a right

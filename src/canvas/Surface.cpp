@@ -1,5 +1,6 @@
 #include "canvas/Surface.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -40,8 +41,7 @@ void Surface::resizeImage(QSize pixels) {
     setImage(grown);
 }
 
-QRgb Surface::colourAt(QPointF local) const {
-    const QPoint pixel = devicePixelAt(local, devicePixelRatioF()).toPoint();
+QRgb Surface::colourOf(QPoint pixel) const {
     return m_image.valid(pixel) ? m_image.pixel(pixel) : m_background.rgb();
 }
 
@@ -61,6 +61,16 @@ QPointF devicePixelAt(QPointF logical, double ratio) {
     constexpr double kSlack = 1e-6;
     return QPointF(std::floor(logical.x() * ratio + kSlack),
                    std::floor(logical.y() * ratio + kSlack));
+}
+
+QPoint devicePixelUnder(const QWidget& widget, const QMouseEvent& event) {
+    const double ratio = widget.devicePixelRatioF();
+    const QPointF pointer = devicePixelAt(event.scenePosition(), ratio);
+    // A widget whose origin lies inside a device pixel of the window (a logical position that
+    // is odd at 150 %, say) is painted from the nearest whole device pixel, a half rounding up.
+    const QPointF origin = QPointF(widget.mapTo(widget.window(), QPoint(0, 0))) * ratio;
+    return QPoint(static_cast<int>(pointer.x() - std::floor(origin.x() + 0.5)),
+                  static_cast<int>(pointer.y() - std::floor(origin.y() + 0.5)));
 }
 
 void paintImageOneToOne(QPainter& painter, double ratio, const QRect& exposed, const QImage& image,

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QWidget>
 
+class QMouseEvent;
 class QPainter;
 
 namespace kiramo {
@@ -20,9 +21,9 @@ public:
     [[nodiscard]] const QImage& image() const { return m_image; }
     [[nodiscard]] QColor background() const { return m_background; }
     [[nodiscard]] QSize imageSize() const { return m_image.size(); }
-    // The colour of the image pixel under `local` (logical pixels of the widget); the background
-    // colour outside the image.
-    [[nodiscard]] QRgb colourAt(QPointF local) const;
+    // The colour of the image pixel `pixel` (device pixels of the widget, see devicePixelUnder);
+    // the background colour outside the image.
+    [[nodiscard]] QRgb colourOf(QPoint pixel) const;
 
     // Replaces the picture; the widget takes its size.
     void setImage(const QImage& image);
@@ -57,6 +58,13 @@ private:
 // back left a rounding error short of one still counts as that pixel.
 [[nodiscard]] QPointF devicePixelAt(QPointF logical, double ratio);
 
+// The device pixel of `widget` under the pointer of `event`, a mouse event of any widget in the
+// same window: the pixel that shows the image's pixel of these coordinates when the widget
+// paints one to one. Taken from the event's position in the window, which the window system
+// reports in whole device pixels and Qt divides by the ratio; the event's position in its
+// widget is rounded to whole logical pixels, which at a scale above 1 is a device pixel or more
+// away.
+[[nodiscard]] QPoint devicePixelUnder(const QWidget& widget, const QMouseEvent& event);
 // Paints the part `exposed` (logical pixels) of `widget` from `image`, one image pixel per
 // device pixel; what the image does not cover shows `background`.
 void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& image,

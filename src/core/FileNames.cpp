@@ -32,9 +32,10 @@ QString extensionKey(const QString& file) {
     return file.right(4).toUpper();
 }
 
-QString fileSubject(const QString& path, const QString& width, const QString& height) {
+QString fileSubject(const QString& path, QSize pixels) {
     const qsizetype separator = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-    return path.mid(separator + 1).toUpper() + QStringLiteral(" (") + width + u'x' + height + u')';
+    return path.mid(separator + 1).toUpper() + QStringLiteral(" (") +
+           QString::number(pixels.width()) + u'x' + QString::number(pixels.height()) + u')';
 }
 
 QString fileNameOf(const QString& text) {

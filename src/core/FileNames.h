@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 #include <optional>
@@ -20,8 +21,10 @@ namespace kiramo {
 [[nodiscard]] QString extensionKey(const QString& file);
 
 // The caption's subject for a picture file: its name without folders ("\" and "/" both
-// separate them), in upper case, then " (width x height)", e.g. "IMAGE.BMP (640x480)".
-[[nodiscard]] QString fileSubject(const QString& path, const QString& width, const QString& height);
+// separate them), in upper case, then the picture's size in pixels, e.g. "IMAGE.BMP (640x480)".
+// The size is the picture's own, whole: not its length in twips divided back, which at a scale
+// without a whole number of twips per pixel comes out a hair off (65.00001, or 119 for 120).
+[[nodiscard]] QString fileSubject(const QString& path, QSize pixels);
 
 // `text` as the name of a file: the characters that separate folders or that a Windows file
 // name may not hold (/ \ : * ? " < > | and control characters) become "-".

@@ -76,13 +76,7 @@ void LoadCanvasImage(Workspace& workspace, const QString& path) {
         workspace.services.prompts.showMessage(error);
         return;
     }
-    // The size in pixels, as the canvas's twips over the twips per pixel (single precision).
-    const ScreenMetrics& m = workspace.services.metrics;
-    const auto pixels = [](double twips, double perPixel) {
-        return writeSingle(static_cast<float>(twips) / static_cast<float>(perPixel));
-    };
-    const QString subject = fileSubject(path, pixels(m.toTwipsX(picture.width()), m.twipsPerPixelX),
-                                        pixels(m.toTwipsY(picture.height()), m.twipsPerPixelY));
+    const QString subject = fileSubject(path, picture.size());
     workspace.state.CurrentFile = path;
     workspace.showNewPicture(picture, subject);
 }
@@ -103,13 +97,7 @@ void SaveImageFile(Workspace& workspace, const QString& name) {
         return;
     }
     workspace.state.CurrentFile = name;
-    const ScreenMetrics& m = workspace.services.metrics;
-    const QSize size = workspace.P1->imageSize();
-    const auto whole = [](double twips, double perPixel) {
-        return QString::number(static_cast<long long>(std::floor(twips / perPixel)));
-    };
-    workspace.setCaption(fileSubject(name, whole(m.toTwipsX(size.width()), m.twipsPerPixelX),
-                                     whole(m.toTwipsY(size.height()), m.twipsPerPixelY)));
+    workspace.setCaption(fileSubject(name, workspace.P1->imageSize()));
 }
 
 }  // namespace kiramo

@@ -1,6 +1,7 @@
 #include "overlay/GridDrawing.h"
 
 #include "core/GridGeometry.h"
+#include "core/Selection.h"
 
 #include <QImage>
 #include <QPainter>
@@ -13,8 +14,8 @@ namespace kiramo {
 
 void drawGrid(QImage& image, const Grid& grid, double twipsPerPixelX, double twipsPerPixelY) {
     auto toPixel = [&](QPointF twips) {
-        return QPoint(static_cast<int>(std::floor(twips.x() / twipsPerPixelX)),
-                      static_cast<int>(std::floor(twips.y() / twipsPerPixelY)));
+        return QPoint(pixelOfTwips(twips.x(), twipsPerPixelX),
+                      pixelOfTwips(twips.y(), twipsPerPixelY));
     };
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "canvas/Surface.h"
+
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QWidget>
+
+#include <cmath>
 
 // Mouse input for the tests. Positions are device pixels from the widget's origin, the pixels of
 // the frozen screen and of the canvas's image, so that one script serves every scale factor;
@@ -16,8 +20,23 @@ inline void sendMouse(QWidget* widget, QEvent::Type type, QPointF pos,
                       Qt::MouseButton button = Qt::NoButton,
                       Qt::MouseButtons buttons = Qt::NoButton,
                       Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    const QPointF logical = pos / widget->devicePixelRatioF();
-    QMouseEvent event(type, logical, widget->mapToGlobal(logical), button, buttons, modifiers);
+    const double ratio = widget->devicePixelRatioF();
+    const QPointF logical = pos / ratio;
+    // The position in the window, as the window system reports it. A picture box is painted
+    // from the device pixel nearest to its origin; `pos` is a pixel of the picture box that the
+    // widget lies on (or of the widget itself).
+    QWidget* box = widget;
+    for (QWidget* w = widget; w != nullptr && !w->isWindow(); w = w->parentWidget()) {
+        if (qobject_cast<Surface*>(w) != nullptr) {
+            box = w;
+        }
+    }
+    const QPointF origin = QPointF(box->mapTo(widget->window(), QPoint(0, 0))) * ratio;
+    const QPointF inBox = QPointF(widget->mapTo(box, QPoint(0, 0))) * ratio + pos;
+    const QPointF scene =
+        (QPointF(std::floor(origin.x() + 0.5), std::floor(origin.y() + 0.5)) + inBox) / ratio;
+    QMouseEvent event(type, logical, scene, widget->mapToGlobal(logical), button, buttons,
+                      modifiers);
     QCoreApplication::sendEvent(widget, &event);
 }
 
