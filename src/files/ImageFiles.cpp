@@ -6,7 +6,6 @@
 #include "canvas/Surface.h"
 #include "canvas/Workspace.h"
 #include "core/FileNames.h"
-#include "core/NumberText.h"
 #include "platform/FileReplacement.h"
 #include "platform/NativeNames.h"
 #include "platform/Prompts.h"
@@ -18,7 +17,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 
-#include <cmath>
 #include <optional>
 
 namespace kiramo {
