@@ -4,6 +4,7 @@
 #include "fakes/Session.h"
 #include "overlay/GridCommands.h"
 #include "paper/PaperCommands.h"
+#include "paper/PaperOptionsDialog.h"
 #include "platform/QtPrompts.h"
 
 #include <QAction>
@@ -453,7 +454,7 @@ void TestPaper::gridMeasuresOnThePage() {
     const QString pdf = rowFile(m_folder);
     s.fake.prompts.paperAnswers.enqueue(trueSize());
     s.fake.prompts.saveAnswers.enqueue(pdf);
-    exportPdfCommand(w);
+    exportPdfCommand(w, s.fake.prompts);
     QCOMPARE(s.fake.prompts.calls.last(), QStringLiteral("save: Export PDF"));
 
     const PdfInfo info = pdfInfo(pdf);
@@ -488,7 +489,7 @@ void TestPaper::largePaperIsTiledOnAnA4Printer() {
     const QString tiles = m_folder.filePath(QStringLiteral("tiles.pdf"));
     s.fake.prompts.paperAnswers.enqueue(trueSize());
     s.fake.prompts.printFiles.enqueue(tiles);
-    printCommand(w);
+    printCommand(w, s.fake.prompts);
     const PdfInfo info = pdfInfo(tiles);
     QCOMPARE(info.pages, 4);
     QVERIFY(std::abs(info.points.width() - 841.9) <= 0.5);
@@ -534,7 +535,7 @@ void TestPaper::freeSizeIsFittedAndCentred() {
     s.fake.prompts.paperAnswers.enqueue(
         PaperOptions{true, QPageSize(static_cast<QPageSize::PageSizeId>(pageSize)), false});
     s.fake.prompts.saveAnswers.enqueue(pdf);
-    exportPdfCommand(s.form->workspace());
+    exportPdfCommand(s.form->workspace(), s.fake.prompts);
     QCOMPARE(s.fake.prompts.paperRequests.last().paper, QString());  // FreeSize: no true size
 
     const PdfInfo info = pdfInfo(pdf);
@@ -593,7 +594,7 @@ void TestPaper::failedExportLeavesTheOldFile() {
     }
     s.fake.prompts.paperAnswers.enqueue(trueSize());
     s.fake.prompts.saveAnswers.enqueue(target);
-    exportPdfCommand(s.form->workspace());
+    exportPdfCommand(s.form->workspace(), s.fake.prompts);
     if (reason.isEmpty()) {
         // No new file may be made beside it, but the file itself may be written: in place.
         QVERIFY(s.fake.prompts.calls.last().startsWith(QStringLiteral("yesno: ")));
@@ -616,7 +617,7 @@ void TestPaper::cancelledDialogsWriteNothing() {
     s.form->selectMode(1);
     FakePrompts& prompts = s.fake.prompts;
     prompts.paperAnswers.enqueue(std::nullopt);
-    exportPdfCommand(s.form->workspace());
+    exportPdfCommand(s.form->workspace(), s.fake.prompts);
     QCOMPARE(prompts.calls, QStringList({"paper: Export PDF | A4 29.7 x 21 cm"}));
 
     // An existing file is asked about; No leaves it.
@@ -627,13 +628,13 @@ void TestPaper::cancelledDialogsWriteNothing() {
     prompts.paperAnswers.enqueue(trueSize());
     prompts.saveAnswers.enqueue(existing);
     prompts.yesNoAnswers.enqueue(false);
-    exportPdfCommand(s.form->workspace());
+    exportPdfCommand(s.form->workspace(), s.fake.prompts);
     QVERIFY(prompts.calls.last().startsWith(QStringLiteral("yesno: 同名ファイル ")));
     QCOMPARE(prompts.yesNoDefaults, QList<Prompts::Answer>{Prompts::Answer::No});
     QCOMPARE(QFileInfo(existing).size(), 0);
 
     prompts.paperAnswers.enqueue(std::nullopt);
-    printCommand(s.form->workspace());
+    printCommand(s.form->workspace(), s.fake.prompts);
     QCOMPARE(prompts.calls.last(), QStringLiteral("paper: Print | A4 29.7 x 21 cm"));
 }
 
@@ -652,7 +653,7 @@ void TestPaper::menuItemsFollowSaveAs() {
 }
 
 void TestPaper::realOptionsDialogCloses() {
-    QtPrompts prompts;
+    PaperOptionsDialog prompts;
     PaperOptionsRequest request;
     request.title = QStringLiteral("Export PDF");
     request.paper = QStringLiteral("A4 29.7 x 21 cm");
@@ -719,7 +720,7 @@ void TestPaper::printProposesTheWholeName() {
     s.form->workspace().setCaption(subject);
     s.fake.prompts.paperAnswers.enqueue(trueSize());
     s.fake.prompts.printFiles.enqueue(QString());  // the preview closed without printing
-    printCommand(s.form->workspace());
+    printCommand(s.form->workspace(), s.fake.prompts);
     QCOMPARE(s.fake.prompts.printRequests.size(), 1);
     QCOMPARE(s.fake.prompts.printRequests.first().pdfFile, QDir::current().filePath(name));
 }

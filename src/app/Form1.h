@@ -2,6 +2,7 @@
 
 #include "app/Form1Menus.h"
 #include "canvas/Workspace.h"
+#include "paper/PaperOptionsDialog.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -94,6 +95,7 @@ private:
     Surface* const m_P3;
     Workspace m_workspace;
     Form1Menus m_menus;
+    PaperOptionsDialog m_paperOptions{this};  // what Export PDF and Print ask first
     QPointer<Capture> m_capture;
     QPoint m_placeBeforeCapture;  // where the window was when the capture began
     bool m_returning = false;     // just shown again after a capture

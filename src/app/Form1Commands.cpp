@@ -20,8 +20,9 @@ void Form1::connectCommands() {
     connect(m.MFile, &QMenu::aboutToShow, this, [&w, &m] { fileMenuOpening(m, w); });
     connect(m.MOpen, &QAction::triggered, this, [&w] { openCommand(w); });
     connect(m.MSave, &QAction::triggered, this, [&w] { saveAsCommand(w); });
-    connect(m.MExportPdf, &QAction::triggered, this, [&w] { exportPdfCommand(w); });
-    connect(m.MPrint, &QAction::triggered, this, [&w] { printCommand(w); });
+    connect(m.MExportPdf, &QAction::triggered, this,
+            [this, &w] { exportPdfCommand(w, m_paperOptions); });
+    connect(m.MPrint, &QAction::triggered, this, [this, &w] { printCommand(w, m_paperOptions); });
     connect(m.MBmpEd, &QAction::triggered, this, [&w] { sendBitmap(w); });
     connect(m.MBmpEdS, &QAction::triggered, this, [&w] { sendSelectedBitmap(w); });
     connect(m.MORBELLO, &QAction::triggered, this, [&w] { sendToOrbello(w); });

@@ -40,8 +40,7 @@ Capture::~Capture() {
     }
     restoreCursor();
     if (m_wait) {
-        m_wait->m_quiet = true;
-        m_wait->close();
+        m_wait->dismiss();
     }
 }
 
@@ -79,8 +78,7 @@ void Capture::onGrabbed(const FrozenScreens& screens) {
     }
     m_grabbing = false;
     if (m_wait) {
-        m_wait->m_quiet = true;
-        m_wait->close();
+        m_wait->dismiss();
     }
     // Each monitor's window was made as the grab started; one the grab did not see (unplugged
     // meanwhile) goes, one that came meanwhile gets its window now.
@@ -152,8 +150,7 @@ void Capture::finish() {
     }
     restoreCursor();
     if (m_wait) {
-        m_wait->m_quiet = true;
-        m_wait->close();
+        m_wait->dismiss();
     }
     for (const QPointer<Form2>& window : std::as_const(m_windows)) {
         if (window) {

@@ -16,18 +16,34 @@
 
 namespace kiramo {
 
+namespace {
+
+// The capture window's rules: its units are the frozen screen's pixels; while the band exists
+// presses do nothing, the right button anchors like any other, and a drop lands anywhere.
+SelectionController::Rules captureRules(const ModeTable& modes) {
+    auto caption = [&modes](QSizeF pixels, int mode) {
+        return captureCaption(pixels, mode, modes.ModeName(mode));
+    };
+    return SelectionController::Rules{
+        .unitsPerPixelX = 1.0,
+        .unitsPerPixelY = 1.0,
+        .pressRemoves = false,
+        .rightPressPicks = false,
+        .dropOnlyOnHost = false,
+        .caption = caption,
+    };
+}
+
+}  // namespace
+
 Form2::Form2(const QString& screenName, QRect place, const ModeTable& modes, const int& modeIndex)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_modes(modes)
     , m_modeIndex(modeIndex)
     , L1(new SizeLabel(1.0, 1.0, palette().color(QPalette::WindowText), this))
-    , m_band(new SelectionController(this, L1, modes, modeIndex,
-                                     SelectionController::Rules{1.0, 1.0, false, false, false,
-                                                                [this](QSizeF pixels, int mode) {
-    return captureCaption(pixels, mode, m_modes.ModeName(mode));
-                                                                }}))
-, m_screenName(screenName)
-, m_place(place) {
+    , m_band(new SelectionController(this, L1, modes, modeIndex, captureRules(modes)))
+    , m_screenName(screenName)
+    , m_place(place) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("KIRAMO"));
     setAttribute(Qt::WA_DeleteOnClose);

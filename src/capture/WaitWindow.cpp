@@ -31,6 +31,11 @@ void WaitWindow::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+void WaitWindow::dismiss() {
+    m_quiet = true;
+    close();
+}
+
 void WaitWindow::closeEvent(QCloseEvent* event) {
     if (!m_quiet) {
         m_quiet = true;

@@ -13,6 +13,9 @@ class WaitWindow : public QWidget {
 public:
     WaitWindow();
 
+    // Closes the window without reporting it as the user's cancel: the program is done waiting.
+    void dismiss();
+
 signals:
     void cancelled();
 
@@ -22,7 +25,6 @@ protected:
 
 private:
     bool m_quiet = false;  // closed by the program, not by the user
-    friend class Capture;
 };
 
 }  // namespace kiramo

@@ -4,6 +4,7 @@
 #include "core/FileNames.h"
 #include "paper/PaperScene.h"
 #include "platform/FileReplacement.h"
+#include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
 
 #include <QBuffer>
@@ -30,8 +31,8 @@ QPageLayout pageLayoutOf(QSizeF sizeMm) {
                        landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF());
 }
 
-std::optional<PaperOptions> askOptions(Workspace& workspace, const QString& title,
-                                       bool choosePage) {
+std::optional<PaperOptions> askOptions(Workspace& workspace, PaperOptionsPrompt& prompt,
+                                       const QString& title, bool choosePage) {
     PaperOptionsRequest request;
     request.title = title;
     if (const std::optional<PaperPage> paper = truePaper(workspace)) {
@@ -39,7 +40,7 @@ std::optional<PaperOptions> askOptions(Workspace& workspace, const QString& titl
     }
     request.choosePage = choosePage;
     request.defaults.page = QPageSize(defaultPageSize(QLocale()));
-    return workspace.services.prompts.askPaperOptions(request);
+    return prompt.askPaperOptions(request);
 }
 
 // The proposed name: the current file's with ".pdf", or "image.pdf".
@@ -103,9 +104,9 @@ void printPaper(const Workspace& workspace, const PaperOptions& options, QPrinte
     }
 }
 
-void exportPdfCommand(Workspace& workspace) {
+void exportPdfCommand(Workspace& workspace, PaperOptionsPrompt& paper) {
     const std::optional<PaperOptions> options =
-        askOptions(workspace, QStringLiteral("Export PDF"), true);
+        askOptions(workspace, paper, QStringLiteral("Export PDF"), true);
     if (!options) {
         return;
     }
@@ -134,9 +135,9 @@ void exportPdfCommand(Workspace& workspace) {
     }
 }
 
-void printCommand(Workspace& workspace) {
+void printCommand(Workspace& workspace, PaperOptionsPrompt& paper) {
     const std::optional<PaperOptions> options =
-        askOptions(workspace, QStringLiteral("Print"), false);
+        askOptions(workspace, paper, QStringLiteral("Print"), false);
     if (!options) {
         return;
     }

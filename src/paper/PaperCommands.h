@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Prompts.h"
+#include "paper/PaperOptions.h"
 
 #include <QString>
 
@@ -10,11 +10,12 @@ namespace kiramo {
 
 class Workspace;
 
-// "Export PDF...": asks how the picture goes on paper and for a file name, then writes it.
-void exportPdfCommand(Workspace& workspace);
-// "Print...": asks how the picture goes on paper, then shows the printout in a preview from
-// which the user prints.
-void printCommand(Workspace& workspace);
+// "Export PDF...": asks `paper` how the picture goes on paper, then for a file name, then
+// writes it.
+void exportPdfCommand(Workspace& workspace, PaperOptionsPrompt& paper);
+// "Print...": asks `paper` how the picture goes on paper, then shows the printout in a preview
+// from which the user prints.
+void printCommand(Workspace& workspace, PaperOptionsPrompt& paper);
 
 // Writes the picture with its grids as a PDF of one page: the mode's paper at true size, or the
 // options' page with the picture fitted on it. The PDF is made whole in memory and then put in

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/PageLayout.h"
-#include "platform/Prompts.h"
+#include "paper/PaperOptions.h"
 
 #include <QImage>
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPageSize>
 #include <QString>
 #include <QStringList>
 
@@ -32,22 +31,6 @@ struct FileDialogRequest {
     QString initialFolder;   // where the dialog starts when initialName has no folder
 };
 
-// How a picture goes on paper: at the true size of the current mode's paper, or fitted on a
-// page; with or without the names of the grid's cells.
-struct PaperOptions {
-    bool trueSize = true;  // only where the mode has a paper size
-    QPageSize page = QPageSize(QPageSize::A4);
-    bool cellLabels = false;
-};
-
-// Everything the paper options dialog is set up with.
-struct PaperOptionsRequest {
-    QString title;
-    QString paper;           // "A4 29.7 x 21 cm"; "" in FreeSize, which has no true size
-    bool choosePage = true;  // false when a printer dialog chooses the page
-    PaperOptions defaults;
-};
-
 // Everything a print preview is set up with.
 struct PrintRequest {
     QString title;     // of the preview window
@@ -75,8 +58,6 @@ public:
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> askOpenFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> askSaveFileName(const FileDialogRequest& request) = 0;
-    // The paper options, or nothing when the user cancelled.
-    virtual std::optional<PaperOptions> askPaperOptions(const PaperOptionsRequest& request) = 0;
     // A preview of the printout that `render` paints into the printer it is given, as often as
     // the preview needs; from there the user chooses the printer and prints, or closes it.
     virtual void previewPrint(const PrintRequest& request,

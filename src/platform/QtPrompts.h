@@ -21,7 +21,6 @@ public:
                     const QString& defaultAnswer) override;
     std::optional<QString> askOpenFileName(const FileDialogRequest& request) override;
     std::optional<QString> askSaveFileName(const FileDialogRequest& request) override;
-    std::optional<PaperOptions> askPaperOptions(const PaperOptionsRequest& request) override;
     void previewPrint(const PrintRequest& request,
                       const std::function<void(QPrinter&)>& render) override;
 

@@ -6,6 +6,8 @@
 
 namespace kiramo {
 
+class X11SharedMemoryGrab;
+
 // Reads the screen where the program itself can: on an X server through the MIT shared-memory
 // extension (the pixels are copied at memory speed rather than through the X socket), and
 // through the toolkit's grab where the server lacks it (a remote display) or elsewhere.
@@ -27,8 +29,7 @@ public:
     [[nodiscard]] bool usedSharedMemory() const { return m_usedSharedMemory; }
 
 private:
-    class SharedMemory;
-    std::unique_ptr<SharedMemory> m_shm;
+    std::unique_ptr<X11SharedMemoryGrab> m_shm;  // null where the plain grab is the only way
     bool m_usedSharedMemory = false;
     int m_pending = 0;  // the start() that the queued grab answers; 0 when none
     int m_starts = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "paper/PaperOptions.h"
 #include "platform/Prompts.h"
 
 #include <QQueue>
@@ -7,13 +8,13 @@
 
 namespace kiramo::testing {
 
-// Prompts answered from a script. Every call is recorded in `calls` as one line ("beep",
-// "message: text", "yesno: text", "text: prompt | title | default", "open: title",
+// Prompts, and the paper options, answered from a script. Every call is recorded in `calls` as one
+// line ("beep", "message: text", "yesno: text", "text: prompt | title | default", "open: title",
 // "save: title", "paper: title | paper", "print: title"). A print preview with a queued file
 // name prints to that PDF through a QPrinter whose page is `printerPage`. A question without a
 // queued answer fails the running test and is answered as if the user had cancelled, so a test
 // never hangs on a dialog.
-class FakePrompts final : public Prompts {
+class FakePrompts final : public Prompts, public PaperOptionsPrompt {
 public:
     QStringList calls;
     QQueue<bool> yesNoAnswers;
