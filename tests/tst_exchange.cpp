@@ -52,8 +52,6 @@ class TestExchange : public QObject {
     Q_OBJECT
 
 private slots:
-    void selectionBlock_data();
-    void selectionBlock();
     void copyTheSelectionThenTheCanvas();
     void copyKeepsGridLinesAndBlackOutside();
     void pasteWithoutAPicture();
@@ -74,23 +72,6 @@ private slots:
     void runtimeFolderWithoutTheSessionsIsTheCache();
     void failedHandOffNamesTheFile();
 };
-
-void TestExchange::selectionBlock_data() {
-    QTest::addColumn<QRectF>("twips");
-    QTest::addColumn<QRect>("pixels");
-    QTest::newRow("worked example") << QRectF(1500, 750, 3000, 1500) << QRect(100, 50, 200, 100);
-    QTest::newRow("corner rounded down") << QRectF(1514, 764, 150, 150) << QRect(100, 50, 10, 10);
-    QTest::newRow("half to even, down") << QRectF(0, 0, 2977.5, 37.5) << QRect(0, 0, 198, 2);
-    QTest::newRow("half to even, up") << QRectF(0, 0, 2992.5, 52.5) << QRect(0, 0, 200, 4);
-    QTest::newRow("1 x 1 twip") << QRectF(30, 30, 1, 1) << QRect(2, 2, 0, 0);
-}
-
-void TestExchange::selectionBlock() {
-    QFETCH(QRectF, twips);
-    QFETCH(QRect, pixels);
-    const LabelRect label{twips.x(), twips.y(), twips.width(), twips.height()};
-    QCOMPARE(kiramo::selectionBlock(label, 15.0, 15.0), pixels);
-}
 
 void TestExchange::copyTheSelectionThenTheCanvas() {
     Session s;
