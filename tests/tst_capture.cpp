@@ -5,6 +5,7 @@
 #include "core/Caption.h"
 #include "core/ImageBlock.h"
 #include "core/RubberBand.h"
+#include "fakes/CaptureWindows.h"
 #include "fakes/MouseInput.h"
 #include "fakes/Pictures.h"
 #include "fakes/Scale.h"
@@ -41,24 +42,13 @@ struct CaptureSession : Session {
     }
 };
 
-// Every capture window there is, shown or not.
-QList<Form2*> captureWindows() {
-    QList<Form2*> windows;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* f = qobject_cast<Form2*>(w)) {
-            windows.append(f);
-        }
-    }
-    return windows;
-}
-
 }  // namespace
 
 class TestCapture : public QObject {
     Q_OBJECT
 
 private slots:
-
+    void cleanup() { removeCaptureWindows(); }
     void freezesTheScreen();
     void bandFollowsThePointer();
     void bandMovesByItsLabel();
