@@ -4,9 +4,7 @@
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
 #include "core/Caption.h"
-#include "core/LineReader.h"
 #include "core/ModeTable.h"
-#include "core/NumberText.h"
 #include "fakes/FakeServices.h"
 #include "fakes/Scale.h"
 

@@ -3,8 +3,6 @@
 #include "capture/Capture.h"
 #include "capture/Form2.h"
 #include "core/Caption.h"
-#include "core/ImageBlock.h"
-#include "core/RubberBand.h"
 #include "fakes/CaptureWindows.h"
 #include "fakes/MouseInput.h"
 #include "fakes/Pictures.h"

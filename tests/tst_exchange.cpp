@@ -1,6 +1,5 @@
 #include "canvas/SizeLabel.h"
 #include "core/Caption.h"
-#include "core/Selection.h"
 #include "exchange/Clipboard.h"
 #include "exchange/HandOff.h"
 #include "fakes/MouseInput.h"

@@ -2,7 +2,6 @@
 #include "canvas/Surface.h"
 #include "core/BitmapCodec.h"
 #include "core/Caption.h"
-#include "core/FileNames.h"
 #include "fakes/BitmapFiles.h"
 #include "fakes/Pictures.h"
 #include "fakes/ReadOnlyFolder.h"
