@@ -466,6 +466,8 @@ void TestCore::rawModeTexts_data() {
                                 << QStringList{QStringLiteral("1=色紙 27.3x24.2")};
     QTest::newRow("Shift_JIS name") << QByteArray("@ \x90\x46\x8e\x86 27.3x24.2\r\n")
                                     << QStringList{QStringLiteral("1=色紙 27.3x24.2")};
+    QTest::newRow("the character after @ beyond 16 bits")
+        << QByteArray("@\xF0\x9F\x98\x80 A4 29.7x21\r\n") << QStringList{"1= A4 29.7x21"};
 
     QByteArray many;
     QStringList expected;
