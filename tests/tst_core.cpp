@@ -1,4 +1,4 @@
-// The pure logic of core/: functions of values, tested without windows or an application.
+// The pure logic of core/: functions of values, tested without windows or a GUI application.
 #include "core/Associations.h"
 #include "core/BitmapCodec.h"
 #include "core/Caption.h"
