@@ -2,13 +2,18 @@
 
 // Shared by the harnesses: an invariant check that libFuzzer reports as a crash, and a device
 // that hands its bytes out in small pieces.
+#include "core/LineReader.h"
+
 #include <QByteArray>
 #include <QIODevice>
+#include <QString>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 // A failed invariant aborts: libFuzzer reports it as a crash and keeps the input.
 #define FUZZ_CHECK(condition)                                                                      \
@@ -56,6 +61,52 @@ private:
 inline QByteArray bytesOf(const uint8_t* data, size_t size) {
     return QByteArray::fromRawData(reinterpret_cast<const char*>(data),
                                    static_cast<qsizetype>(size));
+}
+
+// The oracles' own reading of a settings file, kept apart from LineReader's blocks: the whole
+// file at once, split one character at a time.
+
+// The bytes that are split into lines: a UTF-16 file (by its mark) as UTF-8, decoded in one go;
+// a UTF-8 mark dropped; anything else as it stands.
+inline QByteArray textBytes(const QByteArray& file) {
+    if (file.startsWith("\xFF\xFE") || file.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(file.startsWith("\xFF") ? QStringDecoder::Utf16LE
+                                                       : QStringDecoder::Utf16BE);
+        return QString(decoder.decode(QByteArrayView(file).sliced(2))).toUtf8();
+    }
+    return file.startsWith("\xEF\xBB\xBF") ? file.sliced(3) : file;
+}
+
+// The lines: CR LF, CR or LF ends a line, a last line without an end counts.
+inline std::vector<QByteArray> linesOneByOne(const QByteArray& bytes) {
+    std::vector<QByteArray> lines;
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        QByteArray line;
+        while (i < bytes.size()) {
+            const char c = bytes[i++];
+            if (c == '\n') {
+                break;
+            }
+            if (c == '\r') {
+                if (i < bytes.size() && bytes[i] == '\n') {
+                    ++i;
+                }
+                break;
+            }
+            line.append(c);
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A whole line's text as the readers of settings see it: its first `maxChars` characters,
+// decoded by decodeLine's rules judged on the bytes that hold them (4 bytes a character at
+// most, and one more character that a cut may split).
+inline QString lineText(const QByteArray& whole, qsizetype maxChars) {
+    const qsizetype kept = 4 * maxChars + 4;
+    return leftChars(decodeLine(whole.left(kept), whole.size() > kept), maxChars);
 }
 
 }  // namespace kiramo::fuzzing

@@ -2,56 +2,51 @@
 // Input: one byte for the size of the device's reads (1..64 bytes), then the file.
 // Invariants: at most 200 entries; entries past AssocLast empty; every key "." and an upper-case,
 // trimmed extension without "=" or "^"; every command trimmed, without "^"; neither beyond the
-// kept part of a line; the table is the one of the plain rule (every line decoded, the file
-// read in one go); a lookup gives the first entry of its key; no crash, leak or undefined
+// kept part of a line; the table is the one that the rule, stated on the lines of the whole
+// file, gives; a lookup gives the first entry of its key; no crash, leak or undefined
 // behaviour.
 #include "FuzzSupport.h"
 
 #include "core/Associations.h"
 #include "core/LineReader.h"
 
-#include <QBuffer>
+#include <QRegularExpression>
 
 using namespace kiramo;
-using kiramo::fuzzing::ChunkedDevice;
+using namespace kiramo::fuzzing;
 
 namespace {
 
-// readAssociationTable by the plain rule, every line decoded (the real one settles most lines
-// before the header on their bytes), the file read in one go.
-AssociationTable tablePlainly(const QByteArray& file) {
-    QByteArray copy = file;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    LineReader reader(buffer);
+// The table by the rule as written, not by the reader's steps: on the lines of the whole file,
+// the section starts after the first line that holds "[EXTENSIONS]" in upper case; each line
+// after it that holds a "^" is one entry, up to 200; the first without ends the table. An
+// entry's key is what stands before its first "=", its command what stands between that "="
+// and the first "^" (both trimmed; the key upper case, the command as written, since Linux
+// names are case-sensitive); a line with no "=" before its "^" leaves its entry empty.
+AssociationTable tableByTheRule(const QByteArray& file) {
+    static const QRegularExpression entry(QStringLiteral("^([^=^]*)=([^^]*)\\^"),
+                                          QRegularExpression::DotMatchesEverythingOption);
+    const std::vector<QByteArray> lines = linesOneByOne(textBytes(file));
+    auto line = lines.begin();
+    while (line != lines.end() &&
+           !lineText(*line, LineReader::kMaxChars).toUpper().contains(u"[EXTENSIONS]")) {
+        ++line;
+    }
     AssociationTable table;
-    for (;;) {
-        const std::optional<QByteArray> line = reader.next();
-        if (!line) {
-            return table;
-        }
-        if (reader.text(*line).toUpper().contains(QLatin1String("[EXTENSIONS]"))) {
-            break;
-        }
+    if (line == lines.end()) {
+        return table;
     }
-    int n = 0;
-    while (n < AssociationTable::kLast) {
-        const std::optional<QByteArray> bytes = reader.next();
-        if (!bytes) {
+    for (++line; line != lines.end() && table.AssocLast < AssociationTable::kLast; ++line) {
+        const QString text = lineText(*line, LineReader::kMaxChars);
+        if (!text.contains(u'^')) {
             break;
         }
-        const QString line = reader.text(*bytes);
-        if (!line.contains(u'^')) {
-            break;
+        if (const QRegularExpressionMatch m = entry.match(text); m.hasMatch()) {
+            table.AssocExt[table.AssocLast] = u'.' + m.captured(1).trimmed().toUpper();
+            table.AssocCommand[table.AssocLast] = m.captured(2).trimmed();
         }
-        const QString kept = line.left(line.indexOf(u'^'));
-        if (kept.contains(u'=')) {
-            table.AssocExt[n] = u'.' + kept.left(kept.indexOf(u'=')).trimmed().toUpper();
-            table.AssocCommand[n] = kept.mid(kept.indexOf(u'=') + 1).trimmed();
-        }
-        ++n;
+        ++table.AssocLast;
     }
-    table.AssocLast = n;
     return table;
 }
 
@@ -65,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ChunkedDevice device(file, 1 + data[0] % 64);
     const AssociationTable table = readAssociationTable(device);
 
-    const AssociationTable whole = tablePlainly(file);
+    const AssociationTable whole = tableByTheRule(file);
     FUZZ_CHECK(whole.AssocLast == table.AssocLast);
     FUZZ_CHECK(whole.AssocExt == table.AssocExt && whole.AssocCommand == table.AssocCommand);
 

@@ -8,6 +8,9 @@ portal does. The first argument says how:
   refuse        Response(1, {})
   fail          Response(2, {})
   never         no Response at all (a desktop waiting for the user)
+  late URI      neither the call's reply nor a Response until the test asks, through the
+                methods of org.kiramo.FakePortal: Calls() counts the calls so far, Reply(i)
+                sends call i's reply, Respond(i, code) its Response (with URI when code is 0)
 It prints "ready" once the name is taken, and the options of each call on stderr.
 """
 import sys
@@ -32,19 +35,35 @@ class Portal(dbus.service.Object):
         self.bus, self.how, self.uri, self.requests = bus, how, uri, []
 
     @dbus.service.method("org.freedesktop.portal.Screenshot", in_signature="sa{sv}",
-                         out_signature="o", sender_keyword="sender")
-    def Screenshot(self, parent, options, sender):
+                         out_signature="o", sender_keyword="sender",
+                         async_callbacks=("reply", "error"))
+    def Screenshot(self, parent, options, sender, reply, error):
         print("Screenshot", dict(options), file=sys.stderr, flush=True)
         path = "%s/request/%s/%s" % (PATH, sender[1:].replace(".", "_"), options["handle_token"])
         request = Request(self.bus, path)
-        self.requests.append(request)
+        self.requests.append((request, lambda: reply(dbus.ObjectPath(path))))
+        if self.how == "late":
+            return
         answers = {"picture": (0, {"uri": self.uri}), "refuse": (1, {}), "fail": (2, {})}
         if self.how in answers:
             code, results = answers[self.how]
             # After the call's reply, as a portal that asks the user first would.
             GLib.timeout_add(50, lambda: request.Response(
                 dbus.UInt32(code), dbus.Dictionary(results, signature="sv")) and False)
-        return dbus.ObjectPath(path)
+        reply(dbus.ObjectPath(path))
+
+    @dbus.service.method("org.kiramo.FakePortal", out_signature="u")
+    def Calls(self):
+        return len(self.requests)
+
+    @dbus.service.method("org.kiramo.FakePortal", in_signature="u")
+    def Reply(self, i):
+        self.requests[i][1]()
+
+    @dbus.service.method("org.kiramo.FakePortal", in_signature="uu")
+    def Respond(self, i, code):
+        results = {"uri": self.uri} if code == 0 else {}
+        self.requests[i][0].Response(code, dbus.Dictionary(results, signature="sv"))
 
 
 def main():

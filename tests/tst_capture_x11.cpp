@@ -7,6 +7,7 @@
 #include "canvas/Surface.h"
 #include "capture/Form2.h"
 #include "core/Caption.h"
+#include "fakes/CaptureWindows.h"
 #include "fakes/FakeServices.h"
 #include "fakes/MouseInput.h"
 #include "fakes/Scale.h"
@@ -75,6 +76,7 @@ class TestCaptureX11 : public QObject {
 
 private slots:
     void initTestCase();
+    void cleanup() { removeCaptureWindows(); }
     void captureOfAKnownPicture();
     void windowComesBackWhereItWas();
     void sharedMemoryGrabIsTheOldGrab();

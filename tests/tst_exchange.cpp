@@ -1,6 +1,5 @@
 #include "canvas/SizeLabel.h"
 #include "core/Caption.h"
-#include "core/Selection.h"
 #include "exchange/Clipboard.h"
 #include "exchange/HandOff.h"
 #include "fakes/MouseInput.h"
@@ -52,8 +51,6 @@ class TestExchange : public QObject {
     Q_OBJECT
 
 private slots:
-    void selectionBlock_data();
-    void selectionBlock();
     void copyTheSelectionThenTheCanvas();
     void copyKeepsGridLinesAndBlackOutside();
     void pasteWithoutAPicture();
@@ -74,36 +71,6 @@ private slots:
     void runtimeFolderWithoutTheSessionsIsTheCache();
     void failedHandOffNamesTheFile();
 };
-
-void TestExchange::selectionBlock_data() {
-    QTest::addColumn<QRectF>("twips");
-    QTest::addColumn<QRect>("pixels");
-    QTest::addColumn<double>("perPixel");
-    QTest::newRow("worked example")
-        << QRectF(1500, 750, 3000, 1500) << QRect(100, 50, 200, 100) << 15.0;
-    QTest::newRow("corner rounded down")
-        << QRectF(1514, 764, 150, 150) << QRect(100, 50, 10, 10) << 15.0;
-    QTest::newRow("half to even, down")
-        << QRectF(0, 0, 2977.5, 37.5) << QRect(0, 0, 198, 2) << 15.0;
-    QTest::newRow("half to even, up") << QRectF(0, 0, 2992.5, 52.5) << QRect(0, 0, 200, 4) << 15.0;
-    QTest::newRow("1 x 1 twip") << QRectF(30, 30, 1, 1) << QRect(2, 2, 0, 0) << 15.0;
-    // Whole pixels at scales whose twips per pixel have no exact double: the corner is the
-    // pixel it was made from.
-    for (const auto& [scale, pixel] :
-         {std::pair(1.75, 15), std::pair(1.1, 11), std::pair(1.15, 23)}) {
-        const double t = 15.0 / scale;
-        QTest::addRow("pixel %d at %g", pixel, scale)
-            << QRectF(pixel * t, pixel * t, 10 * t, 10 * t) << QRect(pixel, pixel, 10, 10) << t;
-    }
-}
-
-void TestExchange::selectionBlock() {
-    QFETCH(QRectF, twips);
-    QFETCH(QRect, pixels);
-    const LabelRect label{twips.x(), twips.y(), twips.width(), twips.height()};
-    QFETCH(double, perPixel);
-    QCOMPARE(kiramo::selectionBlock(label, perPixel, perPixel), pixels);
-}
 
 void TestExchange::copyTheSelectionThenTheCanvas() {
     Session s;

@@ -1,9 +1,8 @@
 #include "app/Drops.h"
 #include "canvas/Surface.h"
-#include "core/Associations.h"
 #include "core/BitmapCodec.h"
 #include "core/Caption.h"
-#include "core/FileNames.h"
+#include "fakes/BitmapFiles.h"
 #include "fakes/Pictures.h"
 #include "fakes/ReadOnlyFolder.h"
 #include "fakes/Session.h"
@@ -39,112 +38,11 @@ using namespace kiramo::testing;
 
 namespace {
 
-QByteArray le32(qint32 v) {
-    QByteArray b(4, 0);
-    qToLittleEndian(v, b.data());
-    return b;
-}
-
-QByteArray le16(qint16 v) {
-    QByteArray b(2, 0);
-    qToLittleEndian(v, b.data());
-    return b;
-}
-
-// A Windows bitmap with a BITMAPINFOHEADER, 24 or 32 bits a pixel, bottom-up or top-down
-// (negative height), whose pixel (x, y) is (x * 40, y * 40, 200).
-QByteArray bitmap(int width, int height, int bits, bool topDown) {
-    const int stride = ((width * bits / 8) + 3) & ~3;
-    QByteArray pixels;
-    for (int row = 0; row < height; ++row) {
-        const int y = topDown ? row : height - 1 - row;
-        QByteArray line;
-        for (int x = 0; x < width; ++x) {
-            line.append(char(200)).append(char(y * 40)).append(char(x * 40));  // B, G, R
-            if (bits == 32) {
-                line.append(char(0));
-            }
-        }
-        line.append(QByteArray(stride - line.size(), 0));
-        pixels.append(line);
-    }
-    QByteArray file = "BM" + le32(54 + pixels.size()) + le32(0) + le32(54);
-    file += le32(40) + le32(width) + le32(topDown ? -height : height) + le16(1) + le16(bits) +
-            le32(0) + le32(pixels.size()) + le32(2835) + le32(2835) + le32(0) + le32(0);
-    return file + pixels;
-}
-
-// A bitmap file: the file header, then `headers` (info header, masks, palette), then `pixels`.
-QByteArray bmpFile(const QByteArray& headers, const QByteArray& pixels) {
-    const int offset = 14 + int(headers.size());
-    return "BM" + le32(offset + int(pixels.size())) + le32(0) + le32(offset) + headers + pixels;
-}
-
-// An info header of `size` bytes: Windows 3.x when 40, V4 or V5 when 108 or 124 (with `masks`
-// after the first 40 bytes), OS/2 2.x when 16 to 64. What it does not set is zero.
-QByteArray infoHeader(int width, int height, int bits, int compression = 0, int colours = 0,
-                      int size = 40, const QByteArray& masks = QByteArray()) {
-    QByteArray h = le32(size) + le32(width) + le32(height) + le16(1) + le16(qint16(bits)) +
-                   le32(compression) + le32(0) + le32(2835) + le32(2835) + le32(colours) + le32(0) +
-                   masks;
-    h.resize(size, 0);
-    return h;
-}
-
-// The 12-byte header of OS/2 1.x: unsigned 16-bit sides.
-QByteArray coreHeader(int width, int height, int bits) {
-    return le32(12) + le16(qint16(width)) + le16(qint16(height)) + le16(1) + le16(qint16(bits));
-}
-
-QByteArray masks(std::initializer_list<qint32> values) {
-    QByteArray bytes;
-    for (const qint32 v : values) {
-        bytes += le32(v);
-    }
-    return bytes;
-}
-
-// Palette entries: blue, green, red, and a spare byte unless `triples` (OS/2 1.x).
-QByteArray palette(const QList<QRgb>& colours, bool triples = false) {
-    QByteArray bytes;
-    for (const QRgb c : colours) {
-        bytes.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c)));
-        if (!triples) {
-            bytes.append('\0');
-        }
-    }
-    return bytes;
-}
-
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (const int v : values) {
-        b.append(char(v));
-    }
-    return b;
-}
-
-QByteArray words(std::initializer_list<int> values) {
-    QByteArray b;
-    for (const int v : values) {
-        b += le16(qint16(v));
-    }
-    return b;
-}
-
 // The 24-bit `file` of bitmap() with an OS/2 1.x header instead of its own.
 QByteArray os2Bitmap(const QByteArray& file) {
     const int width = qFromLittleEndian<qint32>(file.constData() + 18);
     const int height = qFromLittleEndian<qint32>(file.constData() + 22);
     return bmpFile(coreHeader(width, height, 24), file.mid(54));
-}
-
-QImage imageOf(int width, const QList<QRgb>& topDown) {
-    QImage image(width, int(topDown.size()) / width, QImage::Format_RGB32);
-    for (int i = 0; i < topDown.size(); ++i) {
-        image.setPixel(i % width, i / width, topDown[i]);
-    }
-    return image;
 }
 
 QString writeFile(const QString& path, const QByteArray& bytes) {
@@ -158,13 +56,6 @@ QString writeFile(const QString& path, const QByteArray& bytes) {
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-AssociationTable tableOf(const QByteArray& bytes) {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return readAssociationTable(buffer);
 }
 
 using Formats = QMap<QString, QByteArray>;
@@ -205,22 +96,10 @@ class TestFiles : public QObject {
     Q_OBJECT
 
 private slots:
-    void associations_data();
-    void associations();
-    void commandLinePath_data();
-    void commandLinePath();
-    void extensionKey_data();
-    void extensionKey();
     void commandWithFile();
     void relativeCommandsFromTheirFolder_data();
     void relativeCommandsFromTheirFolder();
 
-    void bitmapRoundTrip_data();
-    void bitmapRoundTrip();
-    void bitmapKinds_data();
-    void bitmapKinds();
-    void badBitmaps_data();
-    void badBitmaps();
     void filesThatAreNotPictures_data();
     void filesThatAreNotPictures();
 
@@ -255,128 +134,6 @@ private slots:
     void saveOntoWhatIsNotAFile_data();
     void saveOntoWhatIsNotAFile();
 };
-
-void TestFiles::associations_data() {
-    QTest::addColumn<QByteArray>("winIni");
-    QTest::addColumn<int>("last");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("command");
-
-    const QByteArray examples = "[windows]\r\nload=\r\n[Extensions]\r\n"
-                                "bmp=C:\\WINDOWS\\system32\\mspaint.exe ^.bmp\r\n"
-                                "txt = notepad.exe ^.txt\r\nreadme ^.me\r\n\r\nlate=x ^.late\r\n";
-    QTest::newRow("examples, .BMP") << examples << 3 << ".BMP"
-                                    << "C:\\WINDOWS\\system32\\mspaint.exe";
-    QTest::newRow("examples, trimmed") << examples << 3 << ".TXT"
-                                       << "notepad.exe";
-    QTest::newRow("examples, after the blank line") << examples << 3 << ".LATE"
-                                                    << "";
-    QTest::newRow("header in lower case")
-        << QByteArray("[extensions]\nbmp = gimp ^.bmp\n") << 1 << ".BMP"
-        << "gimp";
-    QTest::newRow("header inside a line")
-        << QByteArray("x [EXTENSIONS] y\r\npng=viewer ^.png\r\n") << 1 << ".PNG"
-        << "viewer";
-    QTest::newRow("no header") << QByteArray("bmp=paint ^.bmp\r\n") << 0 << ".BMP"
-                               << "";
-    QTest::newRow("blank first line")
-        << QByteArray("[EXTENSIONS]\r\n\r\nbmp=paint ^.bmp\r\n") << 0 << ".BMP"
-        << "";
-    QTest::newRow("two lines for one extension")
-        << QByteArray("[EXTENSIONS]\r\nbmp=first ^.bmp\r\nBMP=second ^.bmp\r\n") << 2 << ".BMP"
-        << "first";
-    QTest::newRow("^ before =") << QByteArray("[EXTENSIONS]\r\nbmp ^x=y\r\n") << 1 << ".BMP"
-                                << "";
-    QTest::newRow("key sought must be upper case")
-        << QByteArray("[EXTENSIONS]\r\nbmp=paint ^.bmp\r\n") << 1 << ".bmp"
-        << "";
-
-    // Only the first 1,000 characters of a line count; the rest is skipped.
-    QTest::newRow("long line before the header")
-        << QByteArray(5 * 1024 * 1024, 'x') + "\r\n[Extensions]\r\nbmp=gimp ^.bmp\r\n"
-        << 1 << ".BMP"
-        << "gimp";
-    QTest::newRow("header beyond the first 1,000 characters")
-        << QByteArray(2000, 'x') + "[Extensions]\r\nbmp=gimp ^.bmp\r\n"
-        << 0 << ".BMP"
-        << "";
-    QTest::newRow("long entry within the first 1,000 characters")
-        << "[Extensions]\r\nbmp=" + QByteArray(990, 'g') + " ^.bmp" + QByteArray(5000, 'x') + "\r\n"
-        << 1 << ".BMP" << QString(990, u'g');
-    QTest::newRow("^ beyond the first 1,000 characters ends the section")
-        << "[Extensions]\r\nbmp=" + QByteArray(2000, 'g') + " ^.bmp\r\npng=view ^.png\r\n"
-        << 0 << ".BMP"
-        << "";
-
-    QByteArray many = "[EXTENSIONS]\r\n";
-    for (int i = 0; i < 250; ++i) {
-        many += QStringLiteral("e%1=prog%1 ^.e%1\r\n").arg(i).toLatin1();
-    }
-    QTest::newRow("250 lines give 200 entries, last") << many << 200 << ".E199"
-                                                      << "prog199";
-    QTest::newRow("250 lines, the 201st is never read") << many << 200 << ".E200"
-                                                        << "";
-}
-
-void TestFiles::associations() {
-    QFETCH(QByteArray, winIni);
-    QFETCH(int, last);
-    QFETCH(QString, key);
-    QFETCH(QString, command);
-    const AssociationTable table = tableOf(winIni);
-    QCOMPARE(table.AssocLast, last);
-    QCOMPARE(table.lookup(key), command);
-}
-
-void TestFiles::commandLinePath_data() {
-    QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<QString>("path");  // "-" when nothing is loaded
-    QTest::newRow("plain") << "/tmp/a.bmp"
-                           << "/tmp/a.bmp";
-    QTest::newRow("quoted with blanks") << "  \"/tmp/some dir/Photo.bmp\" "
-                                        << "/tmp/some dir/Photo.bmp";
-    QTest::newRow("unquoted with blanks") << "/tmp/some dir/Photo.bmp"
-                                          << "/tmp/some dir/Photo.bmp";
-    QTest::newRow("no folder") << "photo.bmp"
-                               << "photo.bmp";
-    QTest::newRow("blanks only") << "    "
-                                 << "-";
-    QTest::newRow("empty") << ""
-                           << "-";
-    QTest::newRow("lone quote") << "\""
-                                << "-";
-    QTest::newRow("two quotes") << "\"\""
-                                << "-";
-    QTest::newRow("quoted blanks") << "\"   \""
-                                   << "-";
-    QTest::newRow("no closing quote keeps the last character") << "\"/tmp/a.bmp"
-                                                               << "/tmp/a.bmp";
-}
-
-void TestFiles::commandLinePath() {
-    QFETCH(QString, commandLine);
-    QFETCH(QString, path);
-    QCOMPARE(kiramo::commandLinePath(commandLine).value_or(QStringLiteral("-")), path);
-}
-
-void TestFiles::extensionKey_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("key");
-    QTest::newRow("mixed case") << "photo.Bmp"
-                                << ".BMP";
-    QTest::newRow("double extension") << "photo.bmp.txt"
-                                      << ".TXT";
-    QTest::newRow("long extension") << "a.jpeg"
-                                    << "JPEG";
-    QTest::newRow("short name") << "a.b"
-                                << "A.B";
-}
-
-void TestFiles::extensionKey() {
-    QFETCH(QString, file);
-    QFETCH(QString, key);
-    QCOMPARE(kiramo::extensionKey(file), key);
-}
 
 void TestFiles::commandWithFile() {
     const CommandLine plain = kiramo::commandWithFile("gimp", "/tmp/a b;rm x.png", "/etc");
@@ -413,189 +170,6 @@ void TestFiles::relativeCommandsFromTheirFolder() {
     const CommandLine line = kiramo::commandWithFile(command, "/pics/a.txt", "/cfg/KIRAMO");
     QCOMPARE(line.program, program);
     QCOMPARE(line.arguments.last(), QStringLiteral("/pics/a.txt"));
-}
-
-void TestFiles::bitmapRoundTrip_data() {
-    QTest::addColumn<QSize>("size");
-    // Widths whose rows need 0, 1, 2 and 3 bytes of padding.
-    QTest::newRow("1 x 1") << QSize(1, 1);
-    QTest::newRow("2 x 3") << QSize(2, 3);
-    QTest::newRow("3 x 2") << QSize(3, 2);
-    QTest::newRow("4 x 5") << QSize(4, 5);
-    QTest::newRow("301 x 257") << QSize(301, 257);
-}
-
-void TestFiles::bitmapRoundTrip() {
-    QFETCH(QSize, size);
-    const QImage original = patternImage(size);
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    QString error;
-    QVERIFY(writeBitmap(buffer, original, &error));
-    // Another program's reader (Qt's own decoder) sees the same pixels.
-    QImage byQt;
-    QVERIFY(byQt.loadFromData(buffer.data(), "bmp"));
-    QCOMPARE(byQt.convertToFormat(QImage::Format_RGB32), original);
-    // And the program's own reader too.
-    const BitmapHeaderResult parsed = parseBitmapHeader(buffer.data());
-    QVERIFY(parsed.header.has_value());
-    QCOMPARE(parsed.header->bits, 24);
-    buffer.seek(0);
-    QCOMPARE(decodeBitmap(buffer, &error), original);
-    QVERIFY(!writeBitmap(buffer, QImage(), &error));
-}
-
-void TestFiles::bitmapKinds_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QImage>("picture");
-    const QRgb k = qRgb(0, 0, 0);
-    const QRgb w = qRgb(255, 255, 255);
-    const QRgb r = qRgb(255, 0, 0);
-    const QRgb g = qRgb(0, 255, 0);
-    const QRgb b = qRgb(0, 0, 255);
-    const QRgb c = qRgb(10, 20, 30);
-    // Rows run bottom-up in the files unless said otherwise; pictures are listed top-down.
-    QTest::newRow("OS/2 1.x, 24 bits")
-        << bmpFile(coreHeader(2, 2, 24),
-                   bytes({0, 0, 255, 0, 255, 0, 0, 0}) + bytes({255, 0, 0, 255, 255, 255, 0, 0}))
-        << imageOf(2, {b, w, r, g});
-    QTest::newRow("OS/2 1.x, 8 bits, a palette of 3 triples")
-        << bmpFile(coreHeader(3, 1, 8) + palette({c, r, g}, true), bytes({2, 0, 1, 0}))
-        << imageOf(3, {g, c, r});
-    QTest::newRow("OS/2 2.x, 64-byte header, 4 bits")
-        << bmpFile(infoHeader(3, 2, 4, 0, 2, 64) + palette({r, g}),
-                   bytes({0x10, 0x10, 0, 0, 0x01, 0x10, 0, 0}))
-        << imageOf(3, {r, g, g, g, r, g});
-    QTest::newRow("OS/2 2.x, 16-byte header, 24 bits")
-        << bmpFile(infoHeader(1, 1, 24, 0, 0, 16), bytes({30, 20, 10, 0})) << imageOf(1, {c});
-    QTest::newRow("1 bit, 9 pixels a row")
-        << bmpFile(infoHeader(9, 1, 1, 0, 2) + palette({k, w}), bytes({0xb0, 0x80, 0, 0}))
-        << imageOf(9, {w, k, w, w, k, k, k, k, w});
-    QTest::newRow("2 bits") << bmpFile(infoHeader(5, 1, 2, 0, 4) + palette({k, r, g, b}),
-                                       bytes({0xe4, 0xc0, 0, 0}))
-                            << imageOf(5, {b, g, r, k, b});
-    QTest::newRow("4 bits, an index past the palette is black")
-        << bmpFile(infoHeader(3, 1, 4, 0, 3) + palette({r, g, b}), bytes({0x21, 0x70, 0, 0}))
-        << imageOf(3, {b, g, k});
-    QTest::newRow("8 bits, top-down") << bmpFile(infoHeader(2, -2, 8, 0, 4) + palette({r, g, b, w}),
-                                                 bytes({0, 1, 0, 0, 2, 3, 0, 0}))
-                                      << imageOf(2, {r, g, b, w});
-    // A run, an end of line; three as they are (padded), a run of one; a move, a run, the end.
-    // The pixels that the move skips are black.
-    QTest::newRow("RLE8") << bmpFile(infoHeader(4, 3, 8, 1, 4) + palette({c, r, g, b}),
-                                     bytes({4, 1, 0, 0, 0, 3, 2, 3, 2, 0, 1,
-                                            1, 0, 0, 0, 2, 2, 0, 2, 3, 0, 1}))
-                          << imageOf(4, {k, k, b, b, g, b, g, r, r, r, r, r});
-    QTest::newRow("RLE4") << bmpFile(infoHeader(5, 2, 4, 2, 4) + palette({c, r, g, b}),
-                                     bytes({5, 0x12, 0, 0, 0, 5, 0x31, 0x23, 0x10, 0, 0, 1}))
-                          << imageOf(5, {b, r, g, b, r, r, g, r, g, r});
-    // 16 bits widen each channel by repeating its high bits: 31 is 255, 16 is 132, 1 is 8.
-    QTest::newRow("16 bits, 5-5-5")
-        << bmpFile(infoHeader(3, 1, 16), words({0xffff, 0x7c00, 0x4020, 0}))
-        << imageOf(3, {w, r, qRgb(132, 8, 0)});
-    QTest::newRow("16 bits, 5-6-5 bit fields")
-        << bmpFile(infoHeader(3, 1, 16, 3) + masks({0xf800, 0x7e0, 0x1f}),
-                   words({0xffff, 0x07e0, 0x0400, 0}))
-        << imageOf(3, {w, g, qRgb(0, 130, 0)});
-    QTest::newRow("16 bits, 4-4-4 alpha bit fields")
-        << bmpFile(infoHeader(2, 1, 16, 6) + masks({0xf00, 0xf0, 0xf, 0xf000}),
-                   words({0xffff, 0x0f84}))
-        << imageOf(2, {w, qRgb(255, 136, 68)});
-    QTest::newRow("24 bits, top-down")
-        << bmpFile(infoHeader(1, -2, 24), bytes({0, 0, 255, 0, 255, 0, 0, 0}))
-        << imageOf(1, {r, b});
-    QTest::newRow("32 bits") << bmpFile(infoHeader(2, 1, 32), bytes({30, 20, 10, 99, 0, 0, 0, 0}))
-                             << imageOf(2, {c, k});
-    QTest::newRow("32 bits, 10-10-10 bit fields")
-        << bmpFile(infoHeader(1, 1, 32, 3) + masks({0x3ff00000, 0xffc00, 0x3ff}),
-                   le32((1023 << 20) | (512 << 10) | 3))
-        << imageOf(1, {qRgb(255, 128, 0)});
-    QTest::newRow("V4 header, 32 bits, red in the low byte")
-        << bmpFile(infoHeader(1, 1, 32, 3, 0, 108, masks({0xff, 0xff00, 0xff0000, 0})),
-                   bytes({10, 20, 30, 0}))
-        << imageOf(1, {qRgb(10, 20, 30)});
-    QTest::newRow("V5 header, 16 bits, 5-6-5")
-        << bmpFile(infoHeader(2, 1, 16, 3, 0, 124, masks({0xf800, 0x7e0, 0x1f, 0})),
-                   words({0xffff, 0xf800}))
-        << imageOf(2, {w, r});
-    QTest::newRow("V5 header, 8 bits")
-        << bmpFile(infoHeader(1, 1, 8, 0, 2, 124) + palette({k, c}), bytes({1, 0, 0, 0}))
-        << imageOf(1, {c});
-}
-
-void TestFiles::bitmapKinds() {
-    QFETCH(QByteArray, file);
-    QFETCH(QImage, picture);
-    QBuffer buffer(&file);
-    buffer.open(QIODevice::ReadOnly);
-    QString error;
-    QCOMPARE(decodeBitmap(buffer, &error), picture);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-    buffer.seek(0);
-    QCOMPARE(decodePicture(buffer, &error), picture);  // the loader's way in
-}
-
-void TestFiles::badBitmaps_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("error");
-    const QString tooLarge =
-        QStringLiteral("The picture is too large: %1 pixels (at most 16384 x 16384)");
-    const QString endsEarly = QStringLiteral("The bitmap file ends early: %1 are there");
-    const QString unsupported = QStringLiteral(
-        "The bitmap is of a kind that the program does not read (%1 bits a pixel, compression %2)");
-    const int most = std::numeric_limits<qint32>::max();
-    QTest::newRow("sides that overflow 32 bits")
-        << bmpFile(infoHeader(most, most, 32), {}) << tooLarge.arg("2147483647 x 2147483647");
-    QTest::newRow("the lowest height")
-        << bmpFile(infoHeader(1, std::numeric_limits<qint32>::min(), 24), {})
-        << tooLarge.arg("1 x 2147483648");
-    QTest::newRow("OS/2 1.x, wide")
-        << bmpFile(coreHeader(65535, 2, 24), {}) << tooLarge.arg("65535 x 2");
-    QTest::newRow("16384 x 16384, no pixels")
-        << bmpFile(infoHeader(16384, 16384, 24), {}) << endsEarly.arg("54 of 805306422 bytes");
-    QTest::newRow("8 bits, no pixels") << bmpFile(infoHeader(100, 100, 8) + QByteArray(1024, 0), {})
-                                       << endsEarly.arg("1078 of 11078 bytes");
-    QTest::newRow("headers cut short")
-        << bitmap(50, 50, 24, false).left(30)
-        << "The bitmap file ends early: its headers need 54 bytes, 30 are there";
-    QTest::newRow("palette cut short")
-        << bmpFile(infoHeader(2, 1, 8, 0, 4) + palette({0, 0, 0, 0}), bytes({0, 0, 0, 0})).left(62)
-        << "The bitmap file ends early: its headers need 70 bytes, 62 are there";
-    QTest::newRow("RLE8 cut short")
-        << bmpFile(infoHeader(4, 2, 8, 1, 2) + palette({0, 0}), bytes({4, 1, 0, 0, 3}))
-        << "The bitmap file ends early: its compressed pixels stop in row 2 of 2";
-    QTest::newRow("RLE4 without pixels")
-        << bmpFile(infoHeader(4, 2, 4, 2, 2) + palette({0, 0}), {})
-        << "The bitmap file ends early: its compressed pixels stop in row 1 of 2";
-    QTest::newRow("unknown header") << bmpFile(infoHeader(1, 1, 24, 0, 0, 100), bytes({0, 0, 0, 0}))
-                                    << "The bitmap has a header of an unknown kind (100 bytes)";
-    QTest::newRow("JPEG inside") << bmpFile(infoHeader(1, 1, 24, 4), bytes({0, 0, 0, 0}))
-                                 << unsupported.arg(24).arg(4);
-    QTest::newRow("RLE8 of 4 bits")
-        << bmpFile(infoHeader(1, 1, 4, 1), bytes({0, 1})) << unsupported.arg(4).arg(1);
-    QTest::newRow("3 bits") << bmpFile(infoHeader(1, 1, 3), bytes({0, 0, 0, 0}))
-                            << unsupported.arg(3).arg(0);
-    QTest::newRow("OS/2 2.x Huffman")
-        << bmpFile(infoHeader(8, 1, 1, 3, 0, 64), bytes({0, 0, 0, 0})) << unsupported.arg(1).arg(3);
-    QTest::newRow("masks of scattered bits")
-        << bmpFile(infoHeader(1, 1, 16, 3) + masks({0xf0f0, 0x0f00, 0x000f}), bytes({0, 0, 0, 0}))
-        << "The bitmap file is damaged: its colour masks are not single runs of bits";
-    QByteArray early = bitmap(1, 1, 24, false);
-    early.replace(10, 4, le32(20));
-    QTest::newRow("pixels inside the headers")
-        << early << "The bitmap file is damaged: its pixels start at byte 20, inside its headers";
-    QTest::newRow("no width") << bmpFile(infoHeader(0, 2, 24), {})
-                              << "The bitmap file is damaged: it gives its size as 0 x 2 pixels";
-}
-
-void TestFiles::badBitmaps() {
-    QFETCH(QByteArray, file);
-    QFETCH(QString, error);
-    QBuffer buffer(&file);
-    buffer.open(QIODevice::ReadOnly);
-    QString said;
-    QVERIFY(decodePicture(buffer, &said).isNull());
-    QCOMPARE(said, error);
 }
 
 void TestFiles::filesThatAreNotPictures_data() {

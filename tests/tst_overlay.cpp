@@ -33,33 +33,6 @@ QColor swatch(const Form1& form, int i) {
 // The strip's height in logical pixels: 285 twips, 19 logical pixels at 96 DPI.
 constexpr int kStripLogical = 19;
 
-// Positions of the lines of a grid: "x" for each vertical line, "y" for each horizontal one,
-// "d" for each other line, and "frame" when it has one.
-QStringList describe(const Grid& grid) {
-    QStringList out;
-    for (const QLineF& l : grid.lines) {
-        if (l.x1() == l.x2()) {
-            out.append(QStringLiteral("x%1").arg(l.x1()));
-        } else if (l.y1() == l.y2()) {
-            out.append(QStringLiteral("y%1").arg(l.y1()));
-        } else {
-            out.append(QStringLiteral("d"));
-        }
-    }
-    if (grid.frame) {
-        out.append(QStringLiteral("frame"));
-    }
-    return out;
-}
-
-QStringList sequence(QChar axis, double from, double step, double to) {
-    QStringList out;
-    for (double v = from; v <= to; v += step) {
-        out.append(axis + QString::number(v));
-    }
-    return out;
-}
-
 // Pixels of the image that are grid grey.
 int greyPixels(const QImage& image) {
     int count = 0;
@@ -85,14 +58,10 @@ private slots:
     void lastSwatchDropsOut();
     void stripTogglesWindowHeight();
 
-    void gridGeometry_data();
-    void gridGeometry();
     void equalPartsAnswers_data();
     void equalPartsAnswers();
     void equalPartsOnTheStartCanvas();
     void divisionGridFrameOnlyBelowTheTop();
-    void tinySpacingsAreBoundedByPixels_data();
-    void tinySpacingsAreBoundedByPixels();
     void centimetreGrid_data();
     void centimetreGrid();
     void centimetreGridOnAClick();
@@ -202,81 +171,6 @@ void TestOverlay::stripTogglesWindowHeight() {
     s.form->menus().MPal->trigger();
     QCOMPARE(s.form->height(), height);
     QCOMPARE(s.form->workspace().P1->image(), canvas);
-}
-
-void TestOverlay::gridGeometry_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QRectF>("region");
-    QTest::addColumn<double>("value");  // N, or the step of the centimetre grid
-    QTest::addColumn<QStringList>("lines");
-
-    QTest::newRow("equal parts, 2475 wide, N 10")
-        << "equal" << QRectF(0, 0, 2475, 1000) << 10.0
-        << sequence('x', 0, 247, 2475) + sequence('y', 0, 247, 1000);
-    QTest::newRow("equal parts, N 1") << "equal" << QRectF(100, 200, 1500.5, 2000) << 1.0
-                                      << QStringList{"x100", "x1600", "y200", "y1700"};
-    QTest::newRow("equal parts, N 1, lower than wide")
-        << "equal" << QRectF(0, 0, 1500, 1000) << 1.0 << QStringList{"x0", "x1500", "y0"};
-    QTest::newRow("equal parts, N 2.5") << "equal" << QRectF(0, 0, 1000, 400) << 2.5
-                                        << QStringList{"x0", "x400", "x800", "y0", "y400"};
-    QTest::newRow("equal parts, narrower than N twips")
-        << "equal" << QRectF(10, 10, 1, 1) << 10.0 << QStringList{};
-    QTest::newRow("division into eighths")
-        << "division" << QRectF(0, 0, 800, 1600) << 8.0
-        << QStringList{"d",    "d",    "x100", "y200",  "x200", "y400",  "x300", "y600",
-                       "x400", "y800", "x500", "y1000", "x600", "y1200", "x700", "y1400"};
-    QTest::newRow("centimetres, step 1000")
-        << "cm" << QRectF(0, 0, 6000, 4000) << 1000.0
-        << sequence('x', 1000, 1000, 6000) + sequence('y', 1000, 1000, 4000) + QStringList{"frame"};
-    QTest::newRow("centimetres, fractional step")
-        << "cm" << QRectF(30, 60, 1000, 500) << 333.3
-        << QStringList{"x363.3", "x696.6", "x1029.9", "y393.3", "frame"};
-    QTest::newRow("centimetres, no width") << "cm" << QRectF(0, 0, 0, 500) << 0.0 << QStringList{};
-    // A click's selection of 1 x 1 twip, A4 (29.7 x 21) and 5 cm: lines 5/21 twip apart, all
-    // on one pixel, which gets one line each way.
-    QTest::newRow("centimetres, 1 x 1 twip") << "cm" << QRectF(150, 150, 1, 1) << 5 / 21.0
-                                             << QStringList{"x150.238", "y150.238", "frame"};
-    // Closer than a pixel: one line in each pixel from the first line's to the last's.
-    QTest::newRow("centimetres, 1/1024 twip")
-        << "cm" << QRectF(0, 0, 600, 300) << 1 / 1024.0
-        << QStringList{"x0.000976563"} + sequence('x', 22.5, 15, 592.5) + QStringList{"x600"} +
-               QStringList{"y0.000976563"} + sequence('y', 22.5, 15, 292.5) +
-               QStringList{"y300", "frame"};
-}
-
-void TestOverlay::gridGeometry() {
-    QFETCH(QString, kind);
-    QFETCH(QRectF, region);
-    QFETCH(double, value);
-    QFETCH(QStringList, lines);
-    Grid grid;
-    if (kind == "equal") {
-        grid = equalPartsGrid(region, equalPartsStep(region.width(), value));
-    } else if (kind == "division") {
-        grid = divisionGrid(region, value);
-        QVERIFY(grid.dotted);
-    } else {
-        grid = kiramo::centimetreGrid(region, value, 15.0, 15.0);
-    }
-    QCOMPARE(describe(grid), lines);
-}
-
-void TestOverlay::tinySpacingsAreBoundedByPixels_data() {
-    QTest::addColumn<double>("step");
-    QTest::addColumn<int>("lines");  // over 6000 x 4000 twips at (30, 60), 15 twips a pixel
-    // A pixel apart: columns 3 to 402, rows 5 to 270. Closer: columns 2 to 402, rows 4 to 270.
-    QTest::newRow("a pixel") << 15.0 << 400 + 266;
-    QTest::newRow("2^-40 twip") << std::ldexp(1.0, -40) << 401 + 267;
-    QTest::newRow("smallest double") << std::numeric_limits<double>::denorm_min() << 401 + 267;
-    QTest::newRow("0") << 0.0 << 0;
-}
-
-void TestOverlay::tinySpacingsAreBoundedByPixels() {
-    QFETCH(double, step);
-    QFETCH(int, lines);
-    const Grid grid = kiramo::centimetreGrid(QRectF(30, 60, 6000, 4000), step, 15.0, 15.0);
-    QCOMPARE(grid.lines.size(), lines);
-    QCOMPARE(grid.frame.has_value(), lines > 0);
 }
 
 void TestOverlay::equalPartsAnswers_data() {

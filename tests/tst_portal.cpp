@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -55,6 +56,29 @@ struct PortalSession {
     ~PortalSession() { form->close(); }
 };
 
+// The notice that the capture waits for the desktop, once it shows.
+WaitWindow* visibleWaitWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* wait = qobject_cast<WaitWindow*>(w); wait != nullptr && wait->isVisible()) {
+            return wait;
+        }
+    }
+    return nullptr;
+}
+
+// Asks the fake portal started with "late" to do `method` (see fake_portal.py), and lets
+// what it sent before its reply reach the receivers.
+QVariant tellPortal(const QString& method, const QVariantList& arguments = {}) {
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.portal.Desktop"),
+                                       QStringLiteral("/org/freedesktop/portal/desktop"),
+                                       QStringLiteral("org.kiramo.FakePortal"), method);
+    call.setArguments(arguments);
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
+    QCoreApplication::processEvents();
+    return reply.arguments().value(0);
+}
+
 // The primary monitor's device-pixel size.
 QSize deviceSize() {
     const QScreen* s = QGuiApplication::primaryScreen();
@@ -77,6 +101,7 @@ private slots:
     void missingService();
     void abandonWhileWaiting_data();
     void abandonWhileWaiting();
+    void lateAnswerAfterGivingUp();
 };
 
 void TestPortal::initTestCase() {
@@ -217,16 +242,7 @@ void TestPortal::abandonWhileWaiting() {
     PortalSession s;
     s.form->startCapture();
     WaitWindow* wait = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* ww = qobject_cast<WaitWindow*>(w); ww != nullptr && ww->isVisible()) {
-                wait = ww;
-            }
-        }
-        return wait != nullptr;
-        }(),
-        10000);
+    QTRY_VERIFY_WITH_TIMEOUT((wait = visibleWaitWindow()) != nullptr, 10000);
     QVERIFY(!s.form->isVisible());
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);  // the user is to answer
     if (escape) {
@@ -240,6 +256,35 @@ void TestPortal::abandonWhileWaiting() {
     // A new capture can start at once.
     s.form->startCapture();
     QTRY_VERIFY(!s.form->isVisible());
+}
+
+void TestPortal::lateAnswerAfterGivingUp() {
+    // The user gives up on a capture and starts another; only then does the desktop answer the
+    // first one (a refusal): the second capture waits for its own answer.
+    QTemporaryDir scratch;
+    const QString path = scratch.filePath(QStringLiteral("screen.png"));
+    const QImage screen = patternImage(deviceSize(), 5);
+    QVERIFY(screen.save(path));
+    FakePortal portal;
+    QVERIFY(portal.start({QStringLiteral("late"), QUrl::fromLocalFile(path).toString()}));
+    PortalSession s;
+    s.form->startCapture();
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWaitWindow() != nullptr, 10000);
+    QTest::keyClick(visibleWaitWindow(), Qt::Key_Escape);
+    QTRY_VERIFY(s.form->isVisible());
+    s.form->startCapture();
+    QTRY_COMPARE_WITH_TIMEOUT(tellPortal(QStringLiteral("Calls")).toUInt(), 2u, 10000);
+
+    tellPortal(QStringLiteral("Reply"), {0u});
+    tellPortal(QStringLiteral("Respond"), {0u, 1u});
+    tellPortal(QStringLiteral("Reply"), {1u});
+    tellPortal(QStringLiteral("Respond"), {1u, 0u});
+    QTRY_VERIFY_WITH_TIMEOUT(s.form->captureWindow() && s.form->captureWindow()->isVisible(),
+                             20000);
+    QCOMPARE(s.form->captureWindow()->frozenImage(), screen);
+    QVERIFY(s.fake.prompts.calls.isEmpty());
+    s.form->captureWindow()->abandon();
+    QTRY_VERIFY(s.form->isVisible());
 }
 
 QTEST_MAIN(TestPortal)

@@ -55,7 +55,10 @@ RawModeTexts readRawModeTexts(QIODevice& device) {
         }
         const QString line = reader.text(*bytes);
         if (line.startsWith(u'@')) {
-            raw[i] = line.mid(2);
+            // The character after the "@" may be a pair of UTF-16 units: both go.
+            const bool pair =
+                line.size() > 2 && line[1].isHighSurrogate() && line[2].isLowSurrogate();
+            raw[i] = line.mid(pair ? 3 : 2);
             ++i;
         }
     }
