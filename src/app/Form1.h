@@ -66,13 +66,15 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Pictures dropped on the window (Form1Commands.cpp).
+    // Pictures dropped on the window (Form1Drops.cpp).
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void connectCommands();
+    // Mode item `index` makes its mode current.
+    void connectModeItem(int index);
     void fitWindowToCanvas();
     void publishBaseSize();
     void EnableImageCommands();
