@@ -1,4 +1,6 @@
 #include "app/Form1.h"
+#include "app/MenuEntry.h"
+#include "app/MenuRules.h"
 #include "app/Startup.h"
 #include "app/WindowRules.h"
 #include "canvas/SizeLabel.h"
@@ -158,6 +160,10 @@ private slots:
     void resizeSpringsBackToStartupWidth();
     void enableImageCommands();
     void fileMenuRuleFollowsSelection();
+    void menuTableNamesItsItems();
+    void dropDownRulesStayInTheirMenu();
+    void dropDownAllows_data();
+    void dropDownAllows();
     void shutDownRemovesOnlyTheTemporaryFile_data();
     void shutDownRemovesOnlyTheTemporaryFile();
 };
@@ -676,6 +682,71 @@ void TestApp::fileMenuRuleFollowsSelection() {
     form->selectMode(0);  // a mode change removes the selection
     emit form->menus().MFile->aboutToShow();
     QVERIFY(!Form1Menus::isCommandEnabled(form->menus().MBmpEdS));
+}
+
+void TestApp::menuTableNamesItsItems() {
+    // A table row whose object name and Form1Menus member disagree (a copied row half edited)
+    // would wire one item's rules to another.
+    FakeServices fake;
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    const Form1Menus& m = form->menus();
+    const std::span<const MenuEntry> entries = form1MenuBar();
+    for (qsizetype i = 0; i < qsizetype(entries.size()); ++i) {
+        const MenuEntry& e = entries[i];
+        QCOMPARE(m.item(i)->objectName(), QLatin1String(e.name));
+        if (e.action != nullptr) {
+            QCOMPARE(m.*e.action, m.item(i));
+        }
+        if (e.menu != nullptr) {
+            QCOMPARE((m.*e.menu)->menuAction(), m.item(i));
+        }
+    }
+}
+
+void TestApp::dropDownRulesStayInTheirMenu() {
+    // The centimetre grid's rule belongs to Edit (through the Grid submenu), the selected
+    // Send's to File: opening any other menu leaves them as they are.
+    FakeServices fake;
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    const Form1Menus& m = form->menus();
+    form->workspace().L1->show();
+    for (QMenu* other : {m.MFile, m.MOption, m.MHelp}) {
+        emit other->aboutToShow();
+    }
+    QVERIFY(Form1Menus::isCommandEnabled(m.MGridCM));  // as at start, though FreeSize
+    emit m.MEdit->aboutToShow();
+    QVERIFY(!Form1Menus::isCommandEnabled(m.MGridCM));
+    form->workspace().L1->hide();
+    emit m.MEdit->aboutToShow();
+    QVERIFY(Form1Menus::isCommandEnabled(m.MBmpEdS));  // File's rule did not run
+}
+
+void TestApp::dropDownAllows_data() {
+    QTest::addColumn<bool>("needsImage");
+    QTest::addColumn<bool>("needsMode");
+    QTest::addColumn<bool>("selection");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("imageArrived");
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("selection") << false << false << true << 0 << false << true;
+    QTest::newRow("no selection") << false << false << false << 3 << true << false;
+    QTest::newRow("mode and selection") << false << true << true << 3 << false << true;
+    QTest::newRow("FreeSize") << false << true << true << 0 << true << false;
+    QTest::newRow("image and selection") << true << false << true << 0 << true << true;
+    QTest::newRow("selection on the blank canvas") << true << false << true << 0 << false << false;
+}
+
+void TestApp::dropDownAllows() {
+    QFETCH(bool, needsImage);
+    QFETCH(bool, needsMode);
+    QFETCH(bool, selection);
+    QFETCH(int, mode);
+    QFETCH(bool, imageArrived);
+    QFETCH(bool, allowed);
+    const MenuEntry entry{.needsImage = needsImage, .needsSelection = true, .needsMode = needsMode};
+    QCOMPARE(kiramo::dropDownAllows(entry, selection, mode, imageArrived), allowed);
 }
 
 void TestApp::shutDownRemovesOnlyTheTemporaryFile_data() {

@@ -120,6 +120,7 @@ Form1::Form1(const Services& services, QWidget* parent)
     menuBar()->setNativeMenuBar(false);
     m_menus.build(menuBar());
     connectCommands();
+    setAcceptDrops(true);
     // However the program ends (the session closing, say), the temporary bitmap goes.
     connect(qApp, &QCoreApplication::aboutToQuit, this,
             [this] { removeTemporaryBitmap(m_workspace.services.folders.temporaryBitmap()); });
@@ -173,8 +174,13 @@ void Form1::addModeItems() {
         if (const QString note = unusableModeNote(*modes.mode(i)); !note.isEmpty()) {
             action->setToolTip(note);
         }
-        connect(action, &QAction::triggered, this, [this, i] { selectMode(i); });
+        connectModeItem(i);
     }
+}
+
+void Form1::connectModeItem(int index) {
+    connect(m_menus.MCanvas[index], &QAction::triggered, this,
+            [this, index] { selectMode(index); });
 }
 
 void Form1::selectMode(int index) {
@@ -224,10 +230,7 @@ void Form1::fitWindowToCanvas() {
 }
 
 void Form1::EnableImageCommands() {
-    for (QAction* action : {m_menus.MSave, m_menus.MExportPdf, m_menus.MPrint, m_menus.MBmpEd,
-                            m_menus.MORBELLO, m_menus.MCopy}) {
-        Form1Menus::setCommandEnabled(action, true);
-    }
+    m_menus.enableImageCommands();
 }
 
 void Form1::layOutStrip() {

@@ -32,6 +32,8 @@ public:
     // What the commands work on: canvas, committed copy, selection, caption, state, services.
     [[nodiscard]] Workspace& workspace() { return m_workspace; }
     [[nodiscard]] const Workspace& workspace() const { return m_workspace; }
+    // What Export PDF and Print ask before they put the picture on paper.
+    [[nodiscard]] PaperOptionsPrompt& paperOptions() { return m_paperOptions; }
     [[nodiscard]] const Form1Menus& menus() const { return m_menus; }
     // The colour strip, docked to the bottom.
     [[nodiscard]] Surface* P3() const { return m_P3; }
@@ -67,13 +69,15 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Pictures dropped on the window (Form1Commands.cpp).
+    // Pictures dropped on the window (Form1Drops.cpp).
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void connectCommands();
+    // Mode item `index` makes its mode current.
+    void connectModeItem(int index);
     void fitWindowToCanvas();
     void publishBaseSize();
     void EnableImageCommands();

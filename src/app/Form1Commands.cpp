@@ -1,6 +1,7 @@
-// The main window's menu commands, connected to the routines of each part of the program.
-#include "app/Drops.h"
+// The main window's menu bar, one entry per item in menu order, and the wiring of its commands to
+// the routines of each part of the program. A new command is one entry here plus its routine.
 #include "app/Form1.h"
+#include "app/MenuEntry.h"
 #include "app/MenuRules.h"
 #include "exchange/Clipboard.h"
 #include "exchange/HandOff.h"
@@ -9,67 +10,160 @@
 #include "paper/PaperCommands.h"
 
 #include <QAction>
-#include <QDropEvent>
+#include <QCoreApplication>
 #include <QMenu>
 
 namespace kiramo {
 
-void Form1::connectCommands() {
-    Workspace& w = m_workspace;
-    const Form1Menus& m = m_menus;
-    connect(m.MFile, &QMenu::aboutToShow, this, [&w, &m] { fileMenuOpening(m, w); });
-    connect(m.MOpen, &QAction::triggered, this, [&w] { openCommand(w); });
-    connect(m.MSave, &QAction::triggered, this, [&w] { saveAsCommand(w); });
-    connect(m.MExportPdf, &QAction::triggered, this,
-            [this, &w] { exportPdfCommand(w, m_paperOptions); });
-    connect(m.MPrint, &QAction::triggered, this, [this, &w] { printCommand(w, m_paperOptions); });
-    connect(m.MBmpEd, &QAction::triggered, this, [&w] { sendBitmap(w); });
-    connect(m.MBmpEdS, &QAction::triggered, this, [&w] { sendSelectedBitmap(w); });
-    connect(m.MORBELLO, &QAction::triggered, this, [&w] { sendToOrbello(w); });
-    connect(m.MExit, &QAction::triggered, this, &QWidget::close);
-    connect(m.MEdit, &QMenu::aboutToShow, this, [&w, &m] { editMenuOpening(m, w); });
-    connect(m.MCopy, &QAction::triggered, this, [&w] { copyCommand(w); });
-    connect(m.MPaste, &QAction::triggered, this, [&w] { pasteCommand(w); });
-    connect(m.MWeb, &QAction::triggered, this, [&w] { openSupportPage(w); });
-    connect(m.MCap, &QAction::triggered, this, &Form1::startCapture);
-    connect(m.MPal, &QAction::triggered, this, &Form1::toggleColorTable);
-    connect(m.MGrid8, &QAction::triggered, this, [&w] { DrawDivisionGrid(w, 8); });
-    connect(m.MGridT, &QAction::triggered, this, [&w] { drawEqualPartsGrid(w); });
-    connect(m.MGridCM, &QAction::triggered, this, [&w] { drawCentimetreGrid(w); });
-    connect(m.MGridClear, &QAction::triggered, this, [&w] { gridClear(w); });
-    connect(m.MCanvas[0], &QAction::triggered, this, [this] { selectMode(0); });
-    setAcceptDrops(true);
-}
-
 namespace {
 
-// Every drag is welcome, so that the drop of something that is no picture arrives and gets its
-// beep. Always as a copy: the program that a file comes from must never delete it afterwards.
-void acceptAsCopy(QDropEvent* event) {
-    if (event->possibleActions().testFlag(Qt::CopyAction)) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
-}
+using M = Form1Menus;
+
+// The menus, the English captions and the Grid commands' Japanese ones (translated) are the
+// program's own texts. No item has a check mark; Copy and Paste take the platform's usual keys.
+const MenuEntry kMenuBar[] = {
+    {.name = "MFile", .menu = &M::MFile, .caption = "&File"},
+    {.name = "MOpen",
+     .in = &M::MFile,
+     .action = &M::MOpen,
+     .caption = "&Open...",
+     .run = [](Form1& f) { openCommand(f.workspace()); }},
+    {.name = "MSave",
+     .in = &M::MFile,
+     .action = &M::MSave,
+     .caption = "&Save As...",
+     .needsImage = true,
+     .run = [](Form1& f) { saveAsCommand(f.workspace()); }},
+    {.name = "MExportPdf",
+     .in = &M::MFile,
+     .action = &M::MExportPdf,
+     .caption = "Export PDF...",
+     .needsImage = true,
+     .run = [](Form1& f) { exportPdfCommand(f.workspace(), f.paperOptions()); }},
+    {.name = "MPrint",
+     .in = &M::MFile,
+     .action = &M::MPrint,
+     .caption = "Print...",
+     .needsImage = true,
+     .run = [](Form1& f) { printCommand(f.workspace(), f.paperOptions()); }},
+    // The three Send items stay hidden for the whole run, their enabled state kept all the same.
+    {.name = "MBmpEd",
+     .in = &M::MFile,
+     .action = &M::MBmpEd,
+     .caption = "Send BMP",
+     .visible = false,
+     .needsImage = true,
+     .run = [](Form1& f) { sendBitmap(f.workspace()); }},
+    {.name = "MBmpEdS",
+     .in = &M::MFile,
+     .action = &M::MBmpEdS,
+     .caption = "Send BMP(selected)",
+     .startsEnabled = false,
+     .visible = false,
+     .needsSelection = true,
+     .run = [](Form1& f) { sendSelectedBitmap(f.workspace()); }},
+    {.name = "MORBELLO",
+     .in = &M::MFile,
+     .action = &M::MORBELLO,
+     .caption = "Send BMP to ORBELLO",
+     .visible = false,
+     .needsImage = true,
+     .run = [](Form1& f) { sendToOrbello(f.workspace()); }},
+    {.name = "MSPExit", .in = &M::MFile, .action = &M::MSPExit},
+    {.name = "MExit",
+     .in = &M::MFile,
+     .action = &M::MExit,
+     .caption = "E&xit",
+     .run = [](Form1& f) { f.close(); }},
+
+    {.name = "MEdit", .menu = &M::MEdit, .caption = "&Edit"},
+    {.name = "MCopy",
+     .in = &M::MEdit,
+     .action = &M::MCopy,
+     .caption = "&Copy",
+     .shortcut = QKeySequence::Copy,
+     .needsImage = true,
+     .run = [](Form1& f) { copyCommand(f.workspace()); }},
+    {.name = "MPaste",
+     .in = &M::MEdit,
+     .action = &M::MPaste,
+     .caption = "&Paste",
+     .shortcut = QKeySequence::Paste,
+     .run = [](Form1& f) { pasteCommand(f.workspace()); }},
+    {.name = "MSpPal", .in = &M::MEdit, .action = &M::MSpPal},
+    {.name = "MPal",
+     .in = &M::MEdit,
+     .action = &M::MPal,
+     .caption = "&Color Table",
+     .run = [](Form1& f) { f.toggleColorTable(); }},
+    {.name = "MSPGrid", .in = &M::MEdit, .action = &M::MSPGrid},
+    {.name = "MGrid", .in = &M::MEdit, .menu = &M::MGrid, .caption = "Grid"},
+    {.name = "MGrid8",
+     .in = &M::MGrid,
+     .action = &M::MGrid8,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "1/8 分割"),
+     .translated = true,
+     .run = [](Form1& f) { DrawDivisionGrid(f.workspace(), 8); }},
+    {.name = "MGridT",
+     .in = &M::MGrid,
+     .action = &M::MGridT,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "等分..."),
+     .translated = true,
+     .run = [](Form1& f) { drawEqualPartsGrid(f.workspace()); }},
+    // Enabled at start; from the first drop-down of Edit on, only with a mode and a selection.
+    {.name = "MGridCM",
+     .in = &M::MGrid,
+     .action = &M::MGridCM,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "寸法(cm)指定..."),
+     .translated = true,
+     .needsSelection = true,
+     .needsMode = true,
+     .run = [](Form1& f) { drawCentimetreGrid(f.workspace()); }},
+    {.name = "MGridClear",
+     .in = &M::MEdit,
+     .action = &M::MGridClear,
+     .caption = "Grid Clear",
+     .run = [](Form1& f) { gridClear(f.workspace()); }},
+
+    {.name = "MOption", .menu = &M::MOption, .caption = "&Option"},
+    {.name = "MCap",
+     .in = &M::MOption,
+     .action = &M::MCap,
+     .caption = "&Capture",
+     .run = [](Form1& f) { f.startCapture(); }},
+    {.name = "MSpMode", .in = &M::MOption, .action = &M::MSpMode},
+    // Its items are the modes of the settings file (Form1Menus::addModeItem).
+    {.name = "MMode", .in = &M::MOption, .menu = &M::MMode, .caption = "&Mode"},
+
+    {.name = "MHelp", .menu = &M::MHelp, .caption = "&Help"},
+    {.name = "MWeb",
+     .in = &M::MHelp,
+     .action = &M::MWeb,
+     .caption = "Support&Website",
+     .run = [](Form1& f) { openSupportPage(f.workspace()); }},
+};
 
 }  // namespace
 
-void Form1::dragEnterEvent(QDragEnterEvent* event) {
-    acceptAsCopy(event);
+std::span<const MenuEntry> form1MenuBar() {
+    return kMenuBar;
 }
 
-void Form1::dragMoveEvent(QDragMoveEvent* event) {
-    acceptAsCopy(event);
-}
-
-void Form1::dropEvent(QDropEvent* event) {
-    if (dropCommand(m_workspace, *event->mimeData())) {
-        acceptAsCopy(event);
-    } else {
-        event->ignore();  // the source learns that nothing was taken
+void Form1::connectCommands() {
+    const std::span<const MenuEntry> entries = form1MenuBar();
+    for (qsizetype i = 0; i < qsizetype(entries.size()); ++i) {
+        const MenuEntry& entry = entries[i];
+        if (entry.run != nullptr) {
+            connect(m_menus.item(i), &QAction::triggered, this,
+                    [this, run = entry.run] { run(*this); });
+        }
+        if (entry.in == nullptr) {
+            QMenu* menu = m_menus.*entry.menu;
+            connect(menu, &QMenu::aboutToShow, this,
+                    [this, menu] { menuOpening(m_menus, menu, m_workspace); });
+        }
     }
+    connectModeItem(0);
 }
 
 }  // namespace kiramo

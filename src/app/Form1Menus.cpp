@@ -1,11 +1,12 @@
 #include "app/Form1Menus.h"
 
+#include "app/MenuEntry.h"
+
 #include "core/ModeTable.h"
 #include "core/NumberText.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVariant>
@@ -14,79 +15,68 @@ namespace kiramo {
 
 namespace {
 
-QAction* item(QMenu* menu, const char* name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
+QString captionOf(const MenuEntry& entry) {
+    return entry.translated ? QCoreApplication::translate("Form1Menus", entry.caption)
+                            : QString::fromUtf8(entry.caption);
+}
+
+QAction* named(QAction* action, const QString& name) {
+    action->setObjectName(name);
     return action;
-}
-
-QAction* separator(QMenu* menu, const char* name) {
-    QAction* action = menu->addSeparator();
-    action->setObjectName(QLatin1String(name));
-    return action;
-}
-
-QMenu* submenu(QMenuBar* bar, const char* name, const QString& caption) {
-    QMenu* menu = bar->addMenu(caption);
-    menu->setObjectName(QLatin1String(name));
-    menu->menuAction()->setObjectName(QLatin1String(name));
-    return menu;
-}
-
-QMenu* submenu(QMenu* parent, const char* name, const QString& caption) {
-    QMenu* menu = parent->addMenu(caption);
-    menu->setObjectName(QLatin1String(name));
-    menu->menuAction()->setObjectName(QLatin1String(name));
-    return menu;
 }
 
 }  // namespace
 
 void Form1Menus::build(QMenuBar* bar) {
-    MFile = submenu(bar, "MFile", QStringLiteral("&File"));
-    MOpen = item(MFile, "MOpen", QStringLiteral("&Open..."));
-    MSave = item(MFile, "MSave", QStringLiteral("&Save As..."));
-    MExportPdf = item(MFile, "MExportPdf", QStringLiteral("Export PDF..."));
-    MPrint = item(MFile, "MPrint", QStringLiteral("Print..."));
-    MBmpEd = item(MFile, "MBmpEd", QStringLiteral("Send BMP"));
-    MBmpEdS = item(MFile, "MBmpEdS", QStringLiteral("Send BMP(selected)"));
-    MORBELLO = item(MFile, "MORBELLO", QStringLiteral("Send BMP to ORBELLO"));
-    MSPExit = separator(MFile, "MSPExit");
-    MExit = item(MFile, "MExit", QStringLiteral("E&xit"));
-    for (QAction* image : {MSave, MExportPdf, MPrint}) {
-        setCommandEnabled(image, false);
-    }
-    for (QAction* send : {MBmpEd, MBmpEdS, MORBELLO}) {
-        setCommandEnabled(send, false);
-        send->setVisible(false);
+    const std::span<const MenuEntry> entries = form1MenuBar();
+    m_items.clear();
+    m_menuBarMenus.clear();
+    for (const MenuEntry& entry : entries) {
+        const QString name = QLatin1String(entry.name);
+        if (entry.menu != nullptr) {
+            QMenu* menu = entry.in == nullptr ? bar->addMenu(captionOf(entry))
+                                              : (this->*entry.in)->addMenu(captionOf(entry));
+            menu->setObjectName(name);
+            named(menu->menuAction(), name);
+            this->*entry.menu = menu;
+            m_items.append(menu->menuAction());
+        } else {
+            QMenu* in = this->*entry.in;
+            QAction* action = named(entry.caption == nullptr ? in->addSeparator()
+                                                             : in->addAction(captionOf(entry)),
+                                    name);
+            if (entry.shortcut != QKeySequence::UnknownKey) {
+                action->setShortcut(entry.shortcut);
+            }
+            if (!entry.startsEnabled || entry.needsImage) {
+                setCommandEnabled(action, false);
+            }
+            action->setVisible(entry.visible);
+            if (entry.action != nullptr) {
+                this->*entry.action = action;
+            }
+            m_items.append(action);
+        }
+        // A menu comes before the items in it: the menu bar menu of the holder is known.
+        m_menuBarMenus.append(entry.in == nullptr ? this->*entry.menu
+                                                  : m_menuBarMenus.at(m_items.indexOf(
+                                                        (this->*entry.in)->menuAction())));
     }
 
-    MEdit = submenu(bar, "MEdit", QStringLiteral("&Edit"));
-    MCopy = item(MEdit, "MCopy", QStringLiteral("&Copy"));
-    MPaste = item(MEdit, "MPaste", QStringLiteral("&Paste"));
-    // The platform's usual keys; the captions stay as they are.
-    MCopy->setShortcut(QKeySequence::Copy);
-    MPaste->setShortcut(QKeySequence::Paste);
-    MSpPal = separator(MEdit, "MSpPal");
-    MPal = item(MEdit, "MPal", QStringLiteral("&Color Table"));
-    MSPGrid = separator(MEdit, "MSPGrid");
-    MGrid = submenu(MEdit, "MGrid", QStringLiteral("Grid"));
-    MGrid8 = item(MGrid, "MGrid8", QCoreApplication::translate("Form1Menus", "1/8 分割"));
-    MGridT = item(MGrid, "MGridT", QCoreApplication::translate("Form1Menus", "等分..."));
-    MGridCM = item(MGrid, "MGridCM", QCoreApplication::translate("Form1Menus", "寸法(cm)指定..."));
-    MGridClear = item(MEdit, "MGridClear", QStringLiteral("Grid Clear"));
-    setCommandEnabled(MCopy, false);
-
-    MOption = submenu(bar, "MOption", QStringLiteral("&Option"));
-    MCap = item(MOption, "MCap", QStringLiteral("&Capture"));
-    MSpMode = separator(MOption, "MSpMode");
-    MMode = submenu(MOption, "MMode", QStringLiteral("&Mode"));
     MMode->setToolTipsVisible(true);
     MCanvas = QList<QAction*>(ModeTable::kLast + 1, nullptr);
-    addModeItem(0, QStringLiteral("FreeSize"));
+    // "FreeSize", as the mode table names its mode 0: the item that the menu has from the start.
+    addModeItem(0, ModeTable().mode(0)->menuCaption);
+}
 
-    MHelp = submenu(bar, "MHelp", QStringLiteral("&Help"));
-    MWeb = item(MHelp, "MWeb", QStringLiteral("Support&Website"));
+void Form1Menus::enableImageCommands() {
+    m_imageArrived = true;
+    const std::span<const MenuEntry> entries = form1MenuBar();
+    for (qsizetype i = 0; i < qsizetype(entries.size()); ++i) {
+        if (entries[i].needsImage) {
+            setCommandEnabled(m_items.at(i), true);
+        }
+    }
 }
 
 namespace {
@@ -125,8 +115,7 @@ QAction* Form1Menus::addModeItem(int index, const QString& caption) {
     // A "&" in a mode text is shown as written, not taken as a mnemonic.
     QString text = caption;
     text.replace(u'&', QStringLiteral("&&"));
-    QAction* action = MMode->addAction(text);
-    action->setObjectName(QStringLiteral("MCanvas(%1)").arg(index));
+    QAction* action = named(MMode->addAction(text), QStringLiteral("MCanvas(%1)").arg(index));
     action->setData(index);
     MCanvas[index] = action;
     return action;

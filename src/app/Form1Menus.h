@@ -50,9 +50,20 @@ struct Form1Menus {
     QMenu* MHelp = nullptr;
     QAction* MWeb = nullptr;
 
-    // Builds the whole menu bar in its start-up state: Save As, Export PDF, Print and Copy
-    // disabled, the three Send items hidden and disabled, the Mode menu holding "FreeSize" only.
+    // Builds the whole menu bar of form1MenuBar() in its start-up state, the Mode menu holding
+    // "FreeSize" only.
     void build(QMenuBar* bar);
+
+    // The item built for entry `index` of form1MenuBar() (for a menu, the menu's own action).
+    [[nodiscard]] QAction* item(qsizetype index) const { return m_items.at(index); }
+    // The menu of the menu bar that entry `index` sits in, through any submenus.
+    [[nodiscard]] const QMenu* menuBarMenuOf(qsizetype index) const {
+        return m_menuBarMenus.at(index);
+    }
+
+    // EnableImageCommands: every command that needs an image is enabled, for the rest of the run.
+    void enableImageCommands();
+    [[nodiscard]] bool imageArrived() const { return m_imageArrived; }
 
     // Enabled state of a command. A hidden QAction always reports itself disabled, so the
     // state that the program gives the (hidden) Send items is kept beside the action too.
@@ -61,6 +72,11 @@ struct Form1Menus {
 
     // Adds Mode item `index` with `caption` below the items before it.
     QAction* addModeItem(int index, const QString& caption);
+
+private:
+    QList<QAction*> m_items;             // by entry of form1MenuBar()
+    QList<const QMenu*> m_menuBarMenus;  // by entry of form1MenuBar()
+    bool m_imageArrived = false;
 };
 
 }  // namespace kiramo
