@@ -52,9 +52,9 @@ QImage checkerboard(QSize size) {
 }
 
 void selectAll(Session& s) {
-    const QSize size = s.form->workspace().P1->imageSize();
-    s.form->workspace().L1->setRect(LabelRect{0.0, 0.0, size.width() * 15.0, size.height() * 15.0});
-    s.form->workspace().L1->show();
+    const QSize size = s.ws().P1->imageSize();
+    s.ws().L1->setRect(LabelRect{0.0, 0.0, size.width() * 15.0, size.height() * 15.0});
+    s.ws().L1->show();
 }
 
 PaperOptions trueSize(bool labels = false) {
@@ -315,7 +315,7 @@ void TestPaper::cellLabelsOfACentimetreGrid() {
     // 2500 x 1000 twips, lines every 1000: columns 0-1000, 1000-2000 and the narrow 2000-2500;
     // one row (the line at 1000 is the bottom edge).
     const QList<CellLabel> labels =
-        cellLabels(centimetreGrid(QRectF(0, 0, 2500, 1000), 1000, 15.0, 15.0));
+        cellLabels(centimetreGrid(QRectF(0, 0, 2500, 1000), 1000, TwipScale{15.0, 15.0}));
     QStringList texts;
     for (const CellLabel& l : labels) {
         texts.append(QStringLiteral("%1@%2,%3").arg(l.text).arg(l.at.x()).arg(l.at.y()));
@@ -376,7 +376,7 @@ void TestPaper::centimetreGridOnAnotherPaper() {
     QFETCH(GridSpacing, drawn);
     QFETCH(QSizeF, mode);
     QFETCH(double, spacing);
-    DrawnGrid grid{centimetreGrid(frame, 500, 15.0, 15.0), drawn, false};
+    DrawnGrid grid{centimetreGrid(frame, 500, TwipScale{15.0, 15.0}), drawn, false};
     QCOMPARE(spacingOnPaper(grid, mode.width(), mode.height()).value, spacing);
 }
 
@@ -384,7 +384,7 @@ void TestPaper::gridsAreRememberedUntilCleared() {
     Session s(kModes);
     const QImage picture = filled(QSize(200, 100), Qt::white);
     s.setCanvas(picture);
-    Workspace& w = s.form->workspace();
+    Workspace& w = s.ws();
     DrawDivisionGrid(w, 8);
     QCOMPARE(w.drawnGrids().size(), 1);
     QCOMPARE(w.gridlessPicture(), picture);
@@ -437,7 +437,7 @@ void TestPaper::gridMeasuresOnThePage() {
     Session s(kModes);
     s.setCanvas(filled(picture, Qt::white));
     s.form->selectMode(1);
-    Workspace& w = s.form->workspace();
+    Workspace& w = s.ws();
     if (grid == QLatin1String("cm")) {
         selectAll(s);
         s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
@@ -480,7 +480,7 @@ void TestPaper::largePaperIsTiledOnAnA4Printer() {
     Session s(kModes);
     s.setCanvas(checkerboard(QSize(1230, 954)));  // the proportions of F6, 41 x 31.8 cm
     s.form->selectMode(2);
-    Workspace& w = s.form->workspace();
+    Workspace& w = s.ws();
     selectAll(s);
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
     drawCentimetreGrid(w);
@@ -529,12 +529,12 @@ void TestPaper::freeSizeIsFittedAndCentred() {
     QFETCH(QSizeF, points);
     Session s(kModes);
     s.setCanvas(filled(picture, Qt::red));
-    DrawDivisionGrid(s.form->workspace(), 8);
+    DrawDivisionGrid(s.ws(), 8);
     const QString pdf = rowFile(m_folder);
     s.fake.prompts.paperAnswers.enqueue(
         PaperOptions{true, QPageSize(static_cast<QPageSize::PageSizeId>(pageSize)), false});
     s.fake.prompts.saveAnswers.enqueue(pdf);
-    exportPdfCommand(s.form->workspace());
+    exportPdfCommand(s.ws());
     QCOMPARE(s.fake.prompts.paperRequests.last().paper, QString());  // FreeSize: no true size
 
     const PdfInfo info = pdfInfo(pdf);
@@ -593,7 +593,7 @@ void TestPaper::failedExportLeavesTheOldFile() {
     }
     s.fake.prompts.paperAnswers.enqueue(trueSize());
     s.fake.prompts.saveAnswers.enqueue(target);
-    exportPdfCommand(s.form->workspace());
+    exportPdfCommand(s.ws());
     if (reason.isEmpty()) {
         // No new file may be made beside it, but the file itself may be written: in place.
         QVERIFY(s.fake.prompts.calls.last().startsWith(QStringLiteral("yesno: ")));
@@ -616,7 +616,7 @@ void TestPaper::cancelledDialogsWriteNothing() {
     s.form->selectMode(1);
     FakePrompts& prompts = s.fake.prompts;
     prompts.paperAnswers.enqueue(std::nullopt);
-    exportPdfCommand(s.form->workspace());
+    exportPdfCommand(s.ws());
     QCOMPARE(prompts.calls, QStringList({"paper: Export PDF | A4 29.7 x 21 cm"}));
 
     // An existing file is asked about; No leaves it.
@@ -627,13 +627,13 @@ void TestPaper::cancelledDialogsWriteNothing() {
     prompts.paperAnswers.enqueue(trueSize());
     prompts.saveAnswers.enqueue(existing);
     prompts.yesNoAnswers.enqueue(false);
-    exportPdfCommand(s.form->workspace());
+    exportPdfCommand(s.ws());
     QVERIFY(prompts.calls.last().startsWith(QStringLiteral("yesno: 同名ファイル ")));
     QCOMPARE(prompts.yesNoDefaults, QList<Prompts::Answer>{Prompts::Answer::No});
     QCOMPARE(QFileInfo(existing).size(), 0);
 
     prompts.paperAnswers.enqueue(std::nullopt);
-    printCommand(s.form->workspace());
+    printCommand(s.ws());
     QCOMPARE(prompts.calls.last(), QStringLiteral("paper: Print | A4 29.7 x 21 cm"));
 }
 
@@ -716,10 +716,10 @@ void TestPaper::printProposesTheWholeName() {
     Session s(kModes);
     s.setCanvas(checkerboard(QSize(300, 200)));
     s.form->selectMode(mode);
-    s.form->workspace().setCaption(subject);
+    s.ws().setCaption(subject);
     s.fake.prompts.paperAnswers.enqueue(trueSize());
     s.fake.prompts.printFiles.enqueue(QString());  // the preview closed without printing
-    printCommand(s.form->workspace());
+    printCommand(s.ws());
     QCOMPARE(s.fake.prompts.printRequests.size(), 1);
     QCOMPARE(s.fake.prompts.printRequests.first().pdfFile, QDir::current().filePath(name));
 }

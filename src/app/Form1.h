@@ -73,9 +73,11 @@ protected:
 
 private:
     void connectCommands();
+    // CommitCanvas's second half: the window fitted around the canvas (and the strip).
     void fitWindowToCanvas();
     void publishBaseSize();
-    void EnableImageCommands();
+    // EnableImageCommands's menu items.
+    void enableImageItems();
     void layOutStrip();
     void shutDown();
     // The capture's outcome: the chosen block of the frozen screen with its size for the

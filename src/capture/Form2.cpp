@@ -20,7 +20,7 @@ Form2::Form2(const QString& screenName, QRect place, const ModeTable& modes, con
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_modes(modes)
     , m_modeIndex(modeIndex)
-    , L1(new SizeLabel(1.0, 1.0, palette().color(QPalette::WindowText), this))
+    , L1(new SizeLabel(TwipScale{1.0, 1.0}, palette().color(QPalette::WindowText), this))
     , m_band(new SelectionController(this, L1, modes, modeIndex,
                                      SelectionController::Rules{1.0, 1.0, false, false, false,
                                                                 [this](QSizeF pixels, int mode) {

@@ -35,16 +35,16 @@ std::optional<PaperOptions> askOptions(Workspace& workspace, const QString& titl
     PaperOptionsRequest request;
     request.title = title;
     if (const std::optional<PaperPage> paper = truePaper(workspace)) {
-        request.paper = paperText(workspace.state.currentModeName(), paper->sizeMm);
+        request.paper = paperText(workspace.currentMode().name, paper->sizeMm);
     }
     request.choosePage = choosePage;
     request.defaults.page = QPageSize(defaultPageSize(QLocale()));
-    return workspace.services.prompts.askPaperOptions(request);
+    return workspace.prompts().askPaperOptions(request);
 }
 
 // The proposed name: the current file's with ".pdf", or "image.pdf".
 QString proposedName(const Workspace& workspace) {
-    const QString current = workspace.state.CurrentFile;
+    const QString& current = workspace.currentFile();
     if (current.isEmpty()) {
         return QStringLiteral("image.pdf");
     }
@@ -109,7 +109,7 @@ void exportPdfCommand(Workspace& workspace) {
     if (!options) {
         return;
     }
-    Prompts& prompts = workspace.services.prompts;
+    Prompts& prompts = workspace.prompts();
     FileDialogRequest request;
     request.title = QStringLiteral("Export PDF");
     request.filters = parseFilterText(QStringLiteral("PDF (*.pdf)|*.pdf|All Files (*.*)|*.*|"));
@@ -148,7 +148,7 @@ void printCommand(Workspace& workspace) {
     request.pdfFile = QDir::current().filePath(
         fileNameOf(request.document.isEmpty() ? QStringLiteral("image") : request.document) +
         QStringLiteral(".pdf"));
-    workspace.services.prompts.previewPrint(request, [&workspace, &options](QPrinter& printer) {
+    workspace.prompts().previewPrint(request, [&workspace, &options](QPrinter& printer) {
         printPaper(workspace, *options, printer);
     });
 }
