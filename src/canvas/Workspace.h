@@ -2,7 +2,6 @@
 
 #include "core/AppState.h"
 #include "core/DrawnGrid.h"
-#include "core/Selection.h"
 #include "core/TwipScale.h"
 #include "platform/Services.h"
 
