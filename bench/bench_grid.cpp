@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
         const QRectF region(0, 0, m.toTwipsX(8000), m.toTwipsY(6000));
         const Grid grid = equalPartsGrid(region, equalPartsStep(region.width(), 100));
         form->workspace().P1->editImage(
-            [&](QImage& image) { drawGrid(image, grid, m.twipsPerPixelX, m.twipsPerPixelY); });
+            [&](QImage& image) { drawGrid(image, grid, twipScaleOf(m)); });
     };
     const double equal = medianMs(kRounds, equalParts, clear);
     const double gridClearMs =

@@ -35,7 +35,7 @@ int main(int argc, char* argv[]) {
             line[x] = qRgb(x & 255, y & 255, (x ^ y) & 255);
         }
     }
-    w.showNewPicture(picture, QStringLiteral("bench.bmp (8000x6000)"));
+    w.replacePicture(picture, QStringLiteral("bench.bmp (8000x6000)"));
     CaptureMode a4{QStringLiteral("A4 29.7x21"), QStringLiteral("A4"), 29.7, 21.0};
     w.state.modes.set(1, a4);
     w.state.ModeIndex = 1;

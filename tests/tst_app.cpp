@@ -291,7 +291,7 @@ void TestApp::startWithoutSettingsCreatesEmptyFile() {
     QCOMPARE(form->windowTitle(), " Mode:FreeSize" + captionNotice());
     QCOMPARE(modeMenuTexts(*form), QStringList{"FreeSize"});
     // 2475 x 2055 twips in device pixels: 165 x 137 at 15 twips a pixel.
-    const ScreenMetrics& m = form->workspace().services.metrics;
+    const TwipScale m = form->workspace().scale();
     QCOMPARE(form->workspace().P1->imageSize(),
              QSize(qRound(m.toPixelsX(2475)), qRound(m.toPixelsY(2055))));
     QCOMPARE(form->workspace().P1->image().pixelColor(10, 10), QColor(192, 192, 192));

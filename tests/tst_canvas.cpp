@@ -36,7 +36,7 @@ void drawSelection(Form1& form, QPoint from, QPoint to,
 
 // The colour of swatch i of the strip: a pixel in its middle.
 QColor swatch(const Form1& form, int i) {
-    const ScreenMetrics& m = form.workspace().services.metrics;
+    const TwipScale m = form.workspace().scale();
     return form.P3()->image().pixelColor(qFloor(m.toPixelsX(i * 285 + 142)), 0);
 }
 
@@ -68,14 +68,14 @@ void TestCanvas::dragShowsSizeOverTheRectangle() {
     Session s;
     s.setCanvas(stripes());
     drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
-    QVERIFY(s.form->workspace().L1->isVisible());
-    QCOMPARE(s.form->workspace().L1->text(), QStringLiteral("100 x 50"));
-    QCOMPARE(s.form->workspace().L1->rect(), twipsOf(*s.form, QRectF(10, 10, 100, 50)));
+    QVERIFY(s.ws().L1->isVisible());
+    QCOMPARE(s.ws().L1->text(), QStringLiteral("100 x 50"));
+    QCOMPARE(s.ws().L1->rect(), twipsOf(*s.form, QRectF(10, 10, 100, 50)));
     const double ratio = s.form->devicePixelRatioF();
-    QCOMPARE(s.form->workspace().L1->geometry(),
+    QCOMPARE(s.ws().L1->geometry(),
              QRect(qFloor(10 / ratio), qFloor(10 / ratio), qCeil(100 / ratio), qCeil(50 / ratio)));
-    QCOMPARE(s.form->workspace().L1->cursor().shape(), Qt::SizeAllCursor);
-    QCOMPARE(s.form->workspace().P1->cursor().shape(), Qt::CrossCursor);
+    QCOMPARE(s.ws().L1->cursor().shape(), Qt::SizeAllCursor);
+    QCOMPARE(s.ws().P1->cursor().shape(), Qt::CrossCursor);
 }
 
 void TestCanvas::stretchRules_data() {
@@ -110,69 +110,69 @@ void TestCanvas::stretchRules() {
     Session s("@ A4 21x29.7\r\n@ Zero 0x0\r\n");
     s.setCanvas(stripes());
     s.form->selectMode(mode);
-    press(s.form->workspace().P1, QPoint(100, 100));
-    dragTo(s.form->workspace().P1, to, Qt::KeyboardModifiers(modifiers));
-    const LabelRect r = s.form->workspace().L1->rect();
+    press(s.ws().P1, QPoint(100, 100));
+    dragTo(s.ws().P1, to, Qt::KeyboardModifiers(modifiers));
+    const LabelRect r = s.ws().L1->rect();
     const LabelRect expected = twipsOf(*s.form, QRectF(QPointF(100, 100), pixels));
-    QCOMPARE(s.form->workspace().L1->text(), caption);
+    QCOMPARE(s.ws().L1->text(), caption);
     QCOMPARE(QPointF(r.left, r.top), QPointF(expected.left, expected.top));
     QCOMPARE(QSizeF(r.width, r.height),
              pixels.isValid() ? QSizeF(expected.width, expected.height) : QSizeF(1, 1));
     // Released: never stretched, the anchor is no selection.
-    release(s.form->workspace().P1, to);
-    QCOMPARE(s.form->workspace().L1->isVisible(), pixels.isValid());
+    release(s.ws().P1, to);
+    QCOMPARE(s.ws().L1->isVisible(), pixels.isValid());
 }
 
 void TestCanvas::twoPressesInARow() {
     Session s;
     s.setCanvas(stripes());
     drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
-    press(s.form->workspace().P1, QPoint(300, 300));
-    QVERIFY(s.form->workspace().L1->isHidden());  // the first press only removes the selection
-    release(s.form->workspace().P1, QPoint(300, 300));
-    press(s.form->workspace().P1, QPoint(300, 300));
-    QVERIFY(s.form->workspace().L1->isVisible());
+    press(s.ws().P1, QPoint(300, 300));
+    QVERIFY(s.ws().L1->isHidden());  // the first press only removes the selection
+    release(s.ws().P1, QPoint(300, 300));
+    press(s.ws().P1, QPoint(300, 300));
+    QVERIFY(s.ws().L1->isVisible());
     const LabelRect anchor = twipsOf(*s.form, QRectF(300, 300, 0, 0));
-    QCOMPARE(s.form->workspace().L1->rect(), (LabelRect{anchor.left, anchor.top, 1, 1}));
+    QCOMPARE(s.ws().L1->rect(), (LabelRect{anchor.left, anchor.top, 1, 1}));
 }
 
 void TestCanvas::rightPressNeverTouchesTheSelection() {
     Session s;
     s.setCanvas(stripes());
-    press(s.form->workspace().P1, QPoint(50, 50), Qt::RightButton);
-    QVERIFY(s.form->workspace().L1->isHidden());
+    press(s.ws().P1, QPoint(50, 50), Qt::RightButton);
+    QVERIFY(s.ws().L1->isHidden());
     drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
-    const LabelRect before = s.form->workspace().L1->rect();
-    press(s.form->workspace().P1, QPoint(500, 400), Qt::RightButton);
-    QVERIFY(s.form->workspace().L1->isVisible());
-    QCOMPARE(s.form->workspace().L1->rect(), before);
+    const LabelRect before = s.ws().L1->rect();
+    press(s.ws().P1, QPoint(500, 400), Qt::RightButton);
+    QVERIFY(s.ws().L1->isVisible());
+    QCOMPARE(s.ws().L1->rect(), before);
 }
 
 void TestCanvas::dropLandsTheGrabbedPointUnderThePointer() {
     Session s;
     s.setCanvas(stripes());
     drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
-    press(s.form->workspace().L1, QPoint(30, 20));
-    QVERIFY(s.form->workspace().L1->isHidden());
-    dragTo(s.form->workspace().P1, QPoint(230, 220));
-    release(s.form->workspace().P1, QPoint(230, 220));
-    QVERIFY(s.form->workspace().L1->isVisible());
-    QCOMPARE(s.form->workspace().L1->rect(), twipsOf(*s.form, QRectF(200, 200, 100, 50)));
-    QCOMPARE(s.form->workspace().L1->text(), QStringLiteral("100 x 50"));
+    press(s.ws().L1, QPoint(30, 20));
+    QVERIFY(s.ws().L1->isHidden());
+    dragTo(s.ws().P1, QPoint(230, 220));
+    release(s.ws().P1, QPoint(230, 220));
+    QVERIFY(s.ws().L1->isVisible());
+    QCOMPARE(s.ws().L1->rect(), twipsOf(*s.form, QRectF(200, 200, 100, 50)));
+    QCOMPARE(s.ws().L1->text(), QStringLiteral("100 x 50"));
 
     // The anchor stays where it was: stretching again measures from it.
-    press(s.form->workspace().P1, QPoint(600, 400));  // removes the selection
-    QVERIFY(s.form->workspace().L1->isHidden());
+    press(s.ws().P1, QPoint(600, 400));  // removes the selection
+    QVERIFY(s.ws().L1->isHidden());
 }
 
 void TestCanvas::dropOutsideTheCanvasRemovesTheSelection() {
     Session s;
     s.setCanvas(stripes());
     drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
-    press(s.form->workspace().L1, QPoint(5, 5));
-    release(s.form->workspace().P1, QPoint(700, 100));  // beyond the canvas's right edge
-    QVERIFY(s.form->workspace().L1->isHidden());
-    QVERIFY(!s.form->workspace().hasSelection());
+    press(s.ws().L1, QPoint(5, 5));
+    release(s.ws().P1, QPoint(700, 100));  // beyond the canvas's right edge
+    QVERIFY(s.ws().L1->isHidden());
+    QVERIFY(!s.ws().hasSelection());
 }
 
 void TestCanvas::rightPressOnTheLabel() {
@@ -181,9 +181,9 @@ void TestCanvas::rightPressOnTheLabel() {
     s.form->menus().MPal->trigger();
     drawSelection(*s.form, QPoint(200, 10), QPoint(300, 60));
     s.form->showMaximized();
-    press(s.form->workspace().L1, QPoint(50, 5), Qt::RightButton);  // canvas pixel (250, 15): green
+    press(s.ws().L1, QPoint(50, 5), Qt::RightButton);  // canvas pixel (250, 15): green
     QCOMPARE(s.form->windowState() & Qt::WindowMaximized, Qt::WindowNoState);
-    QVERIFY(s.form->workspace().L1->isVisible());
+    QVERIFY(s.ws().L1->isVisible());
     QCOMPARE(s.form->P3()->image().pixelColor(0, 0), QColor(0, 255, 0));
 }
 
@@ -202,22 +202,21 @@ void TestCanvas::clickOnTheLabelLeavesTheSelection() {
     Session s;
     s.setCanvas(stripes());
     if (drawn.isEmpty()) {
-        s.form->workspace().L1->setRect(LabelRect{set.x(), set.y(), set.width(), set.height()});
-        s.form->workspace().L1->show();
+        s.ws().L1->setRect(LabelRect{set.x(), set.y(), set.width(), set.height()});
+        s.ws().L1->show();
     } else {
         drawSelection(*s.form, drawn.topLeft().toPoint(), drawn.bottomRight().toPoint());
     }
-    const LabelRect before = s.form->workspace().L1->rect();
+    const LabelRect before = s.ws().L1->rect();
     // Pressed and released on the same device pixel of the canvas, inside the label.
-    const QPointF at = QPointF(qCeil(s.form->workspace().services.metrics.toPixelsX(before.left)),
-                               qCeil(s.form->workspace().services.metrics.toPixelsY(before.top))) +
+    const QPointF at = QPointF(qCeil(s.ws().scale().toPixelsX(before.left)),
+                               qCeil(s.ws().scale().toPixelsY(before.top))) +
                        QPointF(5, 5);
-    press(s.form->workspace().L1,
-          at - devicePointIn(s.form->workspace().P1, s.form->workspace().L1, QPointF(0, 0)));
-    QVERIFY(s.form->workspace().L1->isHidden());
-    release(s.form->workspace().P1, at);
-    QVERIFY(s.form->workspace().L1->isVisible());
-    QCOMPARE(s.form->workspace().L1->rect(), before);
+    press(s.ws().L1, at - devicePointIn(s.ws().P1, s.ws().L1, QPointF(0, 0)));
+    QVERIFY(s.ws().L1->isHidden());
+    release(s.ws().P1, at);
+    QVERIFY(s.ws().L1->isVisible());
+    QCOMPARE(s.ws().L1->rect(), before);
 }
 
 void TestCanvas::everyRightPressPicksAColour_data() {
@@ -237,28 +236,28 @@ void TestCanvas::everyRightPressPicksAColour() {
     Session s;
     s.setCanvas(stripes());
     s.form->menus().MPal->trigger();
-    QWidget* target = s.form->workspace().P1;
+    QWidget* target = s.ws().P1;
     QPointF origin;  // the target's origin in device pixels of the canvas
     if (onLabel) {
         drawSelection(*s.form, QPoint(200, 10), QPoint(300, 60));
-        target = s.form->workspace().L1;
-        origin = devicePointIn(s.form->workspace().P1, s.form->workspace().L1, QPointF(0, 0));
+        target = s.ws().L1;
+        origin = devicePointIn(s.ws().P1, s.ws().L1, QPointF(0, 0));
     }
     press(target, QPointF(250, 30) - origin, Qt::RightButton);
     release(target, QPointF(250, 30) - origin, Qt::RightButton);
     doubleClick(target, QPointF(second) - origin, Qt::RightButton);
     QCOMPARE(swatch(*s.form, 0), newest);
     QCOMPARE(swatch(*s.form, 1), QColor(0, 255, 0));
-    QCOMPARE(s.form->workspace().L1->isVisible(),
+    QCOMPARE(s.ws().L1->isVisible(),
              onLabel);  // right presses leave the selection alone
 
     // The second press of a left double-click is no press: it starts no selection, neither
     // where the first press removed one nor where the first click anchored one (a click is no
     // selection).
-    press(s.form->workspace().P1, QPoint(10, 400));
-    release(s.form->workspace().P1, QPoint(10, 400));
-    doubleClick(s.form->workspace().P1, QPoint(10, 400));
-    QVERIFY(s.form->workspace().L1->isHidden());
+    press(s.ws().P1, QPoint(10, 400));
+    release(s.ws().P1, QPoint(10, 400));
+    doubleClick(s.ws().P1, QPoint(10, 400));
+    QVERIFY(s.ws().L1->isHidden());
 }
 
 void TestCanvas::canvasShortByRoundingDoesNotScroll() {
@@ -294,14 +293,14 @@ void TestCanvas::pictureLargerThanTheScreenScrolls() {
     s.form->menus().MPal->trigger();  // the colour strip, to see the picks
     s.setCanvas(picture);
     QVERIFY(s.form->width() <= available.width() && s.form->height() <= available.height());
-    QCOMPARE(s.form->workspace().P1->imageSize(), picture.size());  // one to one, not scaled
+    QCOMPARE(s.ws().P1->imageSize(), picture.size());  // one to one, not scaled
 
     // Scrolled to the far bottom-right: the last pixels are in view and answer the mouse.
     auto* scroll = s.form->findChild<QScrollArea*>();
     QVERIFY(scroll);
     scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum());
     scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
-    Surface* canvas = s.form->workspace().P1;
+    Surface* canvas = s.ws().P1;
     const QPoint last(picture.width() - 10, picture.height() - 10);
     QVERIFY(canvas->visibleRegion().contains((QPointF(last) / ratio).toPoint()));
     press(canvas, last, Qt::RightButton);
@@ -309,12 +308,12 @@ void TestCanvas::pictureLargerThanTheScreenScrolls() {
 
     const QPoint from = last - QPoint(200, 100);
     drawSelection(*s.form, from, last);
-    const ScreenMetrics& m = s.form->workspace().services.metrics;
-    QCOMPARE(s.form->workspace().L1->rect(), (LabelRect{m.toTwipsX(from.x()), m.toTwipsY(from.y()),
-                                                        m.toTwipsX(200), m.toTwipsY(100)}));
+    const TwipScale m = s.ws().scale();
+    QCOMPARE(s.ws().L1->rect(), (LabelRect{m.toTwipsX(from.x()), m.toTwipsY(from.y()),
+                                           m.toTwipsX(200), m.toTwipsY(100)}));
     // The label dragged within the view lands there; the top-left of the canvas is out of view
     // and takes no drop.
-    SizeLabel* label = s.form->workspace().L1;
+    SizeLabel* label = s.ws().L1;
     press(label, QPoint(2, 2));
     release(canvas, from - QPoint(50, 50) + QPoint(2, 2));
     QVERIFY(label->isVisible());

@@ -197,7 +197,7 @@ void TestCapture::bandShowsOnDarkAndLightScreens() {
 
 void TestCapture::strayDoubleClickTakesNothing() {
     CaptureSession s;
-    const QImage canvas = s.form->workspace().P1->image();
+    const QImage canvas = s.ws().P1->image();
     const QString caption = s.form->windowTitle();
     s.form->move(200, 150);
     const QPoint place = s.form->pos();
@@ -207,7 +207,7 @@ void TestCapture::strayDoubleClickTakesNothing() {
     release(window, QPoint(40, 50));
     doubleClick(window->band(), QPoint(0, 0));  // the second press lands on the 1x1 band
     QVERIFY(s.form->captureWindow());
-    QCOMPARE(s.form->workspace().P1->image(), canvas);
+    QCOMPARE(s.ws().P1->image(), canvas);
     QCOMPARE(s.form->windowTitle(), caption);
 
     window->abandon();  // the window comes back where it was
@@ -217,7 +217,7 @@ void TestCapture::strayDoubleClickTakesNothing() {
 
 void TestCapture::transferTakesTheBlockBelowAndRightOfTheCorner() {
     CaptureSession s;
-    s.form->workspace().state.CurrentFile = QStringLiteral("/tmp/old.bmp");
+    s.ws().state.CurrentFile = QStringLiteral("/tmp/old.bmp");
     Form2* window = s.capture();
     QVERIFY(window);
     press(window, QPoint(40, 50));
@@ -230,16 +230,15 @@ void TestCapture::transferTakesTheBlockBelowAndRightOfTheCorner() {
     QTRY_VERIFY(!s.form->captureWindow());
     QVERIFY(s.form->isVisible());
     QCOMPARE(s.form->windowState() & Qt::WindowMinimized, Qt::WindowNoState);
-    QCOMPARE(s.form->workspace().P1->imageSize(), QSize(200, 100));
-    QCOMPARE(s.form->workspace().P1->image(), s.fake.screen.screen.copy(41, 51, 200, 100));
-    QCOMPARE(s.form->workspace().P2, s.form->workspace().P1->image());
+    QCOMPARE(s.ws().P1->imageSize(), QSize(200, 100));
+    QCOMPARE(s.ws().P1->image(), s.fake.screen.screen.copy(41, 51, 200, 100));
+    QCOMPARE(s.ws().P2, s.ws().P1->image());
     QCOMPARE(s.form->windowTitle(), "Untitled (200x100) Mode:FreeSize" + captionNotice());
-    QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
+    QVERIFY(s.ws().state.CurrentFile.isEmpty());
     QVERIFY(s.form->menus().MSave->isEnabled());
     const QSize canvas = coveringSize(QSize(200, 100), s.form->devicePixelRatioF());
-    QCOMPARE(
-        s.form->innerSize(),
-        QSize(std::max(canvas.width(), s.form->workspace().state.MinFormWidth), canvas.height()));
+    QCOMPARE(s.form->innerSize(),
+             QSize(std::max(canvas.width(), s.ws().state.MinFormWidth), canvas.height()));
 }
 
 void TestCapture::clickOnTheBandLeavesIt_data() {
@@ -270,7 +269,7 @@ void TestCapture::clickOnTheBandLeavesIt() {
     QCOMPARE(band->rect(), before);
     doubleClick(band, inBand);
     QTRY_VERIFY(!s.form->captureWindow());
-    QCOMPARE(s.form->workspace().P1->image(),
+    QCOMPARE(s.ws().P1->image(),
              s.fake.screen.screen.copy(corner.x() + 1, corner.y() + 1, 200, 100));
 }
 
@@ -310,10 +309,10 @@ void TestCapture::transferInAModeKeepsTheFraction() {
     QCOMPARE(window->band()->text(), QStringLiteral("A4 283x200"));
     window->TransferCapture();
     QCOMPARE(s.form->windowTitle(), "Untitled (282.8571x200) Mode:A4" + captionNotice());
-    QCOMPARE(s.form->workspace().P1->imageSize(), QSize(283, 200));
-    QCOMPARE(s.form->workspace().P1->image().pixelColor(8, 0), QColor(1279 % 256, 901 % 256, 7));
-    QCOMPARE(s.form->workspace().P1->image().pixelColor(9, 0), QColor(Qt::black));
-    QCOMPARE(s.form->workspace().P1->image().pixelColor(8, 199), QColor(Qt::black));
+    QCOMPARE(s.ws().P1->imageSize(), QSize(283, 200));
+    QCOMPARE(s.ws().P1->image().pixelColor(8, 0), QColor(1279 % 256, 901 % 256, 7));
+    QCOMPARE(s.ws().P1->image().pixelColor(9, 0), QColor(Qt::black));
+    QCOMPARE(s.ws().P1->image().pixelColor(8, 199), QColor(Qt::black));
 }
 
 void TestCapture::abandonLeavesEverything_data() {
@@ -326,10 +325,10 @@ void TestCapture::abandonLeavesEverything_data() {
 void TestCapture::abandonLeavesEverything() {
     QFETCH(QString, how);
     CaptureSession s;
-    s.form->workspace().state.CurrentFile = QStringLiteral("/pics/a.bmp");
-    s.form->workspace().setCaption(QStringLiteral("A.BMP (165x137)"));
+    s.ws().state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    s.ws().setCaption(QStringLiteral("A.BMP (165x137)"));
     const QString caption = s.form->windowTitle();
-    const QImage canvas = s.form->workspace().P1->image();
+    const QImage canvas = s.ws().P1->image();
     Form2* window = s.capture();
     QVERIFY(window);
     press(window, QPoint(40, 50));
@@ -344,8 +343,8 @@ void TestCapture::abandonLeavesEverything() {
     QTRY_VERIFY(!s.form->captureWindow());
     QVERIFY(s.form->isVisible());
     QCOMPARE(s.form->windowTitle(), caption);
-    QCOMPARE(s.form->workspace().P1->image(), canvas);
-    QCOMPARE(s.form->workspace().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    QCOMPARE(s.ws().P1->image(), canvas);
+    QCOMPARE(s.ws().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
     QVERIFY(!s.form->menus().MSave->isEnabled());
 }
 
@@ -463,7 +462,7 @@ void TestCapture::everyMonitorIsFrozen() {
     dragTo(second, QPoint(110, 70));
     second->TransferCapture();
     QTRY_VERIFY(!s.form->captureWindow());
-    QCOMPARE(s.form->workspace().P1->image(), left.copy(11, 21, 100, 50));
+    QCOMPARE(s.ws().P1->image(), left.copy(11, 21, 100, 50));
     QTRY_VERIFY(captureWindows().isEmpty());  // every monitor's window closes
 }
 
@@ -495,14 +494,14 @@ void TestCapture::grabOutcomes() {
     QFETCH(int, answer);
     QFETCH(QStringList, calls);
     CaptureSession s;
-    const QImage canvas = s.form->workspace().P1->image();
+    const QImage canvas = s.ws().P1->image();
     const QString caption = s.form->windowTitle();
     s.fake.screen.answer = FakeScreenGrabber::Answer(answer);
     s.form->startCapture();
     QTRY_VERIFY(s.form->isVisible());
     QVERIFY(!s.form->captureWindow());
     QCOMPARE(s.fake.prompts.calls, calls);
-    QCOMPARE(s.form->workspace().P1->image(), canvas);
+    QCOMPARE(s.ws().P1->image(), canvas);
     QCOMPARE(s.form->windowTitle(), caption);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     QTRY_VERIFY(captureWindows().isEmpty());  // the windows made for it go with it

@@ -81,7 +81,7 @@ void TestCaptureWayland::captureOn(const QString& output) {
     // The main window, magenta, in the middle of the output.
     QImage magenta(500, 400, QImage::Format_RGB32);
     magenta.fill(Qt::magenta);
-    form->workspace().showNewPicture(magenta, std::nullopt);
+    form->workspace().replacePicture(magenta, std::nullopt);
     form->setScreen(screen);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));

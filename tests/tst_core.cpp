@@ -932,7 +932,7 @@ void TestCore::selectionBlock() {
     QFETCH(QRect, pixels);
     const LabelRect label{twips.x(), twips.y(), twips.width(), twips.height()};
     QFETCH(double, perPixel);
-    QCOMPARE(kiramo::selectionBlock(label, perPixel, perPixel), pixels);
+    QCOMPARE(kiramo::selectionBlock(label, TwipScale{perPixel, perPixel}), pixels);
 }
 
 void TestCore::gridGeometry_data() {
@@ -987,7 +987,7 @@ void TestCore::gridGeometry() {
         grid = divisionGrid(region, value);
         QVERIFY(grid.dotted);
     } else {
-        grid = kiramo::centimetreGrid(region, value, 15.0, 15.0);
+        grid = kiramo::centimetreGrid(region, value, TwipScale{15.0, 15.0});
     }
     QCOMPARE(describe(grid), lines);
 }
@@ -1005,7 +1005,8 @@ void TestCore::tinySpacingsAreBoundedByPixels_data() {
 void TestCore::tinySpacingsAreBoundedByPixels() {
     QFETCH(double, step);
     QFETCH(int, lines);
-    const Grid grid = kiramo::centimetreGrid(QRectF(30, 60, 6000, 4000), step, 15.0, 15.0);
+    const Grid grid =
+        kiramo::centimetreGrid(QRectF(30, 60, 6000, 4000), step, TwipScale{15.0, 15.0});
     QCOMPARE(grid.lines.size(), lines);
     QCOMPARE(grid.frame.has_value(), lines > 0);
 }
@@ -1120,7 +1121,7 @@ void TestCore::cellLabelsOfACentimetreGrid() {
     // 2500 x 1000 twips, lines every 1000: columns 0-1000, 1000-2000 and the narrow 2000-2500;
     // one row (the line at 1000 is the bottom edge).
     const QList<CellLabel> labels =
-        cellLabels(centimetreGrid(QRectF(0, 0, 2500, 1000), 1000, 15.0, 15.0));
+        cellLabels(centimetreGrid(QRectF(0, 0, 2500, 1000), 1000, TwipScale{15.0, 15.0}));
     QStringList texts;
     for (const CellLabel& l : labels) {
         texts.append(QStringLiteral("%1@%2,%3").arg(l.text).arg(l.at.x()).arg(l.at.y()));
@@ -1181,7 +1182,7 @@ void TestCore::centimetreGridOnAnotherPaper() {
     QFETCH(GridSpacing, drawn);
     QFETCH(QSizeF, mode);
     QFETCH(double, spacing);
-    DrawnGrid grid{centimetreGrid(frame, 500, 15.0, 15.0), drawn, false};
+    DrawnGrid grid{centimetreGrid(frame, 500, TwipScale{15.0, 15.0}), drawn, false};
     QCOMPARE(spacingOnPaper(grid, mode.width(), mode.height()).value, spacing);
 }
 

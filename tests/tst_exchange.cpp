@@ -79,7 +79,7 @@ void TestExchange::copyTheSelectionThenTheCanvas() {
     select(*s.form, QRectF(100, 50, 200, 100));
     s.form->menus().MCopy->trigger();
     QCOMPARE(clipboardImage(), canvas.copy(100, 50, 200, 100));
-    QVERIFY(!s.form->workspace().hasSelection());
+    QVERIFY(!s.ws().hasSelection());
     s.form->menus().MCopy->trigger();
     QCOMPARE(clipboardImage(), canvas);
 }
@@ -88,7 +88,7 @@ void TestExchange::copyKeepsGridLinesAndBlackOutside() {
     Session s;
     s.setCanvas(picture(QSize(400, 300)));
     s.form->menus().MGrid8->trigger();
-    const QImage withGrid = s.form->workspace().P1->image().copy();
+    const QImage withGrid = s.ws().P1->image().copy();
     s.form->menus().MCopy->trigger();
     QCOMPARE(clipboardImage(), withGrid);
 
@@ -108,8 +108,8 @@ void TestExchange::pasteWithoutAPicture() {
     QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
     s.form->menus().MPaste->trigger();
     QCOMPARE(s.fake.prompts.calls, QStringList{"beep"});
-    QCOMPARE(s.form->workspace().P1->image(), picture(QSize(100, 80)));
-    QVERIFY(s.form->workspace().hasSelection());
+    QCOMPARE(s.ws().P1->image(), picture(QSize(100, 80)));
+    QVERIFY(s.ws().hasSelection());
 
     auto* broken = new QMimeData;
     broken->setData(QStringLiteral("image/png"), "not a png at all");
@@ -120,8 +120,8 @@ void TestExchange::pasteWithoutAPicture() {
 
 void TestExchange::pasteAPicture() {
     Session s;  // the empty start canvas
-    s.form->workspace().state.CurrentFile = QStringLiteral("/pics/a.bmp");
-    s.form->workspace().setCaption(QStringLiteral("A.BMP (165x137)"));
+    s.ws().state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    s.ws().setCaption(QStringLiteral("A.BMP (165x137)"));
     const QString caption = s.form->windowTitle();
     select(*s.form, QRectF(10, 10, 20, 20));
     QImage pasted(1500, 1200, QImage::Format_ARGB32);
@@ -130,14 +130,14 @@ void TestExchange::pasteAPicture() {
     QGuiApplication::clipboard()->setImage(pasted);
     s.form->menus().MPaste->trigger();
     QVERIFY(s.fake.prompts.calls.isEmpty());
-    QCOMPARE(s.form->workspace().P1->imageSize(), QSize(1500, 1200));
-    QCOMPARE(s.form->workspace().P1->image().pixelColor(0, 0), QColor(10, 20, 30));
-    QCOMPARE(s.form->workspace().P1->image().pixelColor(5, 5), QColor(Qt::white));
+    QCOMPARE(s.ws().P1->imageSize(), QSize(1500, 1200));
+    QCOMPARE(s.ws().P1->image().pixelColor(0, 0), QColor(10, 20, 30));
+    QCOMPARE(s.ws().P1->image().pixelColor(5, 5), QColor(Qt::white));
     QCOMPARE(s.form->innerSize(), coveringSize(QSize(1500, 1200), s.form->devicePixelRatioF()));
-    QCOMPARE(s.form->workspace().P2, s.form->workspace().P1->image());
-    QVERIFY(!s.form->workspace().hasSelection());
+    QCOMPARE(s.ws().P2, s.ws().P1->image());
+    QVERIFY(!s.ws().hasSelection());
     QCOMPARE(s.form->windowTitle(), caption);
-    QCOMPARE(s.form->workspace().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    QCOMPARE(s.ws().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
     for (QAction* a : {s.form->menus().MSave, s.form->menus().MCopy, s.form->menus().MBmpEd,
                        s.form->menus().MORBELLO}) {
         QVERIFY(Form1Menus::isCommandEnabled(a));
@@ -186,24 +186,24 @@ void TestExchange::sendBitmap() {
     const QImage canvas = picture(QSize(300, 200));
     s.setCanvas(canvas);
     select(*s.form, QRectF(100, 50, 200, 100));
-    selected ? sendSelectedBitmap(s.form->workspace()) : kiramo::sendBitmap(s.form->workspace());
+    selected ? sendSelectedBitmap(s.ws()) : kiramo::sendBitmap(s.ws());
 
     const QString temporary = s.fake.path("$KIRTMP$.bmp");
     QCOMPARE(s.fake.programs.starts.size(), 1);
     QCOMPARE(s.fake.programs.starts.first().program, QStringLiteral("/opt/My Paint/paint"));
     QCOMPARE(s.fake.programs.starts.first().arguments, (QStringList{"--new", temporary}));
     QCOMPARE(readBitmap(temporary), selected ? canvas.copy(100, 50, 200, 100) : canvas);
-    QVERIFY(s.form->workspace().hasSelection());  // a send leaves the selection
+    QVERIFY(s.ws().hasSelection());  // a send leaves the selection
 
     s.form->menus().MGrid8->trigger();  // the next send overwrites the same file, grid included
-    kiramo::sendBitmap(s.form->workspace());
-    QCOMPARE(readBitmap(temporary), s.form->workspace().P1->image());
+    kiramo::sendBitmap(s.ws());
+    QCOMPARE(readBitmap(temporary), s.ws().P1->image());
 }
 
 void TestExchange::sendWithoutAnEditor() {
     Session s;
     s.setCanvas(picture(QSize(30, 20)));
-    kiramo::sendBitmap(s.form->workspace());
+    kiramo::sendBitmap(s.ws());
     QCOMPARE(s.fake.prompts.calls,
              (QStringList{"beep", "message: 該当する拡張子 [BMP] が関連付けされていません"}));
     QVERIFY(s.fake.programs.starts.isEmpty());
@@ -219,10 +219,10 @@ void TestExchange::selectionOfNoPixelCopiesAndSendsNothing() {
     QVERIFY(ReadAssociations(*s.form, ini.fileName(), nullptr));
     s.setCanvas(picture(QSize(30, 20)));
     QGuiApplication::clipboard()->setText(QStringLiteral("what the user copied"));
-    s.form->workspace().L1->setRect(LabelRect{150, 150, 1, 1});  // what a single click leaves
-    s.form->workspace().L1->show();
+    s.ws().L1->setRect(LabelRect{150, 150, 1, 1});  // what a single click leaves
+    s.ws().L1->show();
     s.form->menus().MCopy->trigger();
-    sendSelectedBitmap(s.form->workspace());
+    sendSelectedBitmap(s.ws());
     QCOMPARE(s.fake.prompts.calls, (QStringList{"beep", "beep"}));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("what the user copied"));
     QVERIFY(s.fake.programs.starts.isEmpty());
@@ -240,7 +240,7 @@ void TestExchange::copyAndPasteByKeys() {
     const QImage other = picture(QSize(12, 9)).mirrored();
     QGuiApplication::clipboard()->setImage(other);
     QTest::keyClick(s.form.get(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(s.form->workspace().P1->image(), other.convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(s.ws().P1->image(), other.convertToFormat(QImage::Format_RGB32));
 }
 
 void TestExchange::sendToOrbello_data() {
@@ -257,8 +257,8 @@ void TestExchange::sendToOrbello() {
     Session s;
     s.fake.programs.succeeds = starts;
     s.setCanvas(picture(QSize(30, 20)));
-    s.form->workspace().state.CurrentFile = currentFile;
-    kiramo::sendToOrbello(s.form->workspace());
+    s.ws().state.CurrentFile = currentFile;
+    kiramo::sendToOrbello(s.ws());
     const QString temporary = s.fake.path("$KIRTMP$.bmp");
     QCOMPARE(s.fake.programs.starts.size(), 1);
     QCOMPARE(s.fake.programs.starts.first().program, s.fake.path("ORBELLO"));
@@ -271,8 +271,8 @@ void TestExchange::sendToOrbello() {
 void TestExchange::temporaryBitmapGoesAtShutDown() {
     Session s;
     s.setCanvas(picture(QSize(30, 20)));
-    kiramo::sendToOrbello(s.form->workspace());
-    const QString temporary = s.form->workspace().services.folders.temporaryBitmap();
+    kiramo::sendToOrbello(s.ws());
+    const QString temporary = s.ws().services.folders.temporaryBitmap();
     QVERIFY(QFile::exists(temporary));
     s.form->close();
     QVERIFY(!QFile::exists(temporary));
@@ -322,7 +322,7 @@ void TestExchange::handOffFolderIsPrivate() {
     QFETCH(bool, send);
     QFETCH(bool, used);
     Session s;
-    Workspace& workspace = s.form->workspace();
+    Workspace& workspace = s.ws();
     workspace.services.folders.temporary = workspace.services.folders.runtime;
     workspace.state.associations.AssocExt[0] = QStringLiteral(".BMP");
     workspace.state.associations.AssocCommand[0] = QStringLiteral("paint");
@@ -382,10 +382,10 @@ void TestExchange::runtimeFolderWithoutTheSessionsIsTheCache() {
 void TestExchange::failedHandOffNamesTheFile() {
     // The writer's reason alone ("Is a directory", "Permission denied") says nothing of where.
     Session s;
-    const QString temporary = s.form->workspace().services.folders.temporaryBitmap();
+    const QString temporary = s.ws().services.folders.temporaryBitmap();
     QVERIFY(QDir().mkdir(temporary));
     s.setCanvas(picture(QSize(30, 20)));
-    kiramo::sendToOrbello(s.form->workspace());
+    kiramo::sendToOrbello(s.ws());
     QVERIFY(s.fake.programs.starts.isEmpty());
     QCOMPARE(s.fake.prompts.calls.size(), 2);
     QVERIFY2(s.fake.prompts.calls.last().contains(temporary),

@@ -52,8 +52,8 @@ void TestExchangeX11::copyIsReadByAnotherProgram() {
     Session s;
     const QImage canvas = patternImage(QSize(320, 240));
     s.setCanvas(canvas);
-    s.form->workspace().L1->setRect(LabelRect{1500, 750, 3000, 1500});
-    s.form->workspace().L1->show();
+    s.ws().L1->setRect(LabelRect{1500, 750, 3000, 1500});
+    s.ws().L1->show();
     s.form->menus().MCopy->trigger();
     QProcess process;
     const QByteArray png = xclip({"-selection", "clipboard", "-t", "image/png", "-o"}, process);
@@ -92,11 +92,11 @@ void TestExchangeX11::pasteTakesWhatAnotherProgramOffers() {
     // Until xclip owns the clipboard, it may still hold this program's own last copy.
     QTRY_VERIFY(!QGuiApplication::clipboard()->ownsClipboard() &&
                 QGuiApplication::clipboard()->mimeData()->formats().contains("image/png"));
-    const QImage before = s.form->workspace().P1->image();
+    const QImage before = s.ws().P1->image();
     s.form->menus().MPaste->trigger();
     if (taken) {
         QVERIFY2(s.fake.prompts.calls.isEmpty(), qPrintable(s.fake.prompts.calls.join(", ")));
-        QCOMPARE(s.form->workspace().P1->image(), offered);
+        QCOMPARE(s.ws().P1->image(), offered);
         if (size.width() < 1000) {
             QTRY_COMPARE(s.form->innerSize(), size);
         }
@@ -104,7 +104,7 @@ void TestExchangeX11::pasteTakesWhatAnotherProgramOffers() {
         QCOMPARE(s.fake.prompts.calls.size(), 2);
         QCOMPARE(s.fake.prompts.calls.first(), QStringLiteral("beep"));
         QVERIFY(s.fake.prompts.calls.last().contains(QLatin1String("too large")));
-        QCOMPARE(s.form->workspace().P1->image(), before);
+        QCOMPARE(s.ws().P1->image(), before);
     }
     owner.kill();
     owner.waitForFinished(3000);

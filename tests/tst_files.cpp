@@ -290,7 +290,7 @@ void TestFiles::openChoices() {
         QCOMPARE(start.program + u' ' + start.arguments.join(u'|'),
                  started.arg(path).replace("<windows>", s.fake.path("windows")));
     }
-    QCOMPARE(s.form->workspace().P1->imageSize() == QSize(3, 2), loaded);
+    QCOMPARE(s.ws().P1->imageSize() == QSize(3, 2), loaded);
     QCOMPARE(QDir::currentPath(), QDir(s.fake.root.path()).canonicalPath());
     QDir::setCurrent(QDir::tempPath());  // the folder goes with the test
 }
@@ -321,22 +321,22 @@ void TestFiles::loadFormats() {
     QFETCH(QSize, size);
     Session s;
     const QString path = writeFile(s.fake.path("Photo.bmp"), file);
-    LoadCanvasImage(s.form->workspace(), path);
+    LoadCanvasImage(s.ws(), path);
     QVERIFY2(s.fake.prompts.calls.isEmpty(), qPrintable(s.fake.prompts.calls.join(", ")));
-    QCOMPARE(s.form->workspace().P1->imageSize(), size);
+    QCOMPARE(s.ws().P1->imageSize(), size);
     if (size.height() >= 3) {
         // Pixel (1, 2) as written, whichever way the rows run: red 40, green 80, blue 200
         // (the palette picture is that colour all over).
-        QCOMPARE(s.form->workspace().P1->image().pixelColor(1, 2), QColor(40, 80, 200));
+        QCOMPARE(s.ws().P1->image().pixelColor(1, 2), QColor(40, 80, 200));
     }
     QCOMPARE(
         s.form->windowTitle(),
         QStringLiteral("PHOTO.BMP (%1x%2) Mode:FreeSize").arg(size.width()).arg(size.height()) +
             captionNotice());
-    QCOMPARE(s.form->workspace().state.CurrentFile, path);
-    QCOMPARE(s.form->workspace().P2, s.form->workspace().P1->image());
+    QCOMPARE(s.ws().state.CurrentFile, path);
+    QCOMPARE(s.ws().P2, s.ws().P1->image());
     QVERIFY(s.form->menus().MSave->isEnabled());
-    QCOMPARE(s.form->width(), std::max(size.width(), s.form->workspace().state.MinFormWidth));
+    QCOMPARE(s.form->width(), std::max(size.width(), s.ws().state.MinFormWidth));
 }
 
 void TestFiles::loadFailureKeepsCommittedState_data() {
@@ -362,7 +362,7 @@ void TestFiles::loadFailureKeepsCommittedState() {
     QFETCH(QByteArray, file);
     QFETCH(QString, says);
     Session s;
-    Workspace& w = s.form->workspace();
+    Workspace& w = s.ws();
     s.setCanvas(patternImage(QSize(300, 200)));
     DrawDivisionGrid(w, 8);  // a grid drawn since the commit: work that is not saved
     w.state.CurrentFile = QStringLiteral("/pics/old.bmp");
@@ -593,14 +593,14 @@ void TestFiles::dropOnTheWindow() {
     const std::unique_ptr<QMimeData> data =
         dropData(folder, dropped == "file" ? QStringList{"Photo.bmp"} : QStringList(), formats);
     s.setCanvas(patternImage(QSize(30, 20)));
-    s.form->workspace().state.CurrentFile = QStringLiteral("/pics/old.bmp");
-    s.form->workspace().setCaption(QStringLiteral("OLD.BMP (30x20)"));
-    s.form->workspace().L1->setRect(twipsOf(*s.form, QRectF(2, 2, 10, 10)));
-    s.form->workspace().L1->show();
+    s.ws().state.CurrentFile = QStringLiteral("/pics/old.bmp");
+    s.ws().setCaption(QStringLiteral("OLD.BMP (30x20)"));
+    s.ws().L1->setRect(twipsOf(*s.form, QRectF(2, 2, 10, 10)));
+    s.ws().L1->show();
     const QString oldTitle = s.form->windowTitle();
 
     // The events that the window system delivers, over the canvas.
-    Surface* P1 = s.form->workspace().P1;
+    Surface* P1 = s.ws().P1;
     const QPointF where = P1->mapTo(s.form.get(), P1->rect().center());
     QDragEnterEvent enter(where.toPoint(), actions, data.get(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(s.form->windowHandle(), &enter);
@@ -610,7 +610,7 @@ void TestFiles::dropOnTheWindow() {
     drop.setDropAction(Qt::MoveAction);
     QCoreApplication::sendEvent(s.form->windowHandle(), &drop);
 
-    const Workspace& w = s.form->workspace();
+    const Workspace& w = s.ws();
     if (dropped == "file") {
         // As the same file named on the command line.
         QString error;
@@ -676,7 +676,7 @@ void TestFiles::everyWayInTakesTheSameSizes() {
     Session s;
     const QImage before = patternImage(QSize(30, 20));
     s.setCanvas(before);
-    Workspace& w = s.form->workspace();
+    Workspace& w = s.ws();
     const QString path = writeFile(s.fake.path("picture.png"), *cached);
     const QDir folder(s.fake.root.path());
     if (way == "open") {
@@ -755,9 +755,9 @@ void TestFiles::saveWritesABitmap() {
     const QImage canvas = patternImage(QSize(640, 480));
     s.setCanvas(canvas);
     s.form->menus().MGrid8->trigger();  // the grid is saved with the picture
-    const QImage withGrid = s.form->workspace().P1->image().copy();
+    const QImage withGrid = s.ws().P1->image().copy();
     const QString path = s.fake.path(name);
-    SaveImageFile(s.form->workspace(), path);
+    SaveImageFile(s.ws(), path);
     QVERIFY(s.fake.prompts.calls.isEmpty());
     QCOMPARE(readFile(path).left(signature.size()), signature);
     QImage back;
@@ -767,7 +767,7 @@ void TestFiles::saveWritesABitmap() {
     } else {
         QCOMPARE(back.convertToFormat(QImage::Format_RGB32), withGrid);
     }
-    QCOMPARE(s.form->workspace().state.CurrentFile, path);
+    QCOMPARE(s.ws().state.CurrentFile, path);
     QCOMPARE(s.form->windowTitle(), subject + " Mode:FreeSize" + captionNotice());
     QCOMPARE(
         QDir(s.fake.root.path()).entryList(QDir::Files | QDir::Hidden).filter(name.left(5)).size(),
@@ -807,46 +807,46 @@ void TestFiles::saveOverAnExistingFile() {
     s.setCanvas(patternImage(QSize(30, 20)));
     const QString path = writeFile(s.fake.path("old.bmp"), "precious");
     s.fake.prompts.yesNoAnswers.enqueue(false);
-    SaveImageFile(s.form->workspace(), path);
+    SaveImageFile(s.ws(), path);
     QCOMPARE(s.fake.prompts.calls,
              QStringList{"yesno: 同名ファイル " + path + " が存在します。上書きしますか？"});
     QCOMPARE(s.fake.prompts.yesNoDefaults, QList<Prompts::Answer>{Prompts::Answer::No});
     QCOMPARE(readFile(path), QByteArray("precious"));
-    QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
+    QVERIFY(s.ws().state.CurrentFile.isEmpty());
     s.fake.prompts.yesNoAnswers.enqueue(true);
-    SaveImageFile(s.form->workspace(), path);
+    SaveImageFile(s.ws(), path);
     QCOMPARE(readFile(path).left(2), QByteArray("BM"));
-    QCOMPARE(s.form->workspace().state.CurrentFile, path);
+    QCOMPARE(s.ws().state.CurrentFile, path);
 }
 
 void TestFiles::saveIntoAMissingFolder() {
     Session s;
     s.setCanvas(patternImage(QSize(30, 20)));
-    s.form->workspace().state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    s.ws().state.CurrentFile = QStringLiteral("/pics/a.bmp");
     const QString caption = s.form->windowTitle();
     const QString path = s.fake.path("no such folder/x.bmp");
-    SaveImageFile(s.form->workspace(), path);
+    SaveImageFile(s.ws(), path);
     QCOMPARE(s.fake.prompts.calls.size(), 2);
     QCOMPARE(s.fake.prompts.calls.first(), QStringLiteral("beep"));
     QCOMPARE(s.fake.prompts.calls.last(),
              "message: " + QDir::toNativeSeparators(path) +
                  " cannot be written: " + QString::fromLocal8Bit(std::strerror(ENOENT)));
-    QCOMPARE(s.form->workspace().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    QCOMPARE(s.ws().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
     QCOMPARE(s.form->windowTitle(), caption);
 }
 
 void TestFiles::failedWriteLeavesTheOldFile() {
     Session s;
     const QString path = writeFile(s.fake.path("keep.bmp"), "old contents");
-    s.form->workspace().P1->setImage(QImage());  // nothing the writer can write
+    s.ws().P1->setImage(QImage());  // nothing the writer can write
     s.fake.prompts.yesNoAnswers.enqueue(true);
-    SaveImageFile(s.form->workspace(), path);
+    SaveImageFile(s.ws(), path);
     QCOMPARE(s.fake.prompts.calls.mid(1),
              QStringList({"beep", "message: " + QDir::toNativeSeparators(path) +
                                       " cannot be written: There is no picture to write"}));
     QCOMPARE(readFile(path), QByteArray("old contents"));
     QCOMPARE(QDir(s.fake.root.path()).entryList({"keep*"}, QDir::Files | QDir::Hidden).size(), 1);
-    QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
+    QVERIFY(s.ws().state.CurrentFile.isEmpty());
 }
 
 void TestFiles::saveOverAFileInAReadOnlyFolder() {
@@ -861,11 +861,11 @@ void TestFiles::saveOverAFileInAReadOnlyFolder() {
         QSKIP("no way to make a read-only folder here");
     }
     s.fake.prompts.yesNoAnswers.enqueue(true);
-    SaveImageFile(s.form->workspace(), path);
+    SaveImageFile(s.ws(), path);
     QCOMPARE(s.fake.prompts.calls,
              QStringList{"yesno: 同名ファイル " + path + " が存在します。上書きしますか？"});
-    QCOMPARE(QImage(path, "BMP"), s.form->workspace().P1->image());
-    QCOMPARE(s.form->workspace().state.CurrentFile, path);
+    QCOMPARE(QImage(path, "BMP"), s.ws().P1->image());
+    QCOMPARE(s.ws().state.CurrentFile, path);
 }
 
 void TestFiles::saveOntoWhatIsNotAFile_data() {
@@ -893,14 +893,14 @@ void TestFiles::saveOntoWhatIsNotAFile() {
     } else {
         QVERIFY(QDir().mkdir(path));
     }
-    SaveImageFile(s.form->workspace(), path);
+    SaveImageFile(s.ws(), path);
     QCOMPARE(s.fake.prompts.calls,
              QStringList({"beep", "message: " + QDir::toNativeSeparators(path) +
                                       " cannot be written: " + reason}));
     const QFileInfo after(path);
     QVERIFY(!after.isFile());
     QVERIFY(after.exists());
-    QVERIFY(s.form->workspace().state.CurrentFile.isEmpty());
+    QVERIFY(s.ws().state.CurrentFile.isEmpty());
 }
 
 QTEST_MAIN(TestFiles)

@@ -90,9 +90,9 @@ void TestI18n::textsInEachLanguage() {
     QCOMPARE((QStringList{m.MGrid8->text(), m.MGridT->text(), m.MGridCM->text()}), grid);
     QCOMPARE(m.MGrid->title(), QStringLiteral("Grid"));  // English already
 
-    drawCentimetreGrid(s.form->workspace());
+    drawCentimetreGrid(s.ws());
     s.fake.prompts.textAnswers.enqueue(QString());
-    drawEqualPartsGrid(s.form->workspace());
+    drawEqualPartsGrid(s.ws());
     QCOMPARE(s.fake.prompts.calls, (QStringList{"message: " + message, prompt}));
 
     QCOMPARE(s.form->windowTitle(), " Mode:FreeSize" + notice);

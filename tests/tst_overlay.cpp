@@ -25,7 +25,7 @@ QImage canvasOf(QColor colour, QSize size = QSize(640, 480)) {
 
 // The colour of swatch i of the strip (its middle pixel). Swatches are 285 twips square.
 QColor swatch(const Form1& form, int i) {
-    const ScreenMetrics& m = form.workspace().services.metrics;
+    const TwipScale m = form.workspace().scale();
     return form.P3()->image().pixelColor(qFloor(m.toPixelsX(i * 285 + 142)),
                                          qFloor(m.toPixelsY(142)));
 }
@@ -95,14 +95,14 @@ void TestOverlay::rightClicksFillSwatchesNewestLeft() {
     s.setCanvas(picture);
     s.form->menus().MPal->trigger();
     for (int x : {10, 20, 30}) {
-        press(s.form->workspace().P1, QPoint(x, 10), Qt::RightButton);
+        press(s.ws().P1, QPoint(x, 10), Qt::RightButton);
     }
     QCOMPARE(swatch(*s.form, 0), QColor(Qt::blue));
     QCOMPARE(swatch(*s.form, 1), QColor(Qt::green));
     QCOMPARE(swatch(*s.form, 2), QColor(Qt::red));
     QCOMPARE(swatch(*s.form, 3), s.form->P3()->background());
     // Every pixel of a swatch is filled, edges included, in every row of the strip.
-    const ScreenMetrics& m = s.form->workspace().services.metrics;
+    const TwipScale m = s.ws().scale();
     const QImage& strip = s.form->P3()->image();
     QCOMPARE(strip.height(), qCeil(kStripLogical * s.form->devicePixelRatioF()));
     for (int x : {qFloor(m.toPixelsX(285)), qFloor(m.toPixelsX(570)) - 1}) {
@@ -117,10 +117,10 @@ void TestOverlay::firstAndRepeatedColours() {
     s.setCanvas(canvasOf(QColor(12, 34, 56)));
     s.form->menus().MPal->trigger();
     const QColor background = s.form->P3()->background();
-    press(s.form->workspace().P1, QPoint(5, 5), Qt::RightButton);
+    press(s.ws().P1, QPoint(5, 5), Qt::RightButton);
     QCOMPARE(swatch(*s.form, 0), QColor(12, 34, 56));
     QCOMPARE(swatch(*s.form, 1), background);
-    press(s.form->workspace().P1, QPoint(5, 5), Qt::RightButton);
+    press(s.ws().P1, QPoint(5, 5), Qt::RightButton);
     QCOMPARE(swatch(*s.form, 1), QColor(12, 34, 56));
     QCOMPARE(swatch(*s.form, 2), background);
 }
@@ -129,10 +129,10 @@ void TestOverlay::hiddenStripIgnoresColours() {
     Session s;
     s.setCanvas(canvasOf(Qt::red));
     s.form->menus().MPal->trigger();
-    press(s.form->workspace().P1, QPoint(5, 5), Qt::RightButton);
+    press(s.ws().P1, QPoint(5, 5), Qt::RightButton);
     s.form->menus().MPal->trigger();  // hidden
     s.setCanvas(canvasOf(Qt::blue));
-    press(s.form->workspace().P1, QPoint(5, 5), Qt::RightButton);
+    press(s.ws().P1, QPoint(5, 5), Qt::RightButton);
     s.form->menus().MPal->trigger();  // shown again, as it was
     QCOMPARE(swatch(*s.form, 0), QColor(Qt::red));
     QCOMPARE(swatch(*s.form, 1), s.form->P3()->background());
@@ -149,7 +149,7 @@ void TestOverlay::lastSwatchDropsOut() {
     s.form->menus().MPal->trigger();
     QCOMPARE(s.form->width(), 646);
     for (int i = 0; i < 35; ++i) {
-        press(s.form->workspace().P1, QPoint(i, 0), Qt::RightButton);
+        press(s.ws().P1, QPoint(i, 0), Qt::RightButton);
     }
     QCOMPARE(swatch(*s.form, 0), QColor(34, 100, 200));
     QCOMPARE(swatch(*s.form, 33), QColor(1, 100, 200));  // the first colour has dropped out
@@ -159,18 +159,18 @@ void TestOverlay::stripTogglesWindowHeight() {
     Session s;
     s.setCanvas(canvasOf(Qt::gray));
     const int height = s.form->height();
-    const QImage canvas = s.form->workspace().P1->image();
+    const QImage canvas = s.ws().P1->image();
     s.form->menus().MPal->trigger();
     // 285 twips high, within a device pixel.
-    const ScreenMetrics& m = s.form->workspace().services.metrics;
+    const TwipScale m = s.ws().scale();
     const double ratio = s.form->devicePixelRatioF();
-    QVERIFY2(qAbs(m.toTwipsY(s.form->P3()->height() * ratio) - 285) < m.twipsPerPixelY,
+    QVERIFY2(qAbs(m.toTwipsY(s.form->P3()->height() * ratio) - 285) < m.y,
              qPrintable(QString::number(m.toTwipsY(s.form->P3()->height() * ratio))));
     QCOMPARE(s.form->height(), height + s.form->P3()->height());
     QVERIFY(s.form->P3()->isVisible());
     s.form->menus().MPal->trigger();
     QCOMPARE(s.form->height(), height);
-    QCOMPARE(s.form->workspace().P1->image(), canvas);
+    QCOMPARE(s.ws().P1->image(), canvas);
 }
 
 void TestOverlay::equalPartsAnswers_data() {
@@ -194,7 +194,7 @@ void TestOverlay::equalPartsAnswers() {
     // up to W, on pixel floor(x / twips per pixel). At 15 twips a pixel W is 9600 twips and a
     // line falls on the right edge, pixel 640, beyond the image: N columns. At other scales
     // the whole-twip step leaves a rest, and there can be more.
-    const double tpp = s.form->workspace().services.metrics.twipsPerPixelX;
+    const double tpp = s.ws().scale().x;
     const double width = 640 * tpp;
     const double step = n > 0 ? std::floor(width / n) : 0.0;
     int columns = 0;
@@ -203,8 +203,8 @@ void TestOverlay::equalPartsAnswers() {
     }
     QVERIFY(tpp != 15.0 || columns == n);
     s.setCanvas(canvasOf(Qt::white, QSize(640, 480)));
-    press(s.form->workspace().P1, QPoint(0, 10));  // a selection 640 x 400 pixels, at the left edge
-    dragTo(s.form->workspace().P1, QPoint(640, 410));
+    press(s.ws().P1, QPoint(0, 10));  // a selection 640 x 400 pixels, at the left edge
+    dragTo(s.ws().P1, QPoint(640, 410));
     s.fake.prompts.textAnswers.enqueue(answer);
     s.form->menus().MGridT->trigger();
     QCOMPARE(s.fake.prompts.calls.size(), 1);
@@ -212,7 +212,7 @@ void TestOverlay::equalPartsAnswers() {
              "text: \r\n選択部分左右幅を基準に\r\n何等分のグリッドを描きますか？\r\n | "
              "等分グリッドの指定 | 10");
     // A column is a vertical line when it is grey all the way down the selection.
-    const QImage& image = s.form->workspace().P1->image();
+    const QImage& image = s.ws().P1->image();
     int lines = 0;
     for (int x = 0; x < image.width(); ++x) {
         bool grey = true;
@@ -222,16 +222,16 @@ void TestOverlay::equalPartsAnswers() {
         lines += grey;
     }
     QCOMPARE(lines, columns);
-    QCOMPARE(s.form->workspace().hasSelection(), columns == 0);
+    QCOMPARE(s.ws().hasSelection(), columns == 0);
 }
 
 void TestOverlay::equalPartsOnTheStartCanvas() {
     Session s;  // 2475 x 2055 twips: 165 x 137 pixels at 15 twips a pixel
-    const QImage before = s.form->workspace().P1->image().copy();
+    const QImage before = s.ws().P1->image().copy();
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("10"));
     s.form->menus().MGridT->trigger();
     QVERIFY(s.fake.prompts.calls.first().startsWith("text: \r\n画像左右幅を基準に"));
-    const QImage& image = s.form->workspace().P1->image();
+    const QImage& image = s.ws().P1->image();
     QList<int> columns;
     QList<int> rows;
     for (int x = 0; x < image.width(); ++x) {
@@ -247,7 +247,7 @@ void TestOverlay::equalPartsOnTheStartCanvas() {
     // Every floor(W / 10) twips, from 0 to the canvas's width and height in twips, on pixel
     // floor(twips / twips per pixel): at 15 twips a pixel 0, 247, ..., 2470 across and 0, 247,
     // ..., 1976 down.
-    const ScreenMetrics& m = s.form->workspace().services.metrics;
+    const TwipScale m = s.ws().scale();
     const double step = std::floor(m.toTwipsX(image.width()) / 10);
     auto lines = [step](double extent, double twipsPerPixel) {
         QList<int> at;
@@ -256,21 +256,21 @@ void TestOverlay::equalPartsOnTheStartCanvas() {
         }
         return at;
     };
-    QCOMPARE(columns, lines(m.toTwipsX(image.width()), m.twipsPerPixelX));
-    QCOMPARE(rows, lines(m.toTwipsY(image.height()), m.twipsPerPixelY));
-    if (m.twipsPerPixelX == 15.0) {
+    QCOMPARE(columns, lines(m.toTwipsX(image.width()), m.x));
+    QCOMPARE(rows, lines(m.toTwipsY(image.height()), m.y));
+    if (m.x == 15.0) {
         QCOMPARE(columns, (QList<int>{0, 16, 32, 49, 65, 82, 98, 115, 131, 148, 164}));
         QCOMPARE(rows, (QList<int>{0, 16, 32, 49, 65, 82, 98, 115, 131}));
     }
     s.form->menus().MGridClear->trigger();
-    QCOMPARE(s.form->workspace().P1->image(), before);
+    QCOMPARE(s.ws().P1->image(), before);
 }
 
 void TestOverlay::divisionGridFrameOnlyBelowTheTop() {
     Session s;
     s.setCanvas(canvasOf(Qt::white, QSize(320, 320)));
     s.form->menus().MGrid8->trigger();  // whole canvas: no frame, the top row has one dot only
-    QImage image = s.form->workspace().P1->image();
+    QImage image = s.ws().P1->image();
     QCOMPARE(image.pixelColor(0, 0), kGridGrey);
     QCOMPARE(image.pixelColor(160, 1), QColor(Qt::white));
     // The division line at x = 40 is dotted: about every other pixel down the column is grey.
@@ -287,11 +287,11 @@ void TestOverlay::divisionGridFrameOnlyBelowTheTop() {
     QVERIFY(s.fake.prompts.calls.isEmpty());
 
     s.form->menus().MGridClear->trigger();
-    press(s.form->workspace().P1, QPoint(80, 80));
-    dragTo(s.form->workspace().P1, QPoint(240, 240));
+    press(s.ws().P1, QPoint(80, 80));
+    dragTo(s.ws().P1, QPoint(240, 240));
     s.form->menus().MGrid8->trigger();
-    image = s.form->workspace().P1->image();
-    QVERIFY(!s.form->workspace().hasSelection());
+    image = s.ws().P1->image();
+    QVERIFY(!s.ws().hasSelection());
     QCOMPARE(image.pixelColor(80, 80), kGridGrey);  // top-left corner of the frame
     auto greyInRow = [&](int y) {
         int n = 0;
@@ -326,24 +326,23 @@ void TestOverlay::centimetreGrid() {
     Session s(mode);
     s.setCanvas(canvasOf(Qt::white));
     s.form->selectMode(1);
-    press(s.form->workspace().P1, QPoint(0, 10));
-    dragTo(s.form->workspace().P1, QPoint(selection.width(), 10 + selection.height()),
-           Qt::NoModifier);
-    const LabelRect r = s.form->workspace().L1->rect();
-    const ScreenMetrics& m = s.form->workspace().services.metrics;  // the mode's ratio aside:
-    s.form->workspace().L1->setRect(
+    press(s.ws().P1, QPoint(0, 10));
+    dragTo(s.ws().P1, QPoint(selection.width(), 10 + selection.height()), Qt::NoModifier);
+    const LabelRect r = s.ws().L1->rect();
+    const TwipScale m = s.ws().scale();  // the mode's ratio aside:
+    s.ws().L1->setRect(
         LabelRect{r.left, r.top, m.toTwipsX(selection.width()), m.toTwipsY(selection.height())});
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
     s.form->menus().MGridCM->trigger();
     QCOMPARE(s.fake.prompts.calls.first().section(" | ", 0, 0),
              "text: " + firstLine + "\r\n画像左上を基点に\r\n何cmのグリッドを描きますか？\r\n");
     QVERIFY(s.fake.prompts.calls.first().endsWith(" | グリッド寸法の指定 | 5"));
-    const QImage& image = s.form->workspace().P1->image();
+    const QImage& image = s.ws().P1->image();
     QCOMPARE(image.pixelColor(stepPixels, 100), kGridGrey);
     QCOMPARE(image.pixelColor(stepPixels - 1, 100), QColor(Qt::white));
     QCOMPARE(image.pixelColor(0, 100), kGridGrey);  // the frame's left edge
     QCOMPARE(image.pixelColor(50, 10), kGridGrey);  // and its top edge
-    QVERIFY(!s.form->workspace().hasSelection());
+    QVERIFY(!s.ws().hasSelection());
 }
 
 void TestOverlay::centimetreGridOnAClick() {
@@ -353,13 +352,13 @@ void TestOverlay::centimetreGridOnAClick() {
     Session s("@ A4 29.7x21\r\n");
     s.setCanvas(canvasOf(Qt::white));
     s.form->selectMode(1);
-    press(s.form->workspace().P1, QPoint(30, 40));
+    press(s.ws().P1, QPoint(30, 40));
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
     s.form->menus().MGridCM->trigger();
     QVERIFY(s.fake.prompts.calls.first().startsWith("text: A4 [ 29.7x21 ] 縦位置"));
-    QCOMPARE(s.form->workspace().P1->image().pixelColor(30, 40), kGridGrey);
-    QCOMPARE(greyPixels(s.form->workspace().P1->image()), 1);
-    QVERIFY(!s.form->workspace().hasSelection());
+    QCOMPARE(s.ws().P1->image().pixelColor(30, 40), kGridGrey);
+    QCOMPARE(greyPixels(s.ws().P1->image()), 1);
+    QVERIFY(!s.ws().hasSelection());
 }
 
 void TestOverlay::centimetreGridRefusals_data() {
@@ -381,34 +380,34 @@ void TestOverlay::centimetreGridRefusals() {
     s.setCanvas(canvasOf(Qt::white));
     s.form->selectMode(mode);
     if (select) {
-        press(s.form->workspace().P1, QPoint(10, 10));
-        dragTo(s.form->workspace().P1, QPoint(200, 100));
+        press(s.ws().P1, QPoint(10, 10));
+        dragTo(s.ws().P1, QPoint(200, 100));
     }
-    const QImage before = s.form->workspace().P1->image();
+    const QImage before = s.ws().P1->image();
     s.form->menus().MGridCM->trigger();
     QCOMPARE(s.fake.prompts.calls, calls);
-    QCOMPARE(s.form->workspace().P1->image(), before);
-    QCOMPARE(s.form->workspace().hasSelection(), select);
+    QCOMPARE(s.ws().P1->image(), before);
+    QCOMPARE(s.ws().hasSelection(), select);
 }
 
 void TestOverlay::gridClear() {
     Session s;
     s.setCanvas(canvasOf(Qt::white));
-    const QImage clean = s.form->workspace().P1->image().copy();
+    const QImage clean = s.ws().P1->image().copy();
     s.form->menus().MGrid8->trigger();
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("7"));
     s.form->menus().MGridT->trigger();
-    QVERIFY(greyPixels(s.form->workspace().P1->image()) > 0);
+    QVERIFY(greyPixels(s.ws().P1->image()) > 0);
     s.form->menus().MGridClear->trigger();  // both grids go
-    QCOMPARE(s.form->workspace().P1->image(), clean);
+    QCOMPARE(s.ws().P1->image(), clean);
 
     s.form->menus().MGrid8->trigger();
-    const QImage withGrid = s.form->workspace().P1->image().copy();
+    const QImage withGrid = s.ws().P1->image().copy();
     s.form->menus().MPal->trigger();  // commits: the grid stays from now on
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("3"));
     s.form->menus().MGridT->trigger();
     s.form->menus().MGridClear->trigger();
-    QCOMPARE(s.form->workspace().P1->image(), withGrid);
+    QCOMPARE(s.ws().P1->image(), withGrid);
     QCOMPARE(s.form->innerSize(),
              coveringSize(QSize(640, 480), s.form->devicePixelRatioF()) + QSize(0, kStripLogical));
 }

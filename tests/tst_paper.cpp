@@ -53,9 +53,9 @@ QImage checkerboard(QSize size) {
 }
 
 void selectAll(Session& s) {
-    const QSize size = s.form->workspace().P1->imageSize();
-    s.form->workspace().L1->setRect(LabelRect{0.0, 0.0, size.width() * 15.0, size.height() * 15.0});
-    s.form->workspace().L1->show();
+    const QSize size = s.ws().P1->imageSize();
+    s.ws().L1->setRect(LabelRect{0.0, 0.0, size.width() * 15.0, size.height() * 15.0});
+    s.ws().L1->show();
 }
 
 PaperOptions trueSize(bool labels = false) {
@@ -197,7 +197,7 @@ void TestPaper::gridsAreRememberedUntilCleared() {
     Session s(kModes);
     const QImage picture = filled(QSize(200, 100), Qt::white);
     s.setCanvas(picture);
-    Workspace& w = s.form->workspace();
+    Workspace& w = s.ws();
     DrawDivisionGrid(w, 8);
     QCOMPARE(w.drawnGrids().size(), 1);
     QCOMPARE(w.gridlessPicture(), picture);
@@ -250,7 +250,7 @@ void TestPaper::gridMeasuresOnThePage() {
     Session s(kModes);
     s.setCanvas(filled(picture, Qt::white));
     s.form->selectMode(1);
-    Workspace& w = s.form->workspace();
+    Workspace& w = s.ws();
     if (grid == QLatin1String("cm")) {
         selectAll(s);
         s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
@@ -293,7 +293,7 @@ void TestPaper::largePaperIsTiledOnAnA4Printer() {
     Session s(kModes);
     s.setCanvas(checkerboard(QSize(1230, 954)));  // the proportions of F6, 41 x 31.8 cm
     s.form->selectMode(2);
-    Workspace& w = s.form->workspace();
+    Workspace& w = s.ws();
     selectAll(s);
     s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
     drawCentimetreGrid(w);
@@ -342,7 +342,7 @@ void TestPaper::freeSizeIsFittedAndCentred() {
     QFETCH(QSizeF, points);
     Session s(kModes);
     s.setCanvas(filled(picture, Qt::red));
-    DrawDivisionGrid(s.form->workspace(), 8);
+    DrawDivisionGrid(s.ws(), 8);
     const QString pdf = rowFile(m_folder);
     s.fake.prompts.paperAnswers.enqueue(
         PaperOptions{true, QPageSize(static_cast<QPageSize::PageSizeId>(pageSize)), false});
@@ -529,7 +529,7 @@ void TestPaper::printProposesTheWholeName() {
     Session s(kModes);
     s.setCanvas(checkerboard(QSize(300, 200)));
     s.form->selectMode(mode);
-    s.form->workspace().setCaption(subject);
+    s.ws().setCaption(subject);
     s.fake.prompts.paperAnswers.enqueue(trueSize());
     s.fake.prompts.printFiles.enqueue(QString());  // the preview closed without printing
     printCommand(s.form->workspace(), s.fake.prompts);

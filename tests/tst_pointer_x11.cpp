@@ -174,7 +174,7 @@ void TestPointerX11::selectionStartsUnderThePointer() {
     std::unique_ptr<Form1> form = showCanvas(picture, &origin);
     QVERIFY(form);
     QVERIFY(origin.x() >= 0);
-    const ScreenMetrics& m = form->workspace().services.metrics;
+    const TwipScale m = form->workspace().scale();
     SizeLabel* L1 = form->workspace().L1;
     const QPoint at = origin + corner;
     // A click is no selection (away from the drag: a press there would be a double-click's).

@@ -40,9 +40,9 @@ bool dropCommand(Workspace& workspace, const QMimeData& data) {
     case Drop::Kind::Nothing:
         break;
     }
-    workspace.services.prompts.beep();
+    workspace.prompts().beep();
     if (!drop.data.refusal.isEmpty()) {
-        workspace.services.prompts.showMessage(drop.data.refusal);
+        workspace.prompts().showMessage(drop.data.refusal);
     }
     return false;
 }

@@ -53,14 +53,12 @@ Form1::Form1(const Services& services, QWidget* parent)
     , m_scroll(new QScrollArea(m_area))
     , m_P3(
           new Surface(QApplication::palette().color(QPalette::Active, QPalette::Highlight), m_area))
-    , m_workspace(
-          services, new Surface(kLightGrey, m_area),
-          new SizeLabel(services.metrics.twipsPerPixelX, services.metrics.twipsPerPixelY,
-                        QColor(255, 255, 0), nullptr),
-          Workspace::WindowHooks{[this] { fitWindowToCanvas(); },
-                                 [this](const QString& caption) { setWindowTitle(caption); },
-                                 [this] { EnableImageCommands(); }}) {
+    , m_workspace(services, new Surface(kLightGrey, m_area),
+                  new SizeLabel(twipScaleOf(services.metrics), QColor(255, 255, 0), nullptr)) {
     initKiramoResources();
+    connect(&m_workspace, &Workspace::canvasCommitted, this, &Form1::fitWindowToCanvas);
+    connect(&m_workspace, &Workspace::captionChanged, this, &QWidget::setWindowTitle);
+    connect(&m_workspace, &Workspace::imageCommandsEnabled, this, &Form1::enableImageItems);
     setWindowIcon(QIcon(QStringLiteral(":/kiramo.xpm")));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
@@ -90,14 +88,12 @@ Form1::Form1(const Services& services, QWidget* parent)
     m_P3->hide();
 
     SelectionController::Rules rules;
-    rules.unitsPerPixelX = services.metrics.twipsPerPixelX;
-    rules.unitsPerPixelY = services.metrics.twipsPerPixelY;
+    rules.unitsPerPixel = m_workspace.scale();
     rules.pressRemoves = true;
     rules.rightPressPicks = true;
     rules.dropOnlyOnHost = true;
     rules.caption = [this](QSizeF twips, int mode) {
-        const ScreenMetrics& m = m_workspace.services.metrics;
-        return selectionCaption(twips, m.twipsPerPixelX, m.twipsPerPixelY, mode,
+        return selectionCaption(twips, m_workspace.scale(), mode,
                                 m_workspace.state.modes.ModeName(mode));
     };
     auto* selection = new SelectionController(P1, m_workspace.L1, m_workspace.state.modes,
@@ -229,7 +225,7 @@ void Form1::fitWindowToCanvas() {
     layOutStrip();
 }
 
-void Form1::EnableImageCommands() {
+void Form1::enableImageItems() {
     m_menus.enableImageCommands();
 }
 
@@ -267,11 +263,10 @@ void Form1::PushColorSwatch(QRgb colour) {
     if (m_P3->isHidden()) {
         return;
     }
-    const ScreenMetrics& m = m_workspace.services.metrics;
-    const int n = lastSwatchIndex(m.toTwipsX(width() * devicePixelRatioF()), kStripHeight);
+    const TwipScale scale = m_workspace.scale();
+    const int n = lastSwatchIndex(scale.toTwipsX(width() * devicePixelRatioF()), kStripHeight);
     QImage strip = m_P3->image();
-    pushSwatch(strip, colour, n, kStripHeight, m.twipsPerPixelX, m.twipsPerPixelY,
-               m_P3->background().rgb());
+    pushSwatch(strip, colour, n, kStripHeight, scale, m_P3->background().rgb());
     m_P3->setImage(strip);
     layOutStrip();
 }
@@ -352,7 +347,7 @@ void Form1::startCapture() {
 void Form1::captureTransferred(const QImage& picture, QSizeF bandSize) {
     m_workspace.state.CurrentFile.clear();
     captureEnded();
-    m_workspace.showNewPicture(picture, QStringLiteral("Untitled (") +
+    m_workspace.replacePicture(picture, QStringLiteral("Untitled (") +
                                             writeSingle(bandSize.width()) + u'x' +
                                             writeSingle(bandSize.height()) + u')');
 }
@@ -362,8 +357,8 @@ void Form1::captureFailed(const QString& reason) {
     if (m_closing) {
         return;
     }
-    m_workspace.services.prompts.beep();
-    m_workspace.services.prompts.showMessage(
+    m_workspace.prompts().beep();
+    m_workspace.prompts().showMessage(
         QCoreApplication::translate("Form1", "画面を取り込めません。\n%1").arg(reason));
 }
 

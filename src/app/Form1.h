@@ -78,9 +78,11 @@ private:
     void connectCommands();
     // Mode item `index` makes its mode current.
     void connectModeItem(int index);
+    // CommitCanvas's second half: the window fitted around the canvas (and the strip).
     void fitWindowToCanvas();
     void publishBaseSize();
-    void EnableImageCommands();
+    // EnableImageCommands's menu items.
+    void enableImageItems();
     void layOutStrip();
     void shutDown();
     // The capture's outcome: the chosen block of the frozen screen with its size for the

@@ -26,13 +26,12 @@ SelectionController::SelectionController(QWidget* host, SizeLabel* label, const 
 
 QPointF SelectionController::toUnits(const QMouseEvent& event) const {
     const QPoint pixel = devicePixelUnder(*m_host, event);
-    return QPointF(pixel.x() * m_rules.unitsPerPixelX, pixel.y() * m_rules.unitsPerPixelY);
+    return m_rules.unitsPerPixel.toTwips(QPointF(pixel));
 }
 
 QPointF SelectionController::toLocal(QPointF units) const {
     const double ratio = m_host->devicePixelRatioF();
-    return QPointF(units.x() / m_rules.unitsPerPixelX / ratio,
-                   units.y() / m_rules.unitsPerPixelY / ratio);
+    return m_rules.unitsPerPixel.toPixels(units) / ratio;
 }
 
 bool SelectionController::eventFilter(QObject* watched, QEvent* event) {
@@ -123,9 +122,9 @@ void SelectionController::release(QMouseEvent* event) {
 void SelectionController::labelPressed(Qt::MouseButton button, QPointF inLabel) {
     if (button == Qt::RightButton) {
         const LabelRect& r = m_label->rect();
-        emit labelRightPressed(
-            QPoint(static_cast<int>(std::lround((r.left + inLabel.x()) / m_rules.unitsPerPixelX)),
-                   static_cast<int>(std::lround((r.top + inLabel.y()) / m_rules.unitsPerPixelY))));
+        emit labelRightPressed(QPoint(
+            static_cast<int>(std::lround(m_rules.unitsPerPixel.toPixelsX(r.left + inLabel.x()))),
+            static_cast<int>(std::lround(m_rules.unitsPerPixel.toPixelsY(r.top + inLabel.y())))));
         return;
     }
     LabelGrabX = inLabel.x();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas/LabelDragger.h"
+#include "core/TwipScale.h"
 
 #include <QObject>
 #include <QPointF>
@@ -27,9 +28,8 @@ class SelectionController : public QObject {
 public:
     struct Rules {
         // The host's units per device pixel: twips per pixel on the canvas, 1 on the frozen
-        // screen. The label must be made with the same factors.
-        double unitsPerPixelX = 1.0;
-        double unitsPerPixelY = 1.0;
+        // screen. The label must be made with the same scale.
+        TwipScale unitsPerPixel{1.0, 1.0};
         // The canvas: a press while a rectangle exists removes it, the right button picks a
         // colour instead, and a rectangle that was anchored but not stretched is gone when the
         // button is released (a click is no selection; kept, the next click would only remove

@@ -12,11 +12,9 @@
 
 namespace kiramo {
 
-SizeLabel::SizeLabel(double unitsPerPixelX, double unitsPerPixelY, const QColor& text,
-                     QWidget* parent)
+SizeLabel::SizeLabel(TwipScale unitsPerPixel, const QColor& text, QWidget* parent)
     : QLabel(QStringLiteral("L1"), parent)
-    , m_unitsPerPixelX(unitsPerPixelX)
-    , m_unitsPerPixelY(unitsPerPixelY) {
+    , m_unitsPerPixel(unitsPerPixel) {
     setObjectName(QStringLiteral("L1"));
     setAlignment(Qt::AlignCenter);
     setFrameShape(QFrame::Box);
@@ -62,10 +60,10 @@ void SizeLabel::setRect(const LabelRect& rect) {
     m_rect = rect;
     // Window units -> device pixels of the image below -> logical pixels of the widget.
     const double ratio = devicePixelRatioF();
-    const double x = pixelOfTwips(rect.left, m_unitsPerPixelX);
-    const double y = pixelOfTwips(rect.top, m_unitsPerPixelY);
-    const double w = std::max(1.0, std::round(rect.width / m_unitsPerPixelX));
-    const double h = std::max(1.0, std::round(rect.height / m_unitsPerPixelY));
+    const double x = pixelOfTwips(rect.left, m_unitsPerPixel.x);
+    const double y = pixelOfTwips(rect.top, m_unitsPerPixel.y);
+    const double w = std::max(1.0, std::round(m_unitsPerPixel.toPixelsX(rect.width)));
+    const double h = std::max(1.0, std::round(m_unitsPerPixel.toPixelsY(rect.height)));
     setGeometry(static_cast<int>(std::floor(x / ratio)), static_cast<int>(std::floor(y / ratio)),
                 static_cast<int>(std::ceil(w / ratio)), static_cast<int>(std::ceil(h / ratio)));
 }
@@ -79,8 +77,7 @@ QPointF SizeLabel::toUnits(const QMouseEvent& event) const {
     // at or up to a logical pixel before the rectangle's corner, and a label dropped right where
     // it was grabbed must stay exactly where it was.
     const QPoint pixel = devicePixelUnder(*parentWidget(), event);
-    return QPointF(pixel.x() * m_unitsPerPixelX - m_rect.left,
-                   pixel.y() * m_unitsPerPixelY - m_rect.top);
+    return m_unitsPerPixel.toTwips(QPointF(pixel)) - QPointF(m_rect.left, m_rect.top);
 }
 
 void SizeLabel::mousePressEvent(QMouseEvent* event) {

@@ -18,8 +18,8 @@ class SizeLabel : public QLabel {
     Q_OBJECT
 
 public:
-    // `unitsPerPixelX/Y`: the window's units per device pixel (twips per pixel, or 1).
-    SizeLabel(double unitsPerPixelX, double unitsPerPixelY, const QColor& text, QWidget* parent);
+    // `unitsPerPixel`: the window's units per device pixel (twips per pixel, or 1).
+    SizeLabel(TwipScale unitsPerPixel, const QColor& text, QWidget* parent);
 
     // Draws the frame in two colours and the caption with a light halo, so that the label shows
     // on any picture, dark ones included (the capture band over a frozen screen).
@@ -46,8 +46,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    double m_unitsPerPixelX;
-    double m_unitsPerPixelY;
+    TwipScale m_unitsPerPixel;
     LabelRect m_rect;
     bool m_halo = false;
 };

@@ -14,12 +14,31 @@
 
 namespace kiramo {
 
-Workspace::Workspace(const Services& services_, Surface* canvas, SizeLabel* selection,
-                     WindowHooks hooks)
+Workspace::Workspace(const Services& services_, Surface* canvas, SizeLabel* selection)
     : services(services_)
     , P1(canvas)
-    , L1(selection)
-    , m_hooks(std::move(hooks)) {
+    , L1(selection) {
+}
+
+CaptureMode Workspace::currentMode() const {
+    const std::optional<CaptureMode>& mode = state.modes.mode(state.ModeIndex);
+    return mode ? *mode : CaptureMode();
+}
+
+const QImage& Workspace::picture() const {
+    return P1->image();
+}
+
+QSize Workspace::pictureSize() const {
+    return P1->imageSize();
+}
+
+QRectF Workspace::pictureTwips() const {
+    return QRectF(QPointF(0.0, 0.0), scale().toTwips(QSizeF(pictureSize())));
+}
+
+void Workspace::drawOnCanvas(const std::function<void(QImage&)>& draw) {
+    P1->editImage(draw);
 }
 
 void Workspace::CommitCanvas() {
@@ -31,7 +50,7 @@ void Workspace::CommitCanvas() {
     for (DrawnGrid& drawn : m_grids) {
         drawn.committed = true;
     }
-    fitWindowToCanvas();
+    emit canvasCommitted();
     QTimer::singleShot(0, P1, [this] {
         if (P2.cacheKey() == P1->image().cacheKey()) {
             P1->detachImage();
@@ -39,15 +58,17 @@ void Workspace::CommitCanvas() {
     });
 }
 
-void Workspace::fitWindowToCanvas() {
-    m_hooks.fitWindowToCanvas();
+void Workspace::restoreCommittedCanvas() {
+    P1->setImage(P2.copy());
+    m_grids.removeIf([](const DrawnGrid& drawn) { return !drawn.committed; });
+    emit canvasCommitted();
 }
 
 void Workspace::EnableImageCommands() {
-    m_hooks.enableImageCommands();
+    emit imageCommandsEnabled();
 }
 
-void Workspace::showNewPicture(const QImage& picture, const std::optional<QString>& subject) {
+void Workspace::replacePicture(const QImage& picture, const std::optional<QString>& subject) {
     P1->setImage(picture);
     m_gridless = picture;
     m_grids.clear();
@@ -64,14 +85,14 @@ void Workspace::setCaption(const QString& subject) {
 }
 
 void Workspace::refreshCaption() {
-    m_hooks.showCaption(captionText(m_subject, state.currentModeName()));
+    emit captionChanged(captionText(m_subject, state.currentModeName()));
 }
 
 bool Workspace::mayReplace(const QString& name) {
     // By its bytes: a name that is not UTF-8 is the file it names, not a name that Qt would
     // turn into another one.
     return fileKind(name) != FileKind::Regular ||
-           services.prompts.askYesNo(
+           prompts().askYesNo(
                QCoreApplication::translate("Workspace",
                                            "同名ファイル %1 が存在します。上書きしますか？")
                    .arg(name),
@@ -79,21 +100,17 @@ bool Workspace::mayReplace(const QString& name) {
 }
 
 bool Workspace::startProgram(const QString& program, const QStringList& arguments) {
-    if (services.programs.startDetached(program, arguments)) {
+    if (programs().startDetached(program, arguments)) {
         return true;
     }
-    services.prompts.beep();
-    services.prompts.showMessage(
+    prompts().beep();
+    prompts().showMessage(
         QCoreApplication::translate("Workspace", "%1 を起動できません").arg(program));
     return false;
 }
 
 void Workspace::recordGrid(const Grid& grid, GridSpacing spacing) {
     m_grids.append(DrawnGrid{grid, spacing, false});
-}
-
-void Workspace::forgetUncommittedGrids() {
-    m_grids.removeIf([](const DrawnGrid& drawn) { return !drawn.committed; });
 }
 
 bool Workspace::hasSelection() const {
@@ -104,13 +121,21 @@ void Workspace::hideSelection() {
     L1->hide();
 }
 
+QRectF Workspace::selectionTwips() const {
+    const LabelRect& r = L1->rect();
+    return QRectF(r.left, r.top, r.width, r.height);
+}
+
+QRect Workspace::selectionPixels() const {
+    return selectionBlock(L1->rect(), scale());
+}
+
 QImage Workspace::selectedImage() const {
     if (!hasSelection()) {
-        return P1->image();
+        return picture();
     }
-    const ScreenMetrics& m = services.metrics;
-    const QRect block = selectionBlock(L1->rect(), m.twipsPerPixelX, m.twipsPerPixelY);
-    return copyImageBlock(P1->image(), block.x(), block.y(), block.width(), block.height());
+    const QRect block = selectionPixels();
+    return copyImageBlock(picture(), block.x(), block.y(), block.width(), block.height());
 }
 
 }  // namespace kiramo

@@ -2,10 +2,14 @@
 
 #include "core/AppState.h"
 #include "core/DrawnGrid.h"
+#include "core/TwipScale.h"
 #include "platform/Services.h"
 
 #include <QImage>
 #include <QList>
+#include <QObject>
+#include <QRect>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -17,18 +21,21 @@ namespace kiramo {
 class SizeLabel;
 class Surface;
 
-// What the commands work on: the canvas `P1`, its committed copy `P2`, the selection `L1`, the
-// caption's subject, the program's state and its services. The main window owns it and tells
-// it, through the hooks, how the window follows the canvas; no command needs the window itself.
-class Workspace {
-public:
-    struct WindowHooks {
-        std::function<void()> fitWindowToCanvas;          // the window around the canvas
-        std::function<void(const QString&)> showCaption;  // the whole caption text
-        std::function<void()> enableImageCommands;        // once the canvas holds an image
-    };
+// The screen's twips per device pixel as one value.
+[[nodiscard]] inline TwipScale twipScaleOf(const ScreenMetrics& metrics) {
+    return TwipScale{.x = metrics.twipsPerPixelX, .y = metrics.twipsPerPixelY};
+}
 
-    Workspace(const Services& services, Surface* canvas, SizeLabel* selection, WindowHooks hooks);
+// What the commands work on: the picture on the canvas `P1`, its committed copy `P2`, the
+// selection `L1`, the caption's subject, the program's state and its services. It reports to
+// the main window by signals (the window fits around the canvas, shows the caption, enables
+// the image commands); no command needs the window itself, and commands need the surfaces only
+// where a step works on the surface as such.
+class Workspace : public QObject {
+    Q_OBJECT
+
+public:
+    Workspace(const Services& services, Surface* canvas, SizeLabel* selection);
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
@@ -38,17 +45,47 @@ public:
     QImage P2;          // the last committed copy of the canvas
     SizeLabel* const L1;
 
-    // P2 takes the canvas and the window is fitted around it.
+    // The services by name.
+    [[nodiscard]] Prompts& prompts() const { return services.prompts; }
+    [[nodiscard]] const AppFolders& folders() const { return services.folders; }
+    [[nodiscard]] ProgramStarter& programs() const { return services.programs; }
+    // Twips per device pixel of the canvas.
+    [[nodiscard]] TwipScale scale() const { return twipScaleOf(services.metrics); }
+
+    // The file the picture came from or was last saved to; "" when untitled.
+    [[nodiscard]] const QString& currentFile() const { return state.CurrentFile; }
+    void setCurrentFile(const QString& path) { state.CurrentFile = path; }
+    // The program associated with the extension `key` (".BMP"); "" when there is none.
+    [[nodiscard]] QString associatedCommand(const QString& key) const {
+        return state.associations.lookup(key);
+    }
+    // The current capture mode (name and paper size in centimetres), and whether it is
+    // FreeSize, which has no size.
+    [[nodiscard]] CaptureMode currentMode() const;
+    [[nodiscard]] bool isFreeSize() const { return state.ModeIndex == 0; }
+
+    // The picture on the canvas, with what was drawn on it; device pixels.
+    [[nodiscard]] const QImage& picture() const;
+    [[nodiscard]] QSize pictureSize() const;
+    // The whole picture in twips, at (0, 0).
+    [[nodiscard]] QRectF pictureTwips() const;
+    // Runs `draw` on the canvas's picture in place and shows the result.
+    void drawOnCanvas(const std::function<void(QImage&)>& draw);
+
+    // CommitCanvas: P2 takes the canvas, the grids drawn so far count as committed, and
+    // canvasCommitted() asks the window to fit around the canvas.
     void CommitCanvas();
-    // The second half of CommitCanvas alone, for when P2 already holds the canvas.
-    void fitWindowToCanvas();
-    // Enables the commands that need an image; nothing disables them again.
+    // Grid Clear's restore: the canvas as last committed, the grids drawn since forgotten. The
+    // canvas equals P2 again, so only the window is fitted (canvasCommitted()).
+    void restoreCommittedCanvas();
+    // Enables the commands that need an image (imageCommandsEnabled()); nothing disables them
+    // again.
     void EnableImageCommands();
 
     // A new picture on the canvas (a load, a capture, a paste): the canvas is committed and the
     // image commands enabled. With a subject, the caption names it. The selection is left as
     // it is.
-    void showNewPicture(const QImage& picture, const std::optional<QString>& subject);
+    void replacePicture(const QImage& picture, const std::optional<QString>& subject);
 
     // The caption: `subject` + " Mode:" + the current mode's name + the notice. The subject is
     // kept, so that a mode change rewrites the caption whatever characters the subject holds.
@@ -68,6 +105,11 @@ public:
 
     [[nodiscard]] bool hasSelection() const;
     void hideSelection();
+    // The selection's rectangle in twips of the canvas, fractions kept; only meaningful while
+    // there is a selection.
+    [[nodiscard]] QRectF selectionTwips() const;
+    // The block of picture pixels that the selection covers (see selectionBlock).
+    [[nodiscard]] QRect selectionPixels() const;
     // The canvas pixels that the selection covers (black where it reaches beyond the canvas),
     // or the whole canvas without a selection. A null image when the selection rounds to no
     // pixel (a single click leaves a selection of one twip).
@@ -79,11 +121,21 @@ public:
     void recordGrid(const Grid& grid, GridSpacing spacing);
     [[nodiscard]] const QList<DrawnGrid>& drawnGrids() const { return m_grids; }
     [[nodiscard]] const QImage& gridlessPicture() const { return m_gridless; }
-    // Grid Clear: the grids drawn since the last commit are gone.
-    void forgetUncommittedGrids();
+    // The picture as it goes on paper: as it arrived, without grid pixels; before any picture
+    // arrived, the committed canvas.
+    [[nodiscard]] const QImage& paperPicture() const {
+        return m_gridless.isNull() ? P2 : m_gridless;
+    }
+
+signals:
+    // The canvas was committed or restored: the window fits around it.
+    void canvasCommitted();
+    // The whole caption text changed.
+    void captionChanged(const QString& caption);
+    // The canvas holds an image: the commands that need one are enabled.
+    void imageCommandsEnabled();
 
 private:
-    WindowHooks m_hooks;
     QImage m_gridless;
     QList<DrawnGrid> m_grids;
     QString m_subject;  // what the caption names before " Mode:"; "" at start-up

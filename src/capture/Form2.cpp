@@ -25,8 +25,7 @@ SelectionController::Rules captureRules(const ModeTable& modes) {
         return captureCaption(pixels, mode, modes.ModeName(mode));
     };
     return SelectionController::Rules{
-        .unitsPerPixelX = 1.0,
-        .unitsPerPixelY = 1.0,
+        .unitsPerPixel = TwipScale{1.0, 1.0},
         .pressRemoves = false,
         .rightPressPicks = false,
         .dropOnlyOnHost = false,
@@ -40,7 +39,7 @@ Form2::Form2(const QString& screenName, QRect place, const ModeTable& modes, con
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_modes(modes)
     , m_modeIndex(modeIndex)
-    , L1(new SizeLabel(1.0, 1.0, palette().color(QPalette::WindowText), this))
+    , L1(new SizeLabel(TwipScale{1.0, 1.0}, palette().color(QPalette::WindowText), this))
     , m_band(new SelectionController(this, L1, modes, modeIndex, captureRules(modes)))
     , m_screenName(screenName)
     , m_place(place) {

@@ -93,8 +93,7 @@ std::optional<double> centimetreStep(double width, double centimetres, double ba
     return width * (centimetres / base);
 }
 
-Grid centimetreGrid(const QRectF& selection, double step, double twipsPerPixelX,
-                    double twipsPerPixelY) {
+Grid centimetreGrid(const QRectF& selection, double step, TwipScale scale) {
     Grid grid;
     if (!(step > 0.0) || !std::isfinite(step)) {
         return grid;
@@ -103,10 +102,10 @@ Grid centimetreGrid(const QRectF& selection, double step, double twipsPerPixelX,
     const double y0 = selection.top();
     const double w = selection.width();
     const double h = selection.height();
-    for (double dx : lineOffsets(x0, w, step, 1, twipsPerPixelX)) {
+    for (double dx : lineOffsets(x0, w, step, 1, scale.x)) {
         grid.lines.append(QLineF(x0 + dx, y0, x0 + dx, y0 + h));
     }
-    for (double dy : lineOffsets(y0, h, step, 1, twipsPerPixelY)) {
+    for (double dy : lineOffsets(y0, h, step, 1, scale.y)) {
         grid.lines.append(QLineF(x0, y0 + dy, x0 + w, y0 + dy));
     }
     grid.frame = selection;

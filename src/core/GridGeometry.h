@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TwipScale.h"
+
 #include <QColor>
 #include <QLineF>
 #include <QList>
@@ -41,10 +43,9 @@ struct Grid {
 
 // Centimetre grid over a selection: vertical lines at step, 2 step, ... from its left edge
 // while within its width, horizontal lines the same way from its top, then its frame. At most
-// one line per pixel column (row) of twipsPerPixelX (Y) twips: lines closer together than a
+// one line per pixel column (row) of scale.x (y) twips: lines closer together than a
 // pixel give one line in every pixel they pass, whatever the step. A step that is not a
 // positive number (0 for a selection without width) gives no grid.
-[[nodiscard]] Grid centimetreGrid(const QRectF& selection, double step, double twipsPerPixelX,
-                                  double twipsPerPixelY);
+[[nodiscard]] Grid centimetreGrid(const QRectF& selection, double step, TwipScale scale);
 
 }  // namespace kiramo

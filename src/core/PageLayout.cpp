@@ -134,10 +134,8 @@ TilePlan tilePaper(QSizeF paperMm, QSizeF sheetMm, double overlapMm) {
 }
 
 QList<QLineF> gridLinesOnPaper(const Grid& grid, const PicturePlacement& placement,
-                               double twipsPerPixelX, double twipsPerPixelY) {
-    const auto onPaper = [&](QPointF twips) {
-        return placement.toPaper(QPointF(twips.x() / twipsPerPixelX, twips.y() / twipsPerPixelY));
-    };
+                               TwipScale scale) {
+    const auto onPaper = [&](QPointF twips) { return placement.toPaper(scale.toPixels(twips)); };
     QList<QLineF> lines;
     for (const QLineF& l : grid.lines) {
         lines.append(QLineF(onPaper(l.p1()), onPaper(l.p2())));

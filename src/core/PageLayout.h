@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DrawnGrid.h"
+#include "core/TwipScale.h"
 
 #include <QLineF>
 #include <QList>
@@ -84,9 +85,9 @@ struct TilePlan {
 [[nodiscard]] TilePlan tilePaper(QSizeF paperMm, QSizeF sheetMm, double overlapMm = kTileOverlapMm);
 
 // The lines of a grid (frame included) on paper, a canvas point (x, y) twips being picture
-// pixel (x / tppX, y / tppY): where the line lies, not the pixel the canvas rounds it to.
+// pixel (x / scale.x, y / scale.y): where the line lies, not the pixel the canvas rounds it to.
 [[nodiscard]] QList<QLineF> gridLinesOnPaper(const Grid& grid, const PicturePlacement& placement,
-                                             double twipsPerPixelX, double twipsPerPixelY);
+                                             TwipScale scale);
 
 // Names of the cells between a grid's lines: columns A, B, ... Z, AA, ... at the middle of
 // each column along the grid's top, rows 1, 2, ... at the middle of each row along its left.

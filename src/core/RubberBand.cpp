@@ -38,13 +38,12 @@ QString captureCaption(QSizeF pixels, int modeIndex, const QString& modeName) {
            QString::number(roundHalfEven16(pixels.height()));
 }
 
-QString selectionCaption(QSizeF twips, double twipsPerPixelX, double twipsPerPixelY, int modeIndex,
-                         const QString& modeName) {
+QString selectionCaption(QSizeF twips, TwipScale scale, int modeIndex, const QString& modeName) {
     if (modeIndex != 0) {
         return modeName;
     }
-    return writeNumber(twips.width() / twipsPerPixelX) + QStringLiteral(" x ") +
-           writeNumber(twips.height() / twipsPerPixelY);
+    return writeNumber(scale.toPixelsX(twips.width())) + QStringLiteral(" x ") +
+           writeNumber(scale.toPixelsY(twips.height()));
 }
 
 }  // namespace kiramo

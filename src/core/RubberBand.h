@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TwipScale.h"
+
 #include <QSizeF>
 #include <QString>
 #include <Qt>
@@ -28,7 +30,7 @@ namespace kiramo {
 
 // The canvas selection's caption: its size in pixels "100 x 50" in FreeSize, the mode's name
 // alone in a mode.
-[[nodiscard]] QString selectionCaption(QSizeF twips, double twipsPerPixelX, double twipsPerPixelY,
-                                       int modeIndex, const QString& modeName);
+[[nodiscard]] QString selectionCaption(QSizeF twips, TwipScale scale, int modeIndex,
+                                       const QString& modeName);
 
 }  // namespace kiramo

@@ -12,11 +12,10 @@ int pixelOfTwips(double twips, double twipsPerPixel) {
     return static_cast<int>(std::floor(twips / twipsPerPixel + kSlack));
 }
 
-QRect selectionBlock(const LabelRect& selection, double twipsPerPixelX, double twipsPerPixelY) {
-    return QRect(pixelOfTwips(selection.left, twipsPerPixelX),
-                 pixelOfTwips(selection.top, twipsPerPixelY),
-                 roundHalfEven16(selection.width / twipsPerPixelX),
-                 roundHalfEven16(selection.height / twipsPerPixelY));
+QRect selectionBlock(const LabelRect& selection, TwipScale scale) {
+    return QRect(pixelOfTwips(selection.left, scale.x), pixelOfTwips(selection.top, scale.y),
+                 roundHalfEven16(scale.toPixelsX(selection.width)),
+                 roundHalfEven16(scale.toPixelsY(selection.height)));
 }
 
 }  // namespace kiramo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TwipScale.h"
+
 #include <QRect>
 
 namespace kiramo {
@@ -22,7 +24,6 @@ struct LabelRect {
 // The block of canvas pixels that a selection covers: its size the nearest whole number of
 // pixels (a half to the even neighbour), its corner rounded down. A label of 3000 x 1500 twips
 // at (1500, 750), at 15 twips a pixel, covers the 200 x 100 block at (100, 50).
-[[nodiscard]] QRect selectionBlock(const LabelRect& selection, double twipsPerPixelX,
-                                   double twipsPerPixelY);
+[[nodiscard]] QRect selectionBlock(const LabelRect& selection, TwipScale scale);
 
 }  // namespace kiramo

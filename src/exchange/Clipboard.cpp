@@ -17,7 +17,7 @@ void copyCommand(Workspace& workspace) {
     const QImage picture = workspace.selectedImage();
     if (picture.isNull()) {
         // A selection that covers no whole pixel: the clipboard keeps what it holds.
-        workspace.services.prompts.beep();
+        workspace.prompts().beep();
         return;
     }
     workspace.hideSelection();
@@ -73,14 +73,14 @@ PictureData pictureOfMimeData(const QMimeData& data) {
 
 void pastePicture(Workspace& workspace, const PictureData& data) {
     if (data.picture.isNull()) {
-        workspace.services.prompts.beep();
+        workspace.prompts().beep();
         if (!data.refusal.isEmpty()) {
-            workspace.services.prompts.showMessage(data.refusal);
+            workspace.prompts().showMessage(data.refusal);
         }
         return;
     }
     workspace.hideSelection();
-    workspace.showNewPicture(data.picture, std::nullopt);
+    workspace.replacePicture(data.picture, std::nullopt);
 }
 
 }  // namespace kiramo

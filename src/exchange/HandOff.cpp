@@ -1,6 +1,5 @@
 #include "exchange/HandOff.h"
 
-#include "canvas/Surface.h"
 #include "canvas/Workspace.h"
 #include "core/PictureFile.h"
 #include "platform/FileChecks.h"
@@ -21,7 +20,7 @@ namespace {
 // Writes `image` to the temporary bitmap, replacing the last one. Reports a failure to the user
 // and returns nothing.
 std::optional<QString> writeTemporaryBitmap(Workspace& workspace, const QImage& image) {
-    const AppFolders& folders = workspace.services.folders;
+    const AppFolders& folders = workspace.folders();
     const QString path = folders.temporaryBitmap();
     // Beside a writable executable the folder is the user's own; in the runtime folder the
     // name is fixed, so the folder must be one that no one else can plant a link in.
@@ -37,8 +36,8 @@ std::optional<QString> writeTemporaryBitmap(Workspace& workspace, const QImage& 
         }
     }
     if (contents.isEmpty() || !replaceFileContents(path, contents, &error)) {
-        workspace.services.prompts.beep();
-        workspace.services.prompts.showMessage(error);  // names the file or its folder
+        workspace.prompts().beep();
+        workspace.prompts().showMessage(error);  // names the file or its folder
         return std::nullopt;
     }
     return path;
@@ -47,10 +46,10 @@ std::optional<QString> writeTemporaryBitmap(Workspace& workspace, const QImage& 
 // The bitmap editor's command, or nothing (with the Open command's message) when no program
 // is associated with ".BMP".
 std::optional<QString> bitmapEditor(Workspace& workspace) {
-    const QString command = workspace.state.associations.lookup(QStringLiteral(".BMP"));
+    const QString command = workspace.associatedCommand(QStringLiteral(".BMP"));
     if (command.isEmpty()) {
-        workspace.services.prompts.beep();
-        workspace.services.prompts.showMessage(QCoreApplication::translate(
+        workspace.prompts().beep();
+        workspace.prompts().showMessage(QCoreApplication::translate(
             "HandOff", "該当する拡張子 [BMP] が関連付けされていません"));
         return std::nullopt;
     }
@@ -68,8 +67,7 @@ void sendImage(Workspace& workspace, const QImage& image) {
         path = writeTemporaryBitmap(workspace, image);
     }
     if (path) {
-        const CommandLine line =
-            commandWithFile(*command, *path, workspace.services.folders.windows);
+        const CommandLine line = commandWithFile(*command, *path, workspace.folders().windows);
         workspace.startProgram(line.program, line.arguments);
     }
 }
@@ -82,7 +80,7 @@ QUrl supportPageUrl(const QString& executableFolder) {
 }
 
 void sendBitmap(Workspace& workspace) {
-    sendImage(workspace, workspace.P1->image());
+    sendImage(workspace, workspace.picture());
 }
 
 void sendSelectedBitmap(Workspace& workspace) {
@@ -91,7 +89,7 @@ void sendSelectedBitmap(Workspace& workspace) {
     }
     const QImage picture = workspace.selectedImage();
     if (picture.isNull()) {
-        workspace.services.prompts.beep();  // the selection covers no whole pixel
+        workspace.prompts().beep();  // the selection covers no whole pixel
         return;
     }
     sendImage(workspace, picture);
@@ -99,11 +97,11 @@ void sendSelectedBitmap(Workspace& workspace) {
 
 void sendToOrbello(Workspace& workspace) {
     const QString program =
-        QDir(workspace.services.folders.executable).filePath(QStringLiteral("ORBELLO"));
-    std::optional<QString> file = workspace.state.CurrentFile;
+        QDir(workspace.folders().executable).filePath(QStringLiteral("ORBELLO"));
+    std::optional<QString> file = workspace.currentFile();
     if (file->isEmpty()) {
         const WaitCursor hourglass;
-        file = writeTemporaryBitmap(workspace, workspace.P1->image());
+        file = writeTemporaryBitmap(workspace, workspace.picture());
     }
     if (file) {
         workspace.startProgram(program, {*file});
@@ -111,8 +109,8 @@ void sendToOrbello(Workspace& workspace) {
 }
 
 void openSupportPage(Workspace& workspace) {
-    const AppFolders& folders = workspace.services.folders;
-    Prompts& prompts = workspace.services.prompts;
+    const AppFolders& folders = workspace.folders();
+    Prompts& prompts = workspace.prompts();
     QString page = supportPageUrl(folders.executable).toLocalFile();
     if (!QFileInfo(page).isFile()) {
         page = joinPath(folders.runtime, QStringLiteral("help.html"));
@@ -134,7 +132,7 @@ void openSupportPage(Workspace& workspace) {
         }
         QFile::setPermissions(page, QFile::ReadOwner | QFile::WriteOwner);
     }
-    if (!workspace.services.programs.openUrl(QUrl::fromLocalFile(page))) {
+    if (!workspace.programs().openUrl(QUrl::fromLocalFile(page))) {
         prompts.beep();
         prompts.showMessage(
             QCoreApplication::translate(

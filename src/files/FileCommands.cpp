@@ -22,7 +22,7 @@ void openCommand(Workspace& workspace) {
     request.defaultSuffix = QStringLiteral("bmp");
     request.initialName = QStringLiteral("image");
     request.initialFolder = QDir::currentPath();
-    const std::optional<QString> chosen = workspace.services.prompts.askOpenFileName(request);
+    const std::optional<QString> chosen = workspace.prompts().askOpenFileName(request);
     if (!chosen) {
         return;
     }
@@ -34,14 +34,14 @@ void openCommand(Workspace& workspace) {
         LoadCanvasImage(workspace, file);
         return;
     }
-    const QString command = workspace.state.associations.lookup(key);
+    const QString command = workspace.associatedCommand(key);
     if (command.isEmpty() && canLoadPicture(file)) {
         LoadCanvasImage(workspace, file);  // a picture the loader reads, as from the command line
         return;
     }
     if (command.isEmpty()) {
-        workspace.services.prompts.beep();
-        workspace.services.prompts.showMessage(
+        workspace.prompts().beep();
+        workspace.prompts().showMessage(
             QCoreApplication::translate("FileCommands",
                                         "該当する拡張子 [%1] が関連付けされていません")
                 .arg(key.mid(1)));
@@ -52,7 +52,7 @@ void openCommand(Workspace& workspace) {
 
 void startAssociated(Workspace& workspace, const QString& command, const QString& file) {
     const WaitCursor hourglass;
-    const CommandLine line = commandWithFile(command, file, workspace.services.folders.windows);
+    const CommandLine line = commandWithFile(command, file, workspace.folders().windows);
     workspace.startProgram(line.program, line.arguments);
 }
 
@@ -63,10 +63,10 @@ void saveAsCommand(Workspace& workspace) {
         "FileCommands", "ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|PNG (*.png)|*.png|All Files (*.*)|*.*|"));
     request.selectedFilter = 0;
     request.defaultSuffix = QStringLiteral("bmp");
-    request.initialName = workspace.state.CurrentFile.isEmpty() ? QStringLiteral("image")
-                                                                : workspace.state.CurrentFile;
+    request.initialName =
+        workspace.currentFile().isEmpty() ? QStringLiteral("image") : workspace.currentFile();
     request.initialFolder = QDir::currentPath();
-    const std::optional<QString> chosen = workspace.services.prompts.askSaveFileName(request);
+    const std::optional<QString> chosen = workspace.prompts().askSaveFileName(request);
     if (!chosen) {
         return;
     }

@@ -3,7 +3,6 @@
 #include "core/BitmapCodec.h"
 #include "core/PictureFile.h"
 
-#include "canvas/Surface.h"
 #include "canvas/Workspace.h"
 #include "core/FileNames.h"
 #include "platform/FileReplacement.h"
@@ -71,21 +70,21 @@ void LoadCanvasImage(Workspace& workspace, const QString& path) {
     const QImage picture = readPictureFile(path, &error);
     if (picture.isNull()) {
         hourglass.reset();
-        workspace.services.prompts.showMessage(error);
+        workspace.prompts().showMessage(error);
         return;
     }
     const QString subject = fileSubject(path, picture.size());
-    workspace.state.CurrentFile = path;
-    workspace.showNewPicture(picture, subject);
+    workspace.setCurrentFile(path);
+    workspace.replacePicture(picture, subject);
 }
 
 void SaveImageFile(Workspace& workspace, const QString& name) {
-    Prompts& prompts = workspace.services.prompts;
+    Prompts& prompts = workspace.prompts();
     if (!workspace.mayReplace(name)) {
         return;
     }
     QString error;
-    const QByteArray contents = encodePictureFile(name, workspace.P1->image(), &error);
+    const QByteArray contents = encodePictureFile(name, workspace.picture(), &error);
     if (contents.isEmpty()) {
         error = cannotWriteMessage(name, error);
     }
@@ -94,8 +93,8 @@ void SaveImageFile(Workspace& workspace, const QString& name) {
         prompts.showMessage(error);
         return;
     }
-    workspace.state.CurrentFile = name;
-    workspace.setCaption(fileSubject(name, workspace.P1->imageSize()));
+    workspace.setCurrentFile(name);
+    workspace.setCaption(fileSubject(name, workspace.pictureSize()));
 }
 
 }  // namespace kiramo

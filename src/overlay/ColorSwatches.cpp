@@ -16,11 +16,10 @@ int lastSwatchIndex(double outerWidth, double side) {
     return static_cast<int>(roundHalfEven(outerWidth / side)) - 1;
 }
 
-void pushSwatch(QImage& strip, QRgb colour, int n, double side, double twipsPerPixelX,
-                double twipsPerPixelY, QRgb background) {
+void pushSwatch(QImage& strip, QRgb colour, int n, double side, TwipScale scale, QRgb background) {
     // Twips to pixels, rounding down, for read points and swatch edges alike.
-    auto px = [&](double twips) { return static_cast<int>(std::floor(twips / twipsPerPixelX)); };
-    auto py = [&](double twips) { return static_cast<int>(std::floor(twips / twipsPerPixelY)); };
+    auto px = [&](double twips) { return static_cast<int>(std::floor(scale.toPixelsX(twips))); };
+    auto py = [&](double twips) { return static_cast<int>(std::floor(scale.toPixelsY(twips))); };
     // The strip is one swatch high: a swatch fills every row of it.
     const int height = strip.height();
     QPainter painter(&strip);

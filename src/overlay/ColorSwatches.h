@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TwipScale.h"
+
 #include <QImage>
 #include <QRgb>
 
@@ -19,7 +21,6 @@ namespace kiramo {
 // one swatch high (device pixels, a part of one included): a swatch fills all its rows, from
 // i x side to (i + 1) x side twips across. Swatches reaching beyond the image are cut off; a
 // read point outside it reads `background`.
-void pushSwatch(QImage& strip, QRgb colour, int n, double side, double twipsPerPixelX,
-                double twipsPerPixelY, QRgb background);
+void pushSwatch(QImage& strip, QRgb colour, int n, double side, TwipScale scale, QRgb background);
 
 }  // namespace kiramo

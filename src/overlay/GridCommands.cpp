@@ -1,7 +1,5 @@
 #include "overlay/GridCommands.h"
 
-#include "canvas/SizeLabel.h"
-#include "canvas/Surface.h"
 #include "canvas/Workspace.h"
 #include "core/GridGeometry.h"
 #include "core/NumberText.h"
@@ -18,27 +16,20 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 // The selection when there is one, else the whole canvas (twips).
 QRectF gridRegion(const Workspace& workspace) {
-    if (workspace.hasSelection()) {
-        const LabelRect& r = workspace.L1->rect();
-        return QRectF(r.left, r.top, r.width, r.height);
-    }
-    const ScreenMetrics& m = workspace.services.metrics;
-    const QSize pixels = workspace.P1->imageSize();
-    return QRectF(0.0, 0.0, m.toTwipsX(pixels.width()), m.toTwipsY(pixels.height()));
+    return workspace.hasSelection() ? workspace.selectionTwips() : workspace.pictureTwips();
 }
 
 // Draws the grid into the canvas and records it for printouts.
 void draw(Workspace& workspace, const Grid& grid, GridSpacing spacing) {
-    const ScreenMetrics& m = workspace.services.metrics;
-    workspace.P1->editImage(
-        [&](QImage& image) { drawGrid(image, grid, m.twipsPerPixelX, m.twipsPerPixelY); });
+    const TwipScale scale = workspace.scale();
+    workspace.drawOnCanvas([&](QImage& image) { drawGrid(image, grid, scale); });
     workspace.recordGrid(grid, spacing);
 }
 
 // A number answer within 1..100, or nothing for an empty or out-of-range answer.
 std::optional<double> askNumber(Workspace& workspace, const QString& prompt, const QString& title,
                                 const QString& defaultAnswer) {
-    const QString answer = workspace.services.prompts.askText(prompt, title, defaultAnswer);
+    const QString answer = workspace.prompts().askText(prompt, title, defaultAnswer);
     if (answer.isEmpty()) {
         return std::nullopt;
     }
@@ -89,44 +80,38 @@ void drawEqualPartsGrid(Workspace& workspace) {
 }
 
 void drawCentimetreGrid(Workspace& workspace) {
-    Prompts& prompts = workspace.services.prompts;
+    Prompts& prompts = workspace.prompts();
     if (!workspace.hasSelection()) {
         prompts.showMessage(
             QCoreApplication::translate("GridCommands", "範囲が選択されていません"));
         return;
     }
-    const LabelRect& r = workspace.L1->rect();
-    const QRectF selection(r.left, r.top, r.width, r.height);
-    const int mode = workspace.state.ModeIndex;
-    if (mode == 0) {
+    const QRectF selection = workspace.selectionTwips();
+    if (workspace.isFreeSize()) {
         prompts.beep();
         prompts.showMessage(
             QCoreApplication::translate("GridCommands", "FreeSizeは寸法(cm)指定ができません"));
         return;
     }
-    const ModeTable& modes = workspace.state.modes;
+    const CaptureMode mode = workspace.currentMode();
     // In landscape position the first size is the width, in portrait (a square too) the second.
     const bool landscape = selection.width() > selection.height();
-    const double base = landscape ? modes.ModeWidth(mode) : modes.ModeHeight(mode);
+    const double base = landscape ? mode.width : mode.height;
     if (!(base > 0.0)) {
         prompts.beep();
         prompts.showMessage(
             QCoreApplication::translate("GridCommands", "%1は寸法が0のため寸法(cm)指定ができません")
-                .arg(modes.ModeName(mode)));
+                .arg(mode.name));
         return;
     }
     const std::optional<double> centimetres = askNumber(
-        workspace,
-        centimetrePrompt(modes.ModeName(mode), modes.ModeWidth(mode), modes.ModeHeight(mode),
-                         landscape),
+        workspace, centimetrePrompt(mode.name, mode.width, mode.height, landscape),
         QCoreApplication::translate("GridCommands", "グリッド寸法の指定"), QStringLiteral("5"));
     if (!centimetres) {
         return;
     }
     const std::optional<double> step = centimetreStep(selection.width(), *centimetres, base);
-    const ScreenMetrics& m = workspace.services.metrics;
-    const Grid grid =
-        centimetreGrid(selection, step.value_or(0.0), m.twipsPerPixelX, m.twipsPerPixelY);
+    const Grid grid = centimetreGrid(selection, step.value_or(0.0), workspace.scale());
     if (grid.isEmpty()) {
         return;  // a selection without width: no spacing, nothing drawn
     }
@@ -135,11 +120,7 @@ void drawCentimetreGrid(Workspace& workspace) {
 }
 
 void gridClear(Workspace& workspace) {
-    // P2 holds the last committed canvas; after the restore the canvas equals it again, so the
-    // commit only has to fit the window.
-    workspace.P1->setImage(workspace.P2.copy());
-    workspace.forgetUncommittedGrids();
-    workspace.fitWindowToCanvas();
+    workspace.restoreCommittedCanvas();
 }
 
 }  // namespace kiramo

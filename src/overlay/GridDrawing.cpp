@@ -12,10 +12,9 @@
 
 namespace kiramo {
 
-void drawGrid(QImage& image, const Grid& grid, double twipsPerPixelX, double twipsPerPixelY) {
+void drawGrid(QImage& image, const Grid& grid, TwipScale scale) {
     auto toPixel = [&](QPointF twips) {
-        return QPoint(pixelOfTwips(twips.x(), twipsPerPixelX),
-                      pixelOfTwips(twips.y(), twipsPerPixelY));
+        return QPoint(pixelOfTwips(twips.x(), scale.x), pixelOfTwips(twips.y(), scale.y));
     };
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);

@@ -36,7 +36,7 @@ std::optional<PaperOptions> askOptions(Workspace& workspace, PaperOptionsPrompt&
     PaperOptionsRequest request;
     request.title = title;
     if (const std::optional<PaperPage> paper = truePaper(workspace)) {
-        request.paper = paperText(workspace.state.currentModeName(), paper->sizeMm);
+        request.paper = paperText(workspace.currentMode().name, paper->sizeMm);
     }
     request.choosePage = choosePage;
     request.defaults.page = QPageSize(defaultPageSize(QLocale()));
@@ -45,7 +45,7 @@ std::optional<PaperOptions> askOptions(Workspace& workspace, PaperOptionsPrompt&
 
 // The proposed name: the current file's with ".pdf", or "image.pdf".
 QString proposedName(const Workspace& workspace) {
-    const QString current = workspace.state.CurrentFile;
+    const QString& current = workspace.currentFile();
     if (current.isEmpty()) {
         return QStringLiteral("image.pdf");
     }
@@ -110,7 +110,7 @@ void exportPdfCommand(Workspace& workspace, PaperOptionsPrompt& paper) {
     if (!options) {
         return;
     }
-    Prompts& prompts = workspace.services.prompts;
+    Prompts& prompts = workspace.prompts();
     FileDialogRequest request;
     request.title = QStringLiteral("Export PDF");
     request.filters = parseFilterText(QStringLiteral("PDF (*.pdf)|*.pdf|All Files (*.*)|*.*|"));
@@ -149,7 +149,7 @@ void printCommand(Workspace& workspace, PaperOptionsPrompt& paper) {
     request.pdfFile = QDir::current().filePath(
         fileNameOf(request.document.isEmpty() ? QStringLiteral("image") : request.document) +
         QStringLiteral(".pdf"));
-    workspace.services.prompts.previewPrint(request, [&workspace, &options](QPrinter& printer) {
+    workspace.prompts().previewPrint(request, [&workspace, &options](QPrinter& printer) {
         printPaper(workspace, *options, printer);
     });
 }

@@ -18,20 +18,15 @@ constexpr double kLabelTextMm = 3.0;
 
 // The selection of the last centimetre grid, in picture pixels: what stands for the paper.
 std::optional<QRectF> centimetreRegion(const Workspace& workspace) {
-    const ScreenMetrics& m = workspace.services.metrics;
+    const TwipScale scale = workspace.scale();
     const QList<DrawnGrid>& grids = workspace.drawnGrids();
     for (auto it = grids.crbegin(); it != grids.crend(); ++it) {
         if (it->spacing.kind == GridSpacing::Kind::Centimetres && it->grid.frame) {
             const QRectF& f = *it->grid.frame;
-            return QRectF(m.toPixelsX(f.left()), m.toPixelsY(f.top()), m.toPixelsX(f.width()),
-                          m.toPixelsY(f.height()));
+            return QRectF(scale.toPixels(f.topLeft()), scale.toPixels(f.size()));
         }
     }
     return std::nullopt;
-}
-
-const QImage& pictureOf(const Workspace& workspace) {
-    return workspace.gridlessPicture().isNull() ? workspace.P2 : workspace.gridlessPicture();
 }
 
 // Text of `heightMm` in a white box that keeps it readable over the picture, its top-left
@@ -55,19 +50,19 @@ void boxedText(QPainter& painter, const QString& text, QPointF at, double height
 }  // namespace
 
 std::optional<PaperPage> truePaper(const Workspace& workspace) {
-    const int mode = workspace.state.ModeIndex;
-    if (mode == 0) {
+    if (workspace.isFreeSize()) {
         return std::nullopt;
     }
-    const ModeTable& modes = workspace.state.modes;
-    return trueSizePage(pictureOf(workspace).size(), centimetreRegion(workspace),
-                        modes.ModeWidth(mode), modes.ModeHeight(mode));
+    const CaptureMode mode = workspace.currentMode();
+    return trueSizePage(workspace.paperPicture().size(), centimetreRegion(workspace), mode.width,
+                        mode.height);
 }
 
 PaperScene paperScene(const Workspace& workspace, const PaperOptions& options, QSizeF sheetMm) {
     PaperScene scene;
-    scene.picture = pictureOf(workspace);
-    const QString modeName = workspace.state.currentModeName();
+    scene.picture = workspace.paperPicture();
+    const CaptureMode mode = workspace.currentMode();
+    const QString& modeName = mode.name;
     const std::optional<PaperPage> paper = truePaper(workspace);
     QString paperName;
     if (paper && options.trueSize) {
@@ -84,21 +79,16 @@ PaperScene paperScene(const Workspace& workspace, const PaperOptions& options, Q
                           : modeName + QStringLiteral(", on ") + page;
     }
 
-    const ScreenMetrics& m = workspace.services.metrics;
-    const ModeTable& modes = workspace.state.modes;
-    const int mode = workspace.state.ModeIndex;
+    const TwipScale scale = workspace.scale();
     QList<GridSpacing> spacings;
     for (const DrawnGrid& drawn : workspace.drawnGrids()) {
-        const QList<QLineF> lines =
-            gridLinesOnPaper(drawn.grid, scene.page.placement, m.twipsPerPixelX, m.twipsPerPixelY);
+        const QList<QLineF> lines = gridLinesOnPaper(drawn.grid, scene.page.placement, scale);
         (drawn.grid.dotted ? scene.dottedLines : scene.solidLines).append(lines);
-        spacings.append(paper ? spacingOnPaper(drawn, modes.ModeWidth(mode), modes.ModeHeight(mode))
-                              : drawn.spacing);
+        spacings.append(paper ? spacingOnPaper(drawn, mode.width, mode.height) : drawn.spacing);
     }
     if (options.cellLabels && !workspace.drawnGrids().isEmpty()) {
         for (CellLabel label : cellLabels(workspace.drawnGrids().constLast().grid)) {
-            label.at = scene.page.placement.toPaper(
-                QPointF(m.toPixelsX(label.at.x()), m.toPixelsY(label.at.y())));
+            label.at = scene.page.placement.toPaper(scale.toPixels(label.at));
             scene.labels.append(label);
         }
     }

@@ -27,16 +27,17 @@ struct Session {
         form->show();
     }
 
+    // What the commands work on.
+    [[nodiscard]] Workspace& ws() const { return form->workspace(); }
+
     // Gives the canvas `image` and commits it, as a load would.
-    void setCanvas(const QImage& image) const {
-        form->workspace().showNewPicture(image, std::nullopt);
-    }
+    void setCanvas(const QImage& image) const { ws().replacePicture(image, std::nullopt); }
 };
 
 // A rectangle of device pixels of the canvas's image, in the canvas's twips (the selection's
 // unit).
 [[nodiscard]] inline LabelRect twipsOf(const Form1& form, QRectF pixels) {
-    const ScreenMetrics& m = form.workspace().services.metrics;
+    const TwipScale m = form.workspace().scale();
     return LabelRect{m.toTwipsX(pixels.x()), m.toTwipsY(pixels.y()), m.toTwipsX(pixels.width()),
                      m.toTwipsY(pixels.height())};
 }
