@@ -326,21 +326,34 @@ void TestCanvas::pictureLargerThanTheScreenScrolls() {
 void TestCanvas::repaintCoversEveryDevicePixel_data() {
     // A repaint of part of a widget at any ratio: every device pixel the part touches shows the
     // picture's pixel or, past the picture, the background; nothing else changes. (At fractional
-    // ratios a logical edge falls inside a device pixel.)
+    // ratios a logical edge falls inside a device pixel.) The widget lies at `at` (logical) in
+    // what is painted, as a scrolled canvas does: its picture starts at the device pixel that
+    // deviceOrigin names, and the pointer is measured from there.
     QTest::addColumn<double>("ratio");
     QTest::addColumn<QRect>("exposed");
-    for (const double ratio : {1.0, 1.25, 1.5, 1.75, 2.0}) {
-        const QByteArray at = QByteArray::number(ratio);
-        QTest::newRow("inside " + at) << ratio << QRect(3, 5, 17, 11);
-        QTest::newRow("over the picture's edge " + at) << ratio << QRect(21, 13, 20, 20);
-        QTest::newRow("past the picture " + at) << ratio << QRect(37, 1, 5, 7);
+    QTest::addColumn<QPoint>("at");
+    for (const double ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.25}) {
+        const QByteArray in = QByteArray::number(ratio);
+        QTest::newRow("inside " + in) << ratio << QRect(3, 5, 17, 11) << QPoint(0, 0);
+        QTest::newRow("over the picture's edge " + in)
+            << ratio << QRect(21, 13, 20, 20) << QPoint(0, 0);
+        QTest::newRow("past the picture " + in) << ratio << QRect(37, 1, 5, 7) << QPoint(0, 0);
+        QTest::newRow("scrolled " + in) << ratio << QRect(3, 3, 30, 30) << QPoint(-3, -3);
+        QTest::newRow("scrolled by one " + in) << ratio << QRect(1, 2, 30, 30) << QPoint(-1, -2);
+        QTest::newRow("moved " + in) << ratio << QRect(0, 0, 30, 30) << QPoint(3, 1);
     }
 }
 
 void TestCanvas::repaintCoversEveryDevicePixel() {
     QFETCH(double, ratio);
     QFETCH(QRect, exposed);
-    const QImage picture = stripes().copy(0, 0, 45, 37);  // 45 x 37 device pixels
+    QFETCH(QPoint, at);
+    QImage picture(45, 37, QImage::Format_RGB32);  // every pixel another colour
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            picture.setPixel(x, y, qRgb(x, y, 99));
+        }
+    }
     const QColor background(Qt::darkCyan);
     const QRgb untouched = qRgb(255, 0, 255);
     QImage device(80, 80, QImage::Format_RGB32);
@@ -348,15 +361,20 @@ void TestCanvas::repaintCoversEveryDevicePixel() {
     device.setDevicePixelRatio(ratio);
     {
         QPainter painter(&device);
+        painter.translate(at);
         paintImageOneToOne(painter, ratio, exposed, picture, background);
     }
-    const QRectF touched(QPointF(exposed.topLeft()) * ratio, QSizeF(exposed.size()) * ratio);
+    const QPointF origin = QPointF(at) * ratio;
+    const QPoint start = deviceOrigin(origin);
+    const QRectF touched(origin + QPointF(exposed.topLeft()) * ratio,
+                         QSizeF(exposed.size()) * ratio);
     for (int y = 0; y < device.height(); ++y) {
         for (int x = 0; x < device.width(); ++x) {
             const bool inside = touched.intersects(QRectF(x, y, 1, 1));
-            const QRgb expected = !inside                         ? untouched
-                                  : picture.rect().contains(x, y) ? picture.pixel(x, y)
-                                                                  : background.rgb();
+            const QPoint pixel = QPoint(x, y) - start;
+            const QRgb expected = !inside                          ? untouched
+                                  : picture.rect().contains(pixel) ? picture.pixel(pixel)
+                                                                   : background.rgb();
             QVERIFY2(device.pixel(x, y) == expected,
                      qPrintable(QStringLiteral("device pixel %1,%2").arg(x).arg(y)));
         }

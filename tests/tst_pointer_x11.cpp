@@ -18,6 +18,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <cmath>
+
 using namespace kiramo;
 using namespace kiramo::testing;
 
@@ -77,6 +79,8 @@ private slots:
     void selectionStartsUnderThePointer();
     void canvasThatFitsDoesNotScroll_data();
     void canvasThatFitsDoesNotScroll();
+    void scrolledCanvasPicksThePaintedPixel_data();
+    void scrolledCanvasPicksThePaintedPixel();
 
 private:
     // The main window shown with `picture` as its canvas, and the screen's device pixel that
@@ -220,6 +224,55 @@ void TestPointerX11::canvasThatFitsDoesNotScroll() {
     const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
     const QPoint last(canvas.width() - 1, canvas.height() - 1);
     QCOMPARE(shot.pixel(origin + last), pattern(canvas).pixel(last));
+    form->close();
+}
+
+void TestPointerX11::scrolledCanvasPicksThePaintedPixel_data() {
+    QTest::addColumn<int>("from");  // the least scroll bar value tried
+    QTest::newRow("7") << 7;
+    QTest::newRow("35") << 35;
+}
+
+void TestPointerX11::scrolledCanvasPicksThePaintedPixel() {
+    QFETCH(int, from);
+    QString error;
+    std::unique_ptr<Form1> form = startKiramo(m_fake.services(), QString(), &error);
+    QVERIFY2(form, qPrintable(error));
+    const QImage picture = pattern(QSize(2500, 2000));  // larger than the screen
+    form->workspace().P1->setImage(picture);
+    form->P3()->show();
+    form->workspace().CommitCanvas();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    auto* scroll = form->findChild<QScrollArea*>();
+    QVERIFY(scroll);
+    // Scrolled so that the canvas's origin falls on the middle of a device pixel of the window,
+    // where one can (not at a whole scale).
+    const double ratio = form->devicePixelRatioF();
+    const QPoint view = scroll->viewport()->mapTo(form.get(), QPoint(0, 0));
+    const auto middle = [ratio, from](int at) {
+        for (int value = from; value < from + 4; ++value) {
+            const double device = (at - value) * ratio;
+            if (device - std::floor(device) == 0.5) {
+                return value;
+            }
+        }
+        return from;
+    };
+    scroll->horizontalScrollBar()->setValue(middle(view.x()));
+    scroll->verticalScrollBar()->setValue(middle(view.y()));
+    QTest::qWait(200);
+
+    // A right click picks the colour that the screen shows under the pointer.
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    const QPoint at =
+        (scroll->viewport()->mapToGlobal(QPointF(scroll->viewport()->rect().center())) * ratio)
+            .toPoint();
+    for (const QPoint step : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)}) {
+        const QPoint pixel = at + step;
+        xdotool({"mousemove", number(pixel.x()), number(pixel.y()), "click", "3"});
+        QTRY_COMPARE(form->P3()->image().pixel(0, 0), shot.pixel(pixel));
+    }
     form->close();
 }
 

@@ -63,38 +63,55 @@ QPointF devicePixelAt(QPointF logical, double ratio) {
                    std::floor(logical.y() * ratio + kSlack));
 }
 
+QPoint deviceOrigin(QPointF device) {
+    return QPoint(static_cast<int>(std::floor(device.x() + 0.5)),
+                  static_cast<int>(std::floor(device.y() + 0.5)));
+}
+
 QPoint devicePixelUnder(const QWidget& widget, const QMouseEvent& event) {
     const double ratio = widget.devicePixelRatioF();
     const QPointF pointer = devicePixelAt(event.scenePosition(), ratio);
-    // A widget whose origin lies inside a device pixel of the window (a logical position that
-    // is odd at 150 %, say) is painted from the nearest whole device pixel, a half rounding up.
-    const QPointF origin = QPointF(widget.mapTo(widget.window(), QPoint(0, 0))) * ratio;
-    return QPoint(static_cast<int>(pointer.x() - std::floor(origin.x() + 0.5)),
-                  static_cast<int>(pointer.y() - std::floor(origin.y() + 0.5)));
+    const QPoint origin =
+        deviceOrigin(QPointF(widget.mapTo(widget.window(), QPoint(0, 0))) * ratio);
+    return QPoint(static_cast<int>(pointer.x()) - origin.x(),
+                  static_cast<int>(pointer.y()) - origin.y());
 }
 
 void paintImageOneToOne(QPainter& painter, double ratio, const QRect& exposed, const QImage& image,
                         const QColor& background) {
-    // The exposed logical rectangle widened to whole device pixels (the window system repaints
-    // every device pixel it touches), and painted in whole device pixels: at a fractional ratio a
-    // logical edge falls inside a device pixel, which must not be left unpainted.
-    const QRect device(
-        QPoint(int(std::floor(exposed.left() * ratio)), int(std::floor(exposed.top() * ratio))),
-        QPoint(int(std::ceil((exposed.left() + exposed.width()) * ratio)) - 1,
-               int(std::ceil((exposed.top() + exposed.height()) * ratio)) - 1));
-    const auto logical = [ratio](const QRect& r) {
-        return QRectF(r.x() / ratio, r.y() / ratio, r.width() / ratio, r.height() / ratio);
-    };
+    // Where the device puts the widget's origin: inside a device pixel when the widget lies at a
+    // logical position that is odd at 150 %, say (or is scrolled by one). The image starts at
+    // the deviceOrigin of it, the pixel the pointer is measured from. It is handed to the paint
+    // engine in device pixels from there, one to one: from a fractional start, or at a scale
+    // that a rounding error left a hair off 1, the engine would round the start its own way (a
+    // half away from zero) and step through the image a hair short of a pixel, and could show
+    // the pixel beside the one the pointer names.
+    const QPointF origin = painter.deviceTransform().map(QPointF(0, 0));
+    const QPoint start = deviceOrigin(origin);
+    // The device pixels that the exposed logical rectangle touches (the window system repaints
+    // every one of them), as pixels of the image: at a fractional ratio a logical edge falls
+    // inside a device pixel, which must not be left unpainted.
+    const QRect device(QPoint(int(std::floor(origin.x() + exposed.left() * ratio)),
+                              int(std::floor(origin.y() + exposed.top() * ratio))) -
+                           start,
+                       QPoint(int(std::ceil(origin.x() + (exposed.right() + 1) * ratio)) - 1,
+                              int(std::ceil(origin.y() + (exposed.bottom() + 1) * ratio)) - 1) -
+                           start);
+    const QPointF shift = QPointF(start) - origin;
+    painter.save();
+    painter.setWorldTransform(
+        QTransform(1 / ratio, 0, 0, 1 / ratio, shift.x() / ratio, shift.y() / ratio), true);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     // The background only where the image does not reach: a full-screen picture is then written
     // once.
     for (const QRect& uncovered : QRegion(device).subtracted(image.rect())) {
-        painter.fillRect(logical(uncovered), background);
+        painter.fillRect(uncovered, background);
     }
     const QRect shown = device & image.rect();
     if (!shown.isEmpty()) {
-        painter.drawImage(logical(shown), image, QRectF(shown));
+        painter.drawImage(shown.topLeft(), image, shown);
     }
+    painter.restore();
 }
 
 void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& image,

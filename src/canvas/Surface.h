@@ -58,6 +58,11 @@ private:
 // back left a rounding error short of one still counts as that pixel.
 [[nodiscard]] QPointF devicePixelAt(QPointF logical, double ratio);
 
+// The device pixel at which a widget whose origin lies at `device` (device pixels of its
+// window, fractional where the widget's logical position falls inside a device pixel) shows its
+// image's pixel (0, 0) when it paints one to one: the nearest one, a half rounding up.
+[[nodiscard]] QPoint deviceOrigin(QPointF device);
+
 // The device pixel of `widget` under the pointer of `event`, a mouse event of any widget in the
 // same window: the pixel that shows the image's pixel of these coordinates when the widget
 // paints one to one. Taken from the event's position in the window, which the window system
@@ -69,8 +74,9 @@ private:
 // device pixel; what the image does not cover shows `background`.
 void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& image,
                         const QColor& background);
-// The same with `painter` on a device of `ratio` device pixels per logical pixel: every device
-// pixel that `exposed` touches is painted, and no other.
+// The same with `painter` on a device of `ratio` device pixels per logical pixel, the widget's
+// origin where the painter's device transform puts it: every device pixel that `exposed`
+// touches is painted, and no other.
 void paintImageOneToOne(QPainter& painter, double ratio, const QRect& exposed, const QImage& image,
                         const QColor& background);
 
