@@ -120,6 +120,12 @@ bool makeFolders(const QString& folder, QString* reason) {
     }
 }
 
+bool isOwnFolder(const QString& folder) {
+    struct stat st {};
+    return ::stat(encodeFileName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 bool makePrivateFolder(const QString& folder, QString* reason) {
     const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     if (!makeFolders(QFileInfo(path).absolutePath(), reason)) {
@@ -195,6 +201,10 @@ bool makeFolders(const QString& folder, QString* reason) {
     *reason = QCoreApplication::translate("FileChecks", "%1 を作成できません。")
                   .arg(QDir::toNativeSeparators(part));
     return false;
+}
+
+bool isOwnFolder(const QString& folder) {
+    return QFileInfo(folder).isDir();  // access is the profile's, not the mode's
 }
 
 bool makePrivateFolder(const QString& folder, QString* reason) {

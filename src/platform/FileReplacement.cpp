@@ -214,7 +214,9 @@ int keepAttributes(int fd, const QByteArray& path, const struct stat& old) {
 bool writeInPlace(const QString& path, const QByteArray& target, const QByteArray& contents,
                   QString* error) {
     // Never blocks: a pipe that took the file's place in the meantime has no reader to wait for.
-    Descriptor fd(::open(target.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    // `target` is the end of the chain of links: one there now was put there meanwhile.
+    Descriptor fd(
+        ::open(target.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.valid()) {
         *error = cannotWriteMessage(path, reasonOf(errno));
         return false;
@@ -261,11 +263,17 @@ bool writeInPlace(const QString& path, const QByteArray& target, const QByteArra
 
 }  // namespace
 
-bool replaceFileContents(const QString& path, const QByteArray& contents, QString* error) {
-    const QByteArray target = finalTarget(encodeFileName(path));
+bool replaceFileContents(const QString& path, const QByteArray& contents, QString* error,
+                         FollowLinks links) {
+    const QByteArray target =
+        links == FollowLinks::Yes ? finalTarget(encodeFileName(path)) : encodeFileName(path);
+    // The end of the chain, or the link itself: a link not followed is not the old file, and
+    // nothing of what it names is read or kept.
     struct stat old {};
-    const bool exists = ::stat(target.constData(), &old) == 0;
-    if (!exists && errno != ENOENT) {
+    const bool linkItself =
+        links == FollowLinks::No && ::lstat(target.constData(), &old) == 0 && S_ISLNK(old.st_mode);
+    const bool exists = !linkItself && ::stat(target.constData(), &old) == 0;
+    if (!exists && !linkItself && errno != ENOENT) {
         *error = cannotWriteMessage(path, reasonOf(errno));
         return false;
     }
@@ -342,7 +350,9 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
 
 #else
 
-bool replaceFileContents(const QString& path, const QByteArray& contents, QString* error) {
+bool replaceFileContents(const QString& path, const QByteArray& contents, QString* error,
+                         FollowLinks links) {
+    Q_UNUSED(links);  // links to files are rare on Windows and need rights to make
     const QFileInfo info(path);
     if (info.isDir()) {
         *error = cannotWriteMessage(path, QStringLiteral("it is a folder"));
