@@ -211,8 +211,9 @@ int keepAttributes(int fd, const QByteArray& path, const struct stat& old) {
 }
 
 // Writes `contents` over the file `target` in place, growing it first (see the header).
-bool writeInPlace(const QString& path, const QByteArray& target, const QByteArray& contents,
-                  QString* error) {
+// `old` is the status of `target` that the decision to write in place was made on.
+bool writeInPlace(const QString& path, const QByteArray& target, const struct stat& old,
+                  const QByteArray& contents, QString* error) {
     // Never blocks: a pipe that took the file's place in the meantime has no reader to wait for.
     // `target` is the end of the chain of links: one there now was put there meanwhile.
     Descriptor fd(
@@ -224,6 +225,11 @@ bool writeInPlace(const QString& path, const QByteArray& target, const QByteArra
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         *error = cannotWriteMessage(path, QStringLiteral("it is not a file"));
+        return false;
+    }
+    // Another file put in its place since it was looked at would be overwritten unchecked.
+    if (st.st_dev != old.st_dev || st.st_ino != old.st_ino) {
+        *error = cannotWriteMessage(path, QStringLiteral("it was replaced while being saved"));
         return false;
     }
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
@@ -290,7 +296,7 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
         return false;
     }
     if (exists && old.st_nlink > 1) {
-        return writeInPlace(path, target, contents, error);
+        return writeInPlace(path, target, old, contents, error);
     }
 
     const qsizetype slash = target.lastIndexOf('/');
@@ -310,7 +316,7 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
     if (fd < 0) {
         const int code = errno;
         if (exists && (code == EACCES || code == EPERM)) {
-            return writeInPlace(path, target, contents, error);
+            return writeInPlace(path, target, old, contents, error);
         }
         *error = cannotWriteMessage(path, reasonOf(code));
         return false;
@@ -334,7 +340,7 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
         // A folder with the sticky bit lets only a file's owner replace it, though others may
         // write it: a refusal by permission, as above.
         if (code == EACCES || code == EPERM) {
-            return writeInPlace(path, target, contents, error);
+            return writeInPlace(path, target, old, contents, error);
         }
         *error = cannotWriteMessage(path, reasonOf(code));
         return false;
