@@ -20,6 +20,7 @@
 #include <optional>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/inotify.h>
@@ -139,6 +140,7 @@ private slots:
     void keepsWhatTheFileCarried_data();
     void keepsWhatTheFileCarried();
     void replacingKeepsTheOwner();
+    void setUserBitGoesWithTheOwner();
     void longNames_data();
     void longNames();
     void deviceIsNeverReplaced();
@@ -351,6 +353,34 @@ void TestSafeSave::replacingKeepsTheOwner() {
     QCOMPARE(::stat(name(target).constData(), &st), 0);
     QCOMPARE(st.st_uid, uid_t(65534));
     QCOMPARE(st.st_gid, gid_t(65534));
+}
+
+void TestSafeSave::setUserBitGoesWithTheOwner() {
+    // A set-user program of root's that others may write, saved by `nobody`: the new file is
+    // nobody's and must not run as nobody for whoever starts it.
+    if (::geteuid() != 0) {
+        QSKIP("needs root to make a file of another user's (run-as-user runs this as root)");
+    }
+    QTemporaryDir dir;
+    QCOMPARE(::chmod(name(dir.path()).constData(), 0777), 0);
+    const QString target = dir.filePath(QStringLiteral("program.bmp"));
+    QVERIFY(writeAll(target, kOld));
+    QCOMPARE(::chmod(name(target).constData(), 04666), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        QString error;
+        const bool saved = ::setgroups(0, nullptr) == 0 && ::setresgid(65534, 65534, 65534) == 0 &&
+                           ::setresuid(65534, 65534, 65534) == 0 &&
+                           replaceFileContents(target, newContents(), &error);
+        ::_exit(saved ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    struct stat st {};
+    QCOMPARE(::stat(name(target).constData(), &st), 0);
+    QCOMPARE(st.st_uid, uid_t(65534));
+    QCOMPARE(st.st_mode & 07777, 0606u);
 }
 
 void TestSafeSave::longNames_data() {

@@ -176,11 +176,16 @@ int keepAttributes(int fd, const QByteArray& path, const struct stat& old) {
         static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), old.st_gid));
     }
     struct stat now {};
-    const bool groupKept = ::fstat(fd, &now) == 0 && now.st_gid == old.st_gid;
-    // Where the group could not be kept, the group's rights are not handed to another group.
+    const bool known = ::fstat(fd, &now) == 0;
+    const bool groupKept = known && now.st_gid == old.st_gid;
+    // Where the group could not be kept, the group's rights are not handed to another group;
+    // where the owner could not, a program's set-user bit is not handed to the user saving it.
     mode_t mode = old.st_mode & 07777;
     if (!groupKept) {
         mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);
+    }
+    if (!known || now.st_uid != old.st_uid) {
+        mode &= ~static_cast<mode_t>(S_ISUID);
     }
 #ifdef Q_OS_LINUX
     const std::optional<QByteArray> acl = groupKept ? attribute(path, kAccessAcl) : std::nullopt;
