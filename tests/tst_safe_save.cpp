@@ -243,6 +243,8 @@ void TestSafeSave::killedSaveLeavesAWholeFile() {
         QVERIFY2(after == kOld || after == contents,
                  qPrintable(QStringLiteral("%1 bytes left").arg(after.size())));
     }
+    // What the killed save left beside the picture is out of the user's sight.
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("old.bmp")});
 }
 
 void TestSafeSave::keepsWhatTheFileCarried_data() {

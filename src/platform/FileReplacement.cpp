@@ -105,8 +105,9 @@ QByteArray finalTarget(QByteArray path) {
     return path;  // a loop: opening it gives the system's reason
 }
 
-// A name for a temporary file beside `name` in `folder`: the name cut (at a character's start)
-// so that it, a dot and six random characters stay within the folder's longest name.
+// A name for a temporary file beside `name` in `folder`, hidden (a save that is killed leaves it
+// behind, and it is no picture of the user's): a dot, the name cut (at a character's start), a
+// dot and six random characters, within the folder's longest name.
 QByteArray temporaryPath(const QByteArray& folder, const QByteArray& name) {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -114,12 +115,12 @@ QByteArray temporaryPath(const QByteArray& folder, const QByteArray& name) {
     if (longest <= 0) {
         longest = NAME_MAX;
     }
-    qsizetype keep = std::min<qsizetype>(name.size(), longest - 7);
+    qsizetype keep = std::min<qsizetype>(name.size(), longest - 8);
     while (keep > 0 && keep < name.size() &&
            (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) {
         --keep;
     }
-    QByteArray temporary = name.left(keep) + '.';
+    QByteArray temporary = '.' + name.left(keep) + '.';
     for (int i = 0; i < 6; ++i) {
         temporary += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
     }

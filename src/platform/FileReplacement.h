@@ -18,8 +18,8 @@ enum class FollowLinks { Yes, No };
 //   link itself is replaced by the file and what it names is left alone;
 // - a folder, a pipe or a device is refused without being opened, as is a file the user may
 //   not write;
-// - the contents go to a temporary file beside the target, whose name stays within the file
-//   system's limit; it is flushed to the disk, given the old file's mode, its group and owner
+// - the contents go to a hidden temporary file beside the target, whose name stays within the
+//   file system's limit; it is flushed to the disk, given the old file's mode, its group and owner
 //   where the user may set them, its access control list and its user attributes, and only
 //   then renamed over the target;
 // - where no temporary file may be made for lack of permission (a folder the user may not
