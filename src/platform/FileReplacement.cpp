@@ -301,7 +301,9 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
         *error = cannotWriteMessage(path, reasonOf(errno));
         return false;
     }
-    if (exists && old.st_nlink > 1) {
+    // A name of the program's own has no other names worth keeping; another one may be a
+    // victim's file.
+    if (exists && old.st_nlink > 1 && links == FollowLinks::Yes) {
         return writeInPlace(path, target, old, contents, error);
     }
 

@@ -15,7 +15,8 @@ enum class FollowLinks { Yes, No };
 // failure, a kill or a power loss leaves the old file or the complete new one:
 // - a symbolic link is followed and the file it names is replaced, as an editor would; with
 //   FollowLinks::No (a name of the program's own, which no link of the user's stands for) the
-//   link itself is replaced by the file and what it names is left alone;
+//   link itself is replaced by the file and what it names is left alone, as is a file that
+//   has other names (hard links);
 // - a folder, a pipe or a device is refused without being opened, as is a file the user may
 //   not write;
 // - the contents go to a hidden temporary file beside the target, whose name stays within the
