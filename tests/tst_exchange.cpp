@@ -312,6 +312,11 @@ void TestExchange::handOffFolderIsPrivate_data() {
     QTest::newRow("other user's, temporary bitmap") << "other user" << true << false;
     QTest::newRow("open to all, made private") << "open to all" << false << true;
     QTest::newRow("nothing, made private") << "nothing" << true << true;
+    // The program's folder holds the bitmap only when it is the user's own; either way a link
+    // at the bitmap's name is replaced, never followed.
+    QTest::newRow("link beside a program in a folder open to all") << "shared" << true << true;
+    QTest::newRow("link beside the user's own program") << "own" << true << true;
+    QTest::newRow("hard link beside the user's own program") << "own, hard" << true << true;
 }
 
 void TestExchange::handOffFolderIsPrivate() {
@@ -332,7 +337,18 @@ void TestExchange::handOffFolderIsPrivate() {
     QTemporaryDir victim;
     const QString victimFile = victim.filePath(name);
     writeFile(victimFile, "victim's own");
-    if (planted == "link") {
+    QTemporaryDir program;
+    const QString beside = joinPath(program.path(), name);
+    if (planted == "shared" || planted.startsWith("own")) {
+        QVERIFY(::chmod(QFile::encodeName(program.path()).constData(),
+                        planted == "shared" ? 01777 : 0700) == 0);
+        const AppFolders& old = workspace.services.folders;
+        workspace.services.folders =
+            AppFolders::resolve(program.path(), old.settings, runtime, old.windows);
+        QVERIFY(planted == "own, hard" ? ::link(QFile::encodeName(victimFile).constData(),
+                                                QFile::encodeName(beside).constData()) == 0
+                                       : QFile::link(victimFile, beside));
+    } else if (planted == "link") {
         QVERIFY(QFile::link(victim.path(), runtime));
     } else if (planted == "other user") {
         QVERIFY(QDir().mkdir(runtime));
@@ -358,6 +374,10 @@ void TestExchange::handOffFolderIsPrivate() {
         QCOMPARE(s.fake.prompts.calls.size(), 2);
         QVERIFY2(s.fake.prompts.calls.last().contains(runtime),
                  qPrintable(s.fake.prompts.calls.last()));
+        return;
+    }
+    if (planted.startsWith("own")) {
+        QVERIFY(QFileInfo(beside).isFile() && !QFileInfo(beside).isSymLink());
         return;
     }
     QVERIFY(QFileInfo(joinPath(runtime, name)).isFile());

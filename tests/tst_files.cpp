@@ -9,6 +9,7 @@
 #include "files/FileCommands.h"
 #include "files/ImageFiles.h"
 #include "overlay/GridCommands.h"
+#include "platform/FileChecks.h"
 #include "platform/NativeNames.h"
 #include "platform/ProgramStarter.h"
 
@@ -113,6 +114,8 @@ private slots:
     void commandLineLoadsAtStart();
     void fileNameBytes_data();
     void fileNameBytes();
+    void linkNotesKeepTheNamesBytes_data();
+    void linkNotesKeepTheNamesBytes();
     void nameThatIsNotUtf8_data();
     void nameThatIsNotUtf8();
     void whatIsDropped_data();
@@ -438,6 +441,39 @@ void TestFiles::fileNameBytes() {
 #else
     Q_UNUSED(escaped);
     QCOMPARE(name, QFile::decodeName(bytes));
+#endif
+}
+
+void TestFiles::linkNotesKeepTheNamesBytes_data() {
+    QTest::addColumn<QString>("kind");  // what the link named "caf\xe9" leads to
+    QTest::newRow("nothing") << "dangling";
+    QTest::newRow("a pipe") << "pipe";
+    QTest::newRow("a folder, asked to be private") << "folder";
+}
+
+void TestFiles::linkNotesKeepTheNamesBytes() {
+    // Names that are not UTF-8 on both ends: the note still says where the link leads.
+#ifdef Q_OS_UNIX
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QString link = decodeFileName(folder + "/caf\xe9");
+    const QString target = decodeFileName(folder + "/\xe9t\xe9");
+    QCOMPARE(::symlink(encodeFileName(target).constData(), encodeFileName(link).constData()), 0);
+    QString note;
+    if (kind == "dangling") {
+        note = danglingLinkNote(link);
+    } else if (kind == "pipe") {
+        QCOMPARE(::mkfifo(encodeFileName(target).constData(), 0600), 0);
+        QFile file(link);
+        QVERIFY(!openRegularFile(file, &note));
+    } else {
+        QCOMPARE(::mkdir(encodeFileName(target).constData(), 0700), 0);
+        QVERIFY(!makePrivateFolder(link, &note));
+    }
+    QVERIFY2(note.contains(target + QStringLiteral(" へのリンク")), qPrintable(note));
+#else
+    QSKIP("names are UTF-16 on Windows");
 #endif
 }
 

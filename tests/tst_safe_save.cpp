@@ -20,6 +20,7 @@
 #include <optional>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/inotify.h>
@@ -139,6 +140,8 @@ private slots:
     void keepsWhatTheFileCarried_data();
     void keepsWhatTheFileCarried();
     void replacingKeepsTheOwner();
+    void setUserBitGoesWithTheOwner();
+    void fileSwappedInIsNotOverwritten();
     void longNames_data();
     void longNames();
     void deviceIsNeverReplaced();
@@ -241,6 +244,8 @@ void TestSafeSave::killedSaveLeavesAWholeFile() {
         QVERIFY2(after == kOld || after == contents,
                  qPrintable(QStringLiteral("%1 bytes left").arg(after.size())));
     }
+    // What the killed save left beside the picture is out of the user's sight.
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("old.bmp")});
 }
 
 void TestSafeSave::keepsWhatTheFileCarried_data() {
@@ -351,6 +356,71 @@ void TestSafeSave::replacingKeepsTheOwner() {
     QCOMPARE(::stat(name(target).constData(), &st), 0);
     QCOMPARE(st.st_uid, uid_t(65534));
     QCOMPARE(st.st_gid, gid_t(65534));
+}
+
+void TestSafeSave::setUserBitGoesWithTheOwner() {
+    // A set-user program of root's that others may write, saved by `nobody`: the new file is
+    // nobody's and must not run as nobody for whoever starts it.
+    if (::geteuid() != 0) {
+        QSKIP("needs root to make a file of another user's (run-as-user runs this as root)");
+    }
+    QTemporaryDir dir;
+    QCOMPARE(::chmod(name(dir.path()).constData(), 0777), 0);
+    const QString target = dir.filePath(QStringLiteral("program.bmp"));
+    QVERIFY(writeAll(target, kOld));
+    QCOMPARE(::chmod(name(target).constData(), 04666), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        QString error;
+        const bool saved = ::setgroups(0, nullptr) == 0 && ::setresgid(65534, 65534, 65534) == 0 &&
+                           ::setresuid(65534, 65534, 65534) == 0 &&
+                           replaceFileContents(target, newContents(), &error);
+        ::_exit(saved ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    struct stat st {};
+    QCOMPARE(::stat(name(target).constData(), &st), 0);
+    QCOMPARE(st.st_uid, uid_t(65534));
+    QCOMPARE(st.st_mode & 07777, 0606u);
+}
+
+void TestSafeSave::fileSwappedInIsNotOverwritten() {
+    // `nobody` saves a file of root's in a folder with the sticky bit, where the rename is
+    // refused and the save falls back to writing in place. Stopped when its temporary file
+    // appears (an inotify event), another file is moved into the old one's place: whether the
+    // save then goes on or had already ended, that file keeps what it held.
+    if (::geteuid() != 0) {
+        QSKIP("needs root to make files of another user's (run-as-user runs this as root)");
+    }
+    QTemporaryDir dir;
+    QCOMPARE(::chmod(name(dir.path()).constData(), 01777), 0);
+    const QString target = dir.filePath(QStringLiteral("old.bmp"));
+    const QString other = dir.filePath(QStringLiteral("other"));
+    QVERIFY(writeAll(target, kOld) && writeAll(other, "someone else's"));
+    QCOMPARE(::chmod(name(target).constData(), 0666), 0);
+    QCOMPARE(::chmod(name(other).constData(), 0666), 0);
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    QVERIFY(watch >= 0);
+    QVERIFY(::inotify_add_watch(watch, name(dir.path()).constData(), IN_CREATE) >= 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        QString error;
+        const bool saved = ::setgroups(0, nullptr) == 0 && ::setresgid(65534, 65534, 65534) == 0 &&
+                           ::setresuid(65534, 65534, 65534) == 0 &&
+                           replaceFileContents(target, newContents(), &error);
+        ::_exit(saved ? 0 : 1);
+    }
+    pollfd created = {watch, POLLIN, 0};
+    QVERIFY(::poll(&created, 1, 60'000) > 0);  // a guard against a hang, never the outcome
+    ::kill(child, SIGSTOP);
+    QCOMPARE(::rename(name(other).constData(), name(target).constData()), 0);
+    ::kill(child, SIGCONT);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    ::close(watch);
+    QCOMPARE(readAll(target), QByteArray("someone else's"));
 }
 
 void TestSafeSave::longNames_data() {

@@ -22,8 +22,9 @@ namespace {
 std::optional<QString> writeTemporaryBitmap(Workspace& workspace, const QImage& image) {
     const AppFolders& folders = workspace.folders();
     const QString path = folders.temporaryBitmap();
-    // Beside a writable executable the folder is the user's own; in the runtime folder the
-    // name is fixed, so the folder must be one that no one else can plant a link in.
+    // Beside the executable the folder is the user's own (see AppFolders::resolve); in the
+    // runtime folder the name is fixed, so the folder must be one that no one else can plant a
+    // link in.
     QString error;
     const bool ready = folders.temporary == folders.runtime
                            ? makePrivateFolder(folders.temporary, &error)
@@ -35,7 +36,8 @@ std::optional<QString> writeTemporaryBitmap(Workspace& workspace, const QImage& 
             error = cannotWriteMessage(path, error);
         }
     }
-    if (contents.isEmpty() || !replaceFileContents(path, contents, &error)) {
+    // A link at the fixed name is not followed, whoever made it: it is replaced.
+    if (contents.isEmpty() || !replaceFileContents(path, contents, &error, FollowLinks::No)) {
         workspace.prompts().beep();
         workspace.prompts().showMessage(error);  // names the file or its folder
         return std::nullopt;

@@ -5,6 +5,7 @@
 
 #include "canvas/Workspace.h"
 #include "core/FileNames.h"
+#include "platform/FileChecks.h"
 #include "platform/FileReplacement.h"
 #include "platform/NativeNames.h"
 #include "platform/Prompts.h"
@@ -35,9 +36,11 @@ QImage readPictureFile(const QString& path, QString* error) {
     case FileKind::Regular:
         break;
     }
-    QFile file;
+    // Opened without blocking and checked again on what was opened: a pipe put in the file's
+    // place since the look above is refused there.
+    QFile file(path);
     QString reason;
-    if (!openForReading(file, path, &reason)) {
+    if (!openRegularFile(file, &reason)) {
         *error = QStringLiteral("%1 cannot be opened: %2").arg(name, reason);
         return QImage();
     }
@@ -49,9 +52,9 @@ QImage readPictureFile(const QString& path, QString* error) {
 }
 
 bool canLoadPicture(const QString& path) {
-    QFile file;
+    QFile file(path);
     QString reason;
-    if (fileKind(path) != FileKind::Regular || !openForReading(file, path, &reason)) {
+    if (fileKind(path) != FileKind::Regular || !openRegularFile(file, &reason)) {
         return false;  // a pipe is never opened: that would wait for a writer
     }
     if (isBitmapSignature(file.peek(2))) {

@@ -1,5 +1,7 @@
 #include "platform/AppFolders.h"
 
+#include "platform/FileChecks.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -27,7 +29,9 @@ AppFolders AppFolders::resolve(const QString& executableFolder, const QString& c
     const bool hasSettings =
         QFileInfo(joinPath(executableFolder, QStringLiteral("KIRAMO.INI"))).isFile();
     folders.settings = (writable || hasSettings) ? executableFolder : configFolder;
-    folders.temporary = writable ? executableFolder : runtimeFolder;
+    // The bitmap's name is fixed: beside the executable only where no one else can plant it.
+    folders.temporary =
+        writable && isOwnFolder(executableFolder) ? executableFolder : runtimeFolder;
     folders.runtime = runtimeFolder;
     folders.windows = windowsFolder.isEmpty() ? configFolder : windowsFolder;
     return folders;

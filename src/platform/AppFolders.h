@@ -18,7 +18,8 @@ struct AppFolders {
 
     // The settings live beside the executable. When that folder is not writable and holds no
     // KIRAMO.INI (a copy installed into a system folder), they live in `configFolder` instead;
-    // the temporary bitmap then goes to `runtimeFolder`. Nothing is created here.
+    // the temporary bitmap then goes to `runtimeFolder`, as it does when the executable's
+    // folder is not the user's own (isOwnFolder). Nothing is created here.
     [[nodiscard]] static AppFolders resolve(const QString& executableFolder,
                                             const QString& configFolder,
                                             const QString& runtimeFolder,

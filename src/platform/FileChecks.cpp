@@ -13,19 +13,43 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #endif
 
 namespace kiramo {
 
 namespace {
 
+// Where the link `path` points, as an absolute path, by the bytes of both names (Qt would spell
+// a name that is not UTF-8 with replacement characters and find no link); empty when `path` is
+// no link.
+QString linkTarget(const QString& path) {
+#ifdef Q_OS_UNIX
+    const QByteArray native = encodeFileName(path);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        return QString();
+    }
+    QByteArray bytes(PATH_MAX, Qt::Uninitialized);
+    const ssize_t n = ::readlink(native.constData(), bytes.data(), bytes.size());
+    if (n <= 0 || n >= bytes.size()) {
+        return QString();
+    }
+    bytes.truncate(n);
+    const QString target = decodeFileName(bytes);
+    return bytes.startsWith('/') ? target
+                                 : QDir::cleanPath(QFileInfo(path).absolutePath() + u'/' + target);
+#else
+    return QFileInfo(path).symLinkTarget();
+#endif
+}
+
 // What a name that is not a regular file is instead, and where it leads when it is a link.
 QString notRegularNote(const QString& path, const QString& kind) {
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
+    if (const QString target = linkTarget(path); !target.isEmpty()) {
         return QCoreApplication::translate(
                    "FileChecks", "%1 へのリンクで、その先は通常のファイルではありません (%2)。")
-            .arg(QDir::toNativeSeparators(info.symLinkTarget()), kind);
+            .arg(QDir::toNativeSeparators(target), kind);
     }
     return QCoreApplication::translate("FileChecks", "通常のファイルではありません (%1)。")
         .arg(kind);
@@ -120,6 +144,12 @@ bool makeFolders(const QString& folder, QString* reason) {
     }
 }
 
+bool isOwnFolder(const QString& folder) {
+    struct stat st {};
+    return ::stat(encodeFileName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 bool makePrivateFolder(const QString& folder, QString* reason) {
     const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     if (!makeFolders(QFileInfo(path).absolutePath(), reason)) {
@@ -141,7 +171,7 @@ bool makePrivateFolder(const QString& folder, QString* reason) {
                           "FileChecks",
                           "%1 は %2 へのリンクです。自分だけのフォルダーとしては使えません。")
                           .arg(QDir::toNativeSeparators(path),
-                               QDir::toNativeSeparators(QFileInfo(path).symLinkTarget()));
+                               QDir::toNativeSeparators(linkTarget(path)));
         } else {
             *reason = systemReason(path, error);
         }
@@ -197,6 +227,10 @@ bool makeFolders(const QString& folder, QString* reason) {
     return false;
 }
 
+bool isOwnFolder(const QString& folder) {
+    return QFileInfo(folder).isDir();  // access is the profile's, not the mode's
+}
+
 bool makePrivateFolder(const QString& folder, QString* reason) {
     // The user's own profile folders are private to the user already.
     return makeFolders(folder, reason);
@@ -205,11 +239,11 @@ bool makePrivateFolder(const QString& folder, QString* reason) {
 #endif
 
 QString danglingLinkNote(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isSymLink() || info.exists()) {
+    QString target = linkTarget(path);
+    if (target.isEmpty() || fileKind(path) != FileKind::Missing) {
         return QString();
     }
-    const QString target = QDir::toNativeSeparators(info.symLinkTarget());
+    target = QDir::toNativeSeparators(target);
     return QCoreApplication::translate("FileChecks", "%1 は %2 へのリンクですが、%2 はありません。")
         .arg(QDir::toNativeSeparators(path), target);
 }

@@ -21,6 +21,11 @@ namespace kiramo {
 // points ("… is a link to …, which does not exist"). Empty for anything else.
 [[nodiscard]] QString danglingLinkNote(const QString& path);
 
+// Whether `folder` is a folder of this user's that no one else may change: owned by the user
+// and not writable by its group or others. A file of a fixed name there cannot have been
+// planted by another user (in a folder open to all, such as a copy unpacked into /tmp, it can).
+[[nodiscard]] bool isOwnFolder(const QString& folder);
+
 // Makes `folder` a folder that only this user can enter, for files that must not be swapped
 // or read by anyone else (the help page, the bitmap handed to other programs). The folders
 // above it are made as makeFolders does; `folder` itself is made with owner-only access, and

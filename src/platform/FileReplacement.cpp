@@ -105,8 +105,9 @@ QByteArray finalTarget(QByteArray path) {
     return path;  // a loop: opening it gives the system's reason
 }
 
-// A name for a temporary file beside `name` in `folder`: the name cut (at a character's start)
-// so that it, a dot and six random characters stay within the folder's longest name.
+// A name for a temporary file beside `name` in `folder`, hidden (a save that is killed leaves it
+// behind, and it is no picture of the user's): a dot, the name cut (at a character's start), a
+// dot and six random characters, within the folder's longest name.
 QByteArray temporaryPath(const QByteArray& folder, const QByteArray& name) {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -114,12 +115,12 @@ QByteArray temporaryPath(const QByteArray& folder, const QByteArray& name) {
     if (longest <= 0) {
         longest = NAME_MAX;
     }
-    qsizetype keep = std::min<qsizetype>(name.size(), longest - 7);
+    qsizetype keep = std::min<qsizetype>(name.size(), longest - 8);
     while (keep > 0 && keep < name.size() &&
            (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) {
         --keep;
     }
-    QByteArray temporary = name.left(keep) + '.';
+    QByteArray temporary = '.' + name.left(keep) + '.';
     for (int i = 0; i < 6; ++i) {
         temporary += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
     }
@@ -176,11 +177,16 @@ int keepAttributes(int fd, const QByteArray& path, const struct stat& old) {
         static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), old.st_gid));
     }
     struct stat now {};
-    const bool groupKept = ::fstat(fd, &now) == 0 && now.st_gid == old.st_gid;
-    // Where the group could not be kept, the group's rights are not handed to another group.
+    const bool known = ::fstat(fd, &now) == 0;
+    const bool groupKept = known && now.st_gid == old.st_gid;
+    // Where the group could not be kept, the group's rights are not handed to another group;
+    // where the owner could not, a program's set-user bit is not handed to the user saving it.
     mode_t mode = old.st_mode & 07777;
     if (!groupKept) {
         mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);
+    }
+    if (!known || now.st_uid != old.st_uid) {
+        mode &= ~static_cast<mode_t>(S_ISUID);
     }
 #ifdef Q_OS_LINUX
     const std::optional<QByteArray> acl = groupKept ? attribute(path, kAccessAcl) : std::nullopt;
@@ -211,10 +217,13 @@ int keepAttributes(int fd, const QByteArray& path, const struct stat& old) {
 }
 
 // Writes `contents` over the file `target` in place, growing it first (see the header).
-bool writeInPlace(const QString& path, const QByteArray& target, const QByteArray& contents,
-                  QString* error) {
+// `old` is the status of `target` that the decision to write in place was made on.
+bool writeInPlace(const QString& path, const QByteArray& target, const struct stat& old,
+                  const QByteArray& contents, QString* error) {
     // Never blocks: a pipe that took the file's place in the meantime has no reader to wait for.
-    Descriptor fd(::open(target.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    // `target` is the end of the chain of links: one there now was put there meanwhile.
+    Descriptor fd(
+        ::open(target.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.valid()) {
         *error = cannotWriteMessage(path, reasonOf(errno));
         return false;
@@ -222,6 +231,11 @@ bool writeInPlace(const QString& path, const QByteArray& target, const QByteArra
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         *error = cannotWriteMessage(path, QStringLiteral("it is not a file"));
+        return false;
+    }
+    // Another file put in its place since it was looked at would be overwritten unchecked.
+    if (st.st_dev != old.st_dev || st.st_ino != old.st_ino) {
+        *error = cannotWriteMessage(path, QStringLiteral("it was replaced while being saved"));
         return false;
     }
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
@@ -261,11 +275,17 @@ bool writeInPlace(const QString& path, const QByteArray& target, const QByteArra
 
 }  // namespace
 
-bool replaceFileContents(const QString& path, const QByteArray& contents, QString* error) {
-    const QByteArray target = finalTarget(encodeFileName(path));
+bool replaceFileContents(const QString& path, const QByteArray& contents, QString* error,
+                         FollowLinks links) {
+    const QByteArray target =
+        links == FollowLinks::Yes ? finalTarget(encodeFileName(path)) : encodeFileName(path);
+    // The end of the chain, or the link itself: a link not followed is not the old file, and
+    // nothing of what it names is read or kept.
     struct stat old {};
-    const bool exists = ::stat(target.constData(), &old) == 0;
-    if (!exists && errno != ENOENT) {
+    const bool linkItself =
+        links == FollowLinks::No && ::lstat(target.constData(), &old) == 0 && S_ISLNK(old.st_mode);
+    const bool exists = !linkItself && ::stat(target.constData(), &old) == 0;
+    if (!exists && !linkItself && errno != ENOENT) {
         *error = cannotWriteMessage(path, reasonOf(errno));
         return false;
     }
@@ -281,8 +301,10 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
         *error = cannotWriteMessage(path, reasonOf(errno));
         return false;
     }
-    if (exists && old.st_nlink > 1) {
-        return writeInPlace(path, target, contents, error);
+    // A name of the program's own has no other names worth keeping; another one may be a
+    // victim's file.
+    if (exists && old.st_nlink > 1 && links == FollowLinks::Yes) {
+        return writeInPlace(path, target, old, contents, error);
     }
 
     const qsizetype slash = target.lastIndexOf('/');
@@ -302,7 +324,7 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
     if (fd < 0) {
         const int code = errno;
         if (exists && (code == EACCES || code == EPERM)) {
-            return writeInPlace(path, target, contents, error);
+            return writeInPlace(path, target, old, contents, error);
         }
         *error = cannotWriteMessage(path, reasonOf(code));
         return false;
@@ -326,7 +348,7 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
         // A folder with the sticky bit lets only a file's owner replace it, though others may
         // write it: a refusal by permission, as above.
         if (code == EACCES || code == EPERM) {
-            return writeInPlace(path, target, contents, error);
+            return writeInPlace(path, target, old, contents, error);
         }
         *error = cannotWriteMessage(path, reasonOf(code));
         return false;
@@ -342,7 +364,9 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
 
 #else
 
-bool replaceFileContents(const QString& path, const QByteArray& contents, QString* error) {
+bool replaceFileContents(const QString& path, const QByteArray& contents, QString* error,
+                         FollowLinks links) {
+    Q_UNUSED(links);  // links to files are rare on Windows and need rights to make
     const QFileInfo info(path);
     if (info.isDir()) {
         *error = cannotWriteMessage(path, QStringLiteral("it is a folder"));

@@ -8,13 +8,19 @@ namespace kiramo {
 // "<path> cannot be written: <reason>", the path in the platform's spelling.
 [[nodiscard]] QString cannotWriteMessage(const QString& path, const QString& reason);
 
+// Whether a symbolic link at the name is followed to the file it names, or replaced itself.
+enum class FollowLinks { Yes, No };
+
 // Puts `contents` into the file at `path`, creating it or replacing what it held, so that a
 // failure, a kill or a power loss leaves the old file or the complete new one:
-// - a symbolic link is followed and the file it names is replaced, as an editor would;
+// - a symbolic link is followed and the file it names is replaced, as an editor would; with
+//   FollowLinks::No (a name of the program's own, which no link of the user's stands for) the
+//   link itself is replaced by the file and what it names is left alone, as is a file that
+//   has other names (hard links);
 // - a folder, a pipe or a device is refused without being opened, as is a file the user may
 //   not write;
-// - the contents go to a temporary file beside the target, whose name stays within the file
-//   system's limit; it is flushed to the disk, given the old file's mode, its group and owner
+// - the contents go to a hidden temporary file beside the target, whose name stays within the
+//   file system's limit; it is flushed to the disk, given the old file's mode, its group and owner
 //   where the user may set them, its access control list and its user attributes, and only
 //   then renamed over the target;
 // - where no temporary file may be made for lack of permission (a folder the user may not
@@ -28,6 +34,6 @@ namespace kiramo {
 // False on failure, with `error` naming the file and the system's reason; the temporary file is
 // gone, and when the old contents could not be kept the message says so.
 [[nodiscard]] bool replaceFileContents(const QString& path, const QByteArray& contents,
-                                       QString* error);
+                                       QString* error, FollowLinks links = FollowLinks::Yes);
 
 }  // namespace kiramo

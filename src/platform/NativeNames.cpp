@@ -6,10 +6,7 @@
 #include <QUrl>
 
 #ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace kiramo {
@@ -155,30 +152,6 @@ FileKind fileKind(const QString& name) {
            : info.isDir()  ? FileKind::Folder
            : info.isFile() ? FileKind::Regular
                            : FileKind::Other;
-}
-
-bool openForReading(QFile& file, const QString& name, QString* error) {
-#ifdef Q_OS_UNIX
-    if (hasEscapedBytes(name)) {
-        const int fd = ::open(encodeFileName(name).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            *error = qt_error_string(errno);
-            return false;
-        }
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            *error = file.errorString();
-            ::close(fd);
-            return false;
-        }
-        return true;
-    }
-#endif
-    file.setFileName(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 }  // namespace kiramo

@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-class QFile;
 class QUrl;
 
 // File names as the system keeps them. On Unix a name is bytes, mostly UTF-8 but not always
@@ -31,9 +30,5 @@ namespace kiramo {
 // What a name is, found without opening it; symbolic links are followed.
 enum class FileKind { Missing, Regular, Folder, Other };
 [[nodiscard]] FileKind fileKind(const QString& name);
-
-// Opens the file called `name` for reading into `file`. False, with the system's reason in
-// `error`, when it cannot be opened.
-[[nodiscard]] bool openForReading(QFile& file, const QString& name, QString* error);
 
 }  // namespace kiramo
