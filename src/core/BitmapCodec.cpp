@@ -484,25 +484,29 @@ QImage decodeBitmap(QIODevice& device, QString* error) {
     return read ? image : QImage();
 }
 
-bool writeBitmap(QIODevice& device, const QImage& source, QString* error) {
+QByteArray encodeBitmap(const QImage& source, QString* error) {
     if (source.isNull()) {
         *error = QStringLiteral("There is no picture to write");
-        return false;
+        return QByteArray();
     }
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
     const qint64 width = image.width();
     const qint64 height = image.height();
     const qint64 stride = ((width * 24 + 31) / 32) * 4;
     const qint64 pixelBytes = stride * height;
-    if (kFileHeader + kInfoHeader + pixelBytes > std::numeric_limits<quint32>::max()) {
+    const qint64 fileBytes = kFileHeader + kInfoHeader + pixelBytes;
+    if (fileBytes > std::numeric_limits<quint32>::max()) {
         *error = QStringLiteral("The picture is too large for a bitmap file");
-        return false;
+        return QByteArray();
     }
-    QByteArray header(kFileHeader + kInfoHeader, 0);
-    char* h = header.data();
+    // The whole file in one allocation, written once: for a large picture the file is
+    // hundreds of megabytes, and every copy of it costs as much as the encoding itself.
+    QByteArray file(qsizetype(fileBytes), Qt::Uninitialized);
+    char* h = file.data();
+    std::fill(h, h + kFileHeader + kInfoHeader, '\0');
     h[0] = 'B';
     h[1] = 'M';
-    qToLittleEndian<quint32>(static_cast<quint32>(kFileHeader + kInfoHeader + pixelBytes), h + 2);
+    qToLittleEndian<quint32>(static_cast<quint32>(fileBytes), h + 2);
     qToLittleEndian<quint32>(kFileHeader + kInfoHeader, h + 10);
     qToLittleEndian<quint32>(kInfoHeader, h + 14);
     qToLittleEndian<qint32>(static_cast<qint32>(width), h + 18);
@@ -512,30 +516,29 @@ bool writeBitmap(QIODevice& device, const QImage& source, QString* error) {
     qToLittleEndian<quint32>(static_cast<quint32>(pixelBytes), h + 34);
     qToLittleEndian<qint32>(3780, h + 38);  // 96 DPI in pixels a metre
     qToLittleEndian<qint32>(3780, h + 42);
-    if (device.write(header) != header.size()) {
-        *error = device.errorString();
+    auto* rows = reinterpret_cast<uchar*>(h + kFileHeader + kInfoHeader);
+    for (qint64 row = 0; row < height; ++row) {
+        // Bottom-up: the file's first row is the picture's last.
+        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(int(height - 1 - row)));
+        uchar* dst = rows + row * stride;
+        for (qint64 x = 0; x < width; ++x) {
+            *dst++ = static_cast<uchar>(qBlue(src[x]));
+            *dst++ = static_cast<uchar>(qGreen(src[x]));
+            *dst++ = static_cast<uchar>(qRed(src[x]));
+        }
+        std::fill(dst, rows + (row + 1) * stride, uchar(0));  // the row's padding
+    }
+    return file;
+}
+
+bool writeBitmap(QIODevice& device, const QImage& source, QString* error) {
+    const QByteArray file = encodeBitmap(source, error);
+    if (file.isEmpty()) {
         return false;
     }
-    const qint64 rowsPerBlock = std::max<qint64>(1, kBlockBytes / stride);
-    std::vector<uchar> block(static_cast<size_t>(rowsPerBlock * stride), 0);
-    for (qint64 row = 0; row < height; row += rowsPerBlock) {
-        const qint64 rows = std::min(rowsPerBlock, height - row);
-        for (qint64 r = 0; r < rows; ++r) {
-            // Bottom-up: the file's first row is the picture's last.
-            const auto* src =
-                reinterpret_cast<const QRgb*>(image.constScanLine(int(height - 1 - row - r)));
-            uchar* dst = block.data() + r * stride;
-            for (qint64 x = 0; x < width; ++x) {
-                *dst++ = static_cast<uchar>(qBlue(src[x]));
-                *dst++ = static_cast<uchar>(qGreen(src[x]));
-                *dst++ = static_cast<uchar>(qRed(src[x]));
-            }
-        }
-        const qint64 bytes = rows * stride;
-        if (device.write(reinterpret_cast<const char*>(block.data()), bytes) != bytes) {
-            *error = device.errorString();
-            return false;
-        }
+    if (device.write(file) != file.size()) {
+        *error = device.errorString();
+        return false;
     }
     return true;
 }

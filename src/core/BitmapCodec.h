@@ -75,4 +75,7 @@ struct BitmapHeaderResult {
 // Writes `image` as a 24-bit bottom-up Windows bitmap. False, with `error` set, on failure.
 [[nodiscard]] bool writeBitmap(QIODevice& device, const QImage& image, QString* error);
 
+// The same bitmap file, whole, in memory; empty, with `error` set, when it cannot be made.
+[[nodiscard]] QByteArray encodeBitmap(const QImage& image, QString* error);
+
 }  // namespace kiramo

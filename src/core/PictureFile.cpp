@@ -8,23 +8,6 @@
 
 namespace kiramo {
 
-namespace {
-
-bool writePicture(QIODevice& device, const QImage& image, const QByteArray& format,
-                  QString* error) {
-    if (format == "bmp") {
-        return writeBitmap(device, image, error);
-    }
-    QImageWriter writer(&device, format);
-    if (!writer.write(image)) {
-        *error = writer.errorString();
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 QByteArray pictureFormatFor(const QString& path) {
     QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
     if (suffix == "jpeg") {
@@ -39,9 +22,15 @@ QByteArray pictureFormatFor(const QString& path) {
 }
 
 QByteArray encodePictureFile(const QString& path, const QImage& image, QString* error) {
+    const QByteArray format = pictureFormatFor(path);
+    if (format == "bmp") {
+        return encodeBitmap(image, error);
+    }
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (!writePicture(buffer, image, pictureFormatFor(path), error)) {
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(image)) {
+        *error = writer.errorString();
         return QByteArray();
     }
     return buffer.data();
