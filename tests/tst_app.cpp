@@ -141,7 +141,9 @@ private slots:
     void settingsFolder();
 
     void hugeSettingsLinesCostLittleMemory();
-    void startWithoutSettingsCreatesEmptyFile();
+    void startWithoutSettingsCreatesPapers();
+    void existingSettingsLeftAsTheyAre_data();
+    void existingSettingsLeftAsTheyAre();
     void readOnlySettingsAreReadUntouched();
     void startWithExampleModes();
     void unwritableSettingsEndsStartUp();
@@ -281,21 +283,68 @@ void TestApp::hugeSettingsLinesCostLittleMemory() {
              QStringLiteral("gimp"));
 }
 
-void TestApp::startWithoutSettingsCreatesEmptyFile() {
+void TestApp::startWithoutSettingsCreatesPapers() {
     FakeServices fake;
     std::unique_ptr<Form1> form = startIn(fake);
     QVERIFY(form);
     QFile ini(fake.path(QStringLiteral("KIRAMO.INI")));
-    QVERIFY(ini.exists());
-    QCOMPARE(ini.size(), 0);
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = ini.readAll().split('\n');
+    QVERIFY(lines.size() <= 30);
+    for (const QByteArray& line : lines) {
+        QVERIFY2(line.isEmpty() || line.endsWith('\r'), line.constData());
+    }
     QCOMPARE(form->windowTitle(), " Mode:FreeSize" + captionNotice());
-    QCOMPARE(modeMenuTexts(*form), QStringList{"FreeSize"});
-    // 2475 x 2055 twips in device pixels: 165 x 137 at 15 twips a pixel.
-    const TwipScale m = form->workspace().scale();
-    QCOMPARE(form->workspace().P1->imageSize(),
-             QSize(qRound(m.toPixelsX(2475)), qRound(m.toPixelsY(2055))));
-    QCOMPARE(form->workspace().P1->image().pixelColor(10, 10), QColor(192, 192, 192));
-    QVERIFY(fake.prompts.calls.isEmpty());
+    const QStringList texts = modeMenuTexts(*form);
+    QCOMPARE(texts.size(), 15);
+    QCOMPARE(texts.first(), QStringLiteral("FreeSize"));
+    // Each paper upright (height first) and usable.
+    const struct {
+        const char* name;
+        double height;
+        double width;
+    } papers[] = {{"A3", 42, 29.7},       {"A4", 29.7, 21},  {"B5", 25.7, 18.2},
+                  {"Letter", 27.9, 21.6}, {"F10", 53, 45.5}, {"16by20in", 50.8, 40.6}};
+    const ModeTable& modes = form->workspace().state.modes;
+    for (const auto& paper : papers) {
+        bool found = false;
+        for (int i = 1; i <= ModeTable::kLast; ++i) {
+            const std::optional<CaptureMode>& mode = modes.mode(i);
+            if (mode && mode->name == QLatin1String(paper.name)) {
+                found = true;
+                QCOMPARE(mode->width, paper.height);
+                QCOMPARE(mode->height, paper.width);
+            }
+        }
+        QVERIFY2(found, paper.name);
+    }
+    for (int i = 1; i < texts.size(); ++i) {
+        QCOMPARE(modeSizeFault(*modes.mode(i)), ModeSizeFault::None);
+    }
+    // The association file is still made empty.
+    QCOMPARE(QFileInfo(fake.services().folders.winIniFile()).size(), 0);
+}
+
+void TestApp::existingSettingsLeftAsTheyAre_data() {
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QStringList>("menu");
+    QTest::newRow("empty") << QByteArray() << QStringList{"FreeSize"};
+    QTest::newRow("one mode") << QByteArray("@ Mine 10x5\r\n")
+                              << QStringList{"FreeSize", "Mine 10x5"};
+}
+
+void TestApp::existingSettingsLeftAsTheyAre() {
+    QFETCH(QByteArray, contents);
+    QFETCH(QStringList, menu);
+    FakeServices fake;
+    const QString path = fake.path(QStringLiteral("KIRAMO.INI"));
+    writeFile(path, contents);
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    QCOMPARE(modeMenuTexts(*form), menu);
+    QFile ini(path);
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QCOMPARE(ini.readAll(), contents);
 }
 
 void TestApp::startWithExampleModes() {
@@ -404,6 +453,7 @@ void TestApp::settingsFolderThatCannotBeMadeIsNamed() {
 
 void TestApp::menuBarAsDesigned() {
     FakeServices fake;
+    writeFile(fake.path(QStringLiteral("KIRAMO.INI")), "");  // the Mode menu: FreeSize alone
     std::unique_ptr<Form1> form = startIn(fake);
     QVERIFY(form);
 

@@ -150,7 +150,7 @@ void TestExchange::editMenuRule_data() {
     QTest::addColumn<bool>("enabled");
     QTest::newRow("FreeSize, no selection") << 0 << false << false;
     QTest::newRow("FreeSize, selection") << 0 << true << false;
-    QTest::newRow("mode, no selection") << 1 << false << false;
+    QTest::newRow("mode, no selection") << 1 << false << true;  // the whole canvas
     QTest::newRow("mode, selection") << 1 << true << true;
 }
 

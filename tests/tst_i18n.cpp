@@ -62,17 +62,18 @@ void TestI18n::textsInEachLanguage_data() {
                                    "\r\n | 等分グリッドの指定 | 10";
     // Japanese first, English next, then C: the translators of one row are gone in the next.
     QTest::newRow("ja_JP") << QLocale(QLocale::Japanese, QLocale::Japan) << japanese
-                           << "範囲が選択されていません" << japanesePrompt << "  右クリックで色記録"
+                           << "FreeSizeは寸法(cm)指定ができません" << japanesePrompt
+                           << "  右クリックで色記録"
                            << "キャンセル";
     QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
                            << QStringList{"1/8 Divisions", "Equal Parts...", "Spacing (cm)..."}
-                           << "No area is selected"
+                           << "FreeSize has no sizes for a spacing in cm"
                            << "text: \r\nBased on the picture's width:\r\nHow many equal parts "
                               "for the grid?\r\n | Equal Parts Grid | 10"
                            << "  Right-click: colour"
                            << "Cancel";
-    QTest::newRow("C") << QLocale::c() << japanese << "範囲が選択されていません" << japanesePrompt
-                       << "  右クリックで色記録"
+    QTest::newRow("C") << QLocale::c() << japanese << "FreeSizeは寸法(cm)指定ができません"
+                       << japanesePrompt << "  右クリックで色記録"
                        << "Cancel";
 }
 
@@ -93,7 +94,7 @@ void TestI18n::textsInEachLanguage() {
     drawCentimetreGrid(s.ws());
     s.fake.prompts.textAnswers.enqueue(QString());
     drawEqualPartsGrid(s.ws());
-    QCOMPARE(s.fake.prompts.calls, (QStringList{"message: " + message, prompt}));
+    QCOMPARE(s.fake.prompts.calls, (QStringList{"beep", "message: " + message, prompt}));
 
     QCOMPARE(s.form->windowTitle(), " Mode:FreeSize" + notice);
     // As short as the Japanese notice, so that the mode before it still shows.

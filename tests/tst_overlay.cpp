@@ -7,6 +7,7 @@
 #include "overlay/GridDrawing.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QTest>
 
 #include <cmath>
@@ -65,6 +66,8 @@ private slots:
     void centimetreGrid_data();
     void centimetreGrid();
     void centimetreGridOnAClick();
+    void centimetreGridOnTheCanvas_data();
+    void centimetreGridOnTheCanvas();
     void centimetreGridRefusals_data();
     void centimetreGridRefusals();
     void gridClear();
@@ -361,11 +364,43 @@ void TestOverlay::centimetreGridOnAClick() {
     QVERIFY(!s.ws().hasSelection());
 }
 
+void TestOverlay::centimetreGridOnTheCanvas_data() {
+    QTest::addColumn<QSize>("canvas");
+    QTest::addColumn<QString>("position");
+    QTest::newRow("lying") << QSize(297, 150) << "横位置";
+    QTest::newRow("upright") << QSize(210, 300) << "縦位置";
+}
+
+void TestOverlay::centimetreGridOnTheCanvas() {
+    // No selection: the whole canvas is the paper, lying or upright by its own shape; 5 cm
+    // of A4 is a fifth of the canvas' width (21 or 29.7 cm across it).
+    QFETCH(QSize, canvas);
+    QFETCH(QString, position);
+    Session s("@ A4 29.7x21\r\n");
+    QImage white(canvas, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    s.setCanvas(white);
+    s.form->selectMode(1);
+    emit s.form->menus().MEdit->aboutToShow();
+    QVERIFY(Form1Menus::isCommandEnabled(s.form->menus().MGridCM));
+    s.fake.prompts.textAnswers.enqueue(QStringLiteral("5"));
+    s.form->menus().MGridCM->trigger();
+    QVERIFY2(s.fake.prompts.calls.first().startsWith("text: A4 [ 29.7x21 ] " + position),
+             qPrintable(s.fake.prompts.calls.first()));
+    const QImage& image = s.ws().P1->image();
+    const double across = canvas.width() > canvas.height() ? 29.7 : 21.0;
+    const int step = qRound(canvas.width() * 5.0 / across);
+    QCOMPARE(image.pixelColor(0, canvas.height() / 2), kGridGrey);
+    QCOMPARE(image.pixelColor(step, canvas.height() / 2), kGridGrey);
+    QCOMPARE(image.pixelColor(step / 2, canvas.height() / 2 + 1), QColor(Qt::white));
+}
+
 void TestOverlay::centimetreGridRefusals_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("select");
     QTest::addColumn<QStringList>("calls");
-    QTest::newRow("no selection") << 1 << false << QStringList{"message: 範囲が選択されていません"};
+    QTest::newRow("FreeSize, no selection")
+        << 0 << false << QStringList{"beep", "message: FreeSizeは寸法(cm)指定ができません"};
     QTest::newRow("FreeSize") << 0 << true
                               << QStringList{"beep", "message: FreeSizeは寸法(cm)指定ができません"};
     QTest::newRow("mode without size")

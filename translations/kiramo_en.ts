@@ -145,10 +145,6 @@
         <translation>Equal Parts Grid</translation>
     </message>
     <message>
-        <source>範囲が選択されていません</source>
-        <translation>No area is selected</translation>
-    </message>
-    <message>
         <source>FreeSizeは寸法(cm)指定ができません</source>
         <translation>FreeSize has no sizes for a spacing in cm</translation>
     </message>

@@ -110,13 +110,13 @@ const MenuEntry kMenuBar[] = {
      .caption = QT_TRANSLATE_NOOP("Form1Menus", "等分..."),
      .translated = true,
      .run = [](Form1& f) { drawEqualPartsGrid(f.workspace()); }},
-    // Enabled at start; from the first drop-down of Edit on, only with a mode and a selection.
+    // Enabled at start; from the first drop-down of Edit on, only with a mode. Without a
+    // selection it grids the whole canvas, as the other two grids do.
     {.name = "MGridCM",
      .in = &M::MGrid,
      .action = &M::MGridCM,
      .caption = QT_TRANSLATE_NOOP("Form1Menus", "寸法(cm)指定..."),
      .translated = true,
-     .needsSelection = true,
      .needsMode = true,
      .run = [](Form1& f) { drawCentimetreGrid(f.workspace()); }},
     {.name = "MGridClear",

@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "files/FileCommands.h"
 #include "platform/FileChecks.h"
+#include "platform/FileReplacement.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,12 +14,39 @@ namespace kiramo {
 
 namespace {
 
-// Opens `file` for reading, creating it empty first when there is none. An existing file is
-// only ever opened for reading, never for writing: a settings file that the user may not write
-// (one an administrator placed read-only beside an installed copy) is read all the same, and
-// stays exactly as it was. Only a regular file is read: a pipe or a device in its place would
-// hold start-up up before the window ever shows.
-bool openOrCreate(QFile& file, QString* error) {
+// What a fresh KIRAMO.INI holds: a note on the format in English and Japanese, then the usual
+// papers and canvases. Only lines that start with "@" are read; the character after the "@" is
+// dropped, hence "@ ". Sizes are centimetres; the first is the height, so each paper here is
+// upright, as "@ A4 29.7x21" is (Shift turns it). A name may not hold a lower-case "x", hence
+// "8by10in".
+constexpr char kDefaultSettings[] =
+    "; KIRAMO capture modes, up to 30, one a line: @ name widthxheight\r\n"
+    "; in centimetres with a lower-case x; the first size leads: \"@ A4 29.7x21\" is upright.\r\n"
+    "; Lines not starting with @ are ignored.\r\n"
+    "; KIRAMO の用紙サイズ (30 個まで)。1 行に 1 つ: @ 名前 幅x高さ\r\n"
+    "; 単位は cm、x は小文字。最初の寸法が縦: \"@ A4 29.7x21\" は縦長。\r\n"
+    "; @ で始まらない行は読まれません。\r\n"
+    "@ A3 42x29.7\r\n"
+    "@ A4 29.7x21\r\n"
+    "@ A5 21x14.8\r\n"
+    "@ B4 36.4x25.7\r\n"
+    "@ B5 25.7x18.2\r\n"
+    "@ Letter 27.9x21.6\r\n"
+    "@ Legal 35.6x21.6\r\n"
+    "@ F4 33.3x24.2\r\n"
+    "@ F6 41x31.8\r\n"
+    "@ F8 45.5x38\r\n"
+    "@ F10 53x45.5\r\n"
+    "@ 8by10in 25.4x20.3\r\n"
+    "@ 11by14in 35.6x27.9\r\n"
+    "@ 16by20in 50.8x40.6\r\n";
+
+// Opens `file` for reading, creating it first, holding `initial`, when there is none. An
+// existing file, also an empty one, is only ever opened for reading, never for writing: a settings
+// file that the user may not write (one an administrator placed read-only beside an installed copy)
+// is read all the same, and stays exactly as it was. Only a regular file is read: a pipe or a
+// device in its place would hold start-up up before the window ever shows.
+bool openOrCreate(QFile& file, QString* error, const QByteArray& initial = QByteArray()) {
     const QString path = file.fileName();
     const auto cannotCreate = [&](const QString& reason) {
         *error =
@@ -36,7 +64,15 @@ bool openOrCreate(QFile& file, QString* error) {
         }
         QFile created(path);
         // NewOnly: a file that appeared meanwhile is read below, not truncated here.
-        if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !QFileInfo::exists(path)) {
+        if (created.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            created.close();
+            // Only the file just made is filled, and as a whole: a kill leaves it empty or
+            // complete, never half a line.
+            if (!initial.isEmpty() && !replaceFileContents(path, initial, &reason)) {
+                QFile::remove(path);
+                return cannotCreate(reason);
+            }
+        } else if (!QFileInfo::exists(path)) {
             return cannotCreate(created.errorString());
         }
     }
@@ -51,7 +87,7 @@ bool openOrCreate(QFile& file, QString* error) {
 
 bool readSettings(Form1& form, const QString& path, QString* error) {
     QFile file(path);
-    if (!openOrCreate(file, error)) {
+    if (!openOrCreate(file, error, QByteArray(kDefaultSettings))) {
         return false;
     }
     form.workspace().state.modes = buildModeTable(readRawModeTexts(file));

@@ -81,12 +81,8 @@ void drawEqualPartsGrid(Workspace& workspace) {
 
 void drawCentimetreGrid(Workspace& workspace) {
     Prompts& prompts = workspace.prompts();
-    if (!workspace.hasSelection()) {
-        prompts.showMessage(
-            QCoreApplication::translate("GridCommands", "範囲が選択されていません"));
-        return;
-    }
-    const QRectF selection = workspace.selectionTwips();
+    // Without a selection the whole canvas stands for the paper, upright or lying by its shape.
+    const QRectF selection = gridRegion(workspace);
     if (workspace.isFreeSize()) {
         prompts.beep();
         prompts.showMessage(
