@@ -304,7 +304,7 @@ void TestApp::startWithoutSettingsCreatesPapers() {
         double height;
         double width;
     } papers[] = {{"A3", 42, 29.7},       {"A4", 29.7, 21},  {"B5", 25.7, 18.2},
-                  {"Letter", 27.9, 21.6}, {"F10", 53, 45.5}, {"16by20in", 50.8, 40.6}};
+                  {"Letter", 27.9, 21.6}, {"F10", 53, 45.5}, {"16X20in", 50.8, 40.6}};
     const ModeTable& modes = form->workspace().state.modes;
     for (const auto& paper : papers) {
         bool found = false;

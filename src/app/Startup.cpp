@@ -17,8 +17,8 @@ namespace {
 // What a fresh KIRAMO.INI holds: a note on the format in English and Japanese, then the usual
 // papers and canvases. Only lines that start with "@" are read; the character after the "@" is
 // dropped, hence "@ ". Sizes are centimetres; the first is the height, so each paper here is
-// upright, as "@ A4 29.7x21" is (Shift turns it). A name may not hold a lower-case "x", hence
-// "8by10in".
+// upright, as "@ A4 29.7x21" is (Shift turns it). A name may not hold a lower-case "x" (the
+// sizes' separator), hence "8X10in".
 constexpr char kDefaultSettings[] =
     "; KIRAMO capture modes, up to 30, one a line: @ name widthxheight\r\n"
     "; in centimetres with a lower-case x; the first size leads: \"@ A4 29.7x21\" is upright.\r\n"
@@ -37,9 +37,9 @@ constexpr char kDefaultSettings[] =
     "@ F6 41x31.8\r\n"
     "@ F8 45.5x38\r\n"
     "@ F10 53x45.5\r\n"
-    "@ 8by10in 25.4x20.3\r\n"
-    "@ 11by14in 35.6x27.9\r\n"
-    "@ 16by20in 50.8x40.6\r\n";
+    "@ 8X10in 25.4x20.3\r\n"
+    "@ 11X14in 35.6x27.9\r\n"
+    "@ 16X20in 50.8x40.6\r\n";
 
 // Opens `file` for reading, creating it first, holding `initial`, when there is none. An
 // existing file, also an empty one, is only ever opened for reading, never for writing: a settings
