@@ -66,12 +66,16 @@ bench: build
 install: build
 	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
-# The Debian package (CPack), then lintian and a start of the unpacked program.
+# The Debian source and binary packages, built by dpkg-buildpackage from debian/ in a copy of the
+# tracked files (as they are in the work tree) under $(BUILD)/debian/, where the .dsc, .changes and
+# .deb land. The package's own test run is skipped here: `make test` runs every test.
+# package-check: lintian on all three, the autopkgtest on the program unpacked from the .deb, and
+# a start of it as an ordinary user.
 .PHONY: package package-check
-package: build
-	cmake --build $(BUILD) --target package
+package: deps
+	packaging/build-package $(BUILD)/debian
 
-package-check: package
+package-check: package build
 	packaging/check-package $(BUILD)
 
 format:
