@@ -7,6 +7,7 @@
 #include "capture/Capture.h"
 #include "capture/Form2.h"
 #include "core/NumberText.h"
+#include "core/Orientation.h"
 #include "core/RubberBand.h"
 #include "overlay/ColorSwatches.h"
 #include "platform/Prompts.h"
@@ -93,8 +94,10 @@ Form1::Form1(const Services& services, QWidget* parent)
     rules.rightPressPicks = true;
     rules.dropOnlyOnHost = true;
     rules.caption = [this](QSizeF twips, int mode) {
-        return selectionCaption(twips, m_workspace.scale(), mode,
-                                m_workspace.state.modes.ModeName(mode));
+        const TwipScale scale = m_workspace.scale();
+        return selectionCaption(twips, scale, mode, m_workspace.state.modes.ModeName(mode)) +
+               orientationSuffix(
+                   QSizeF(scale.toPixelsX(twips.width()), scale.toPixelsY(twips.height())), mode);
     };
     auto* selection = new SelectionController(P1, m_workspace.L1, m_workspace.state.modes,
                                               m_workspace.state.ModeIndex, std::move(rules));
@@ -186,6 +189,12 @@ void Form1::selectMode(int index) {
     m_workspace.state.ModeIndex = index;
     m_workspace.hideSelection();
     m_workspace.refreshCaption();
+}
+
+void Form1::setLandscape(bool landscape) {
+    m_workspace.state.modes.setLandscape(landscape);
+    m_menus.MLandscape->setChecked(landscape);
+    m_workspace.hideSelection();
 }
 
 Form2* Form1::captureWindow() const {

@@ -48,6 +48,8 @@ public:
 
     // Makes the mode current and rewrites the caption; the selection is removed.
     void selectMode(int index);
+    // Turns every mode's rectangle (or back); as a mode change, removes the selection.
+    void setLandscape(bool landscape);
 
     // Shows or hides the colour strip, then commits.
     void toggleColorTable();
