@@ -248,6 +248,7 @@ void TestApp::growingWindowStaysOnTheScreen_data() {
     QTest::newRow("load") << "load";
     QTest::newRow("paste") << "paste";
     QTest::newRow("colour table") << "colour table";
+    QTest::newRow("grid clear: no growth, no move") << "grid clear";
 }
 
 void TestApp::growingWindowStaysOnTheScreen() {
@@ -261,6 +262,14 @@ void TestApp::growingWindowStaysOnTheScreen() {
     form->move(available.bottomRight() -
                QPoint(form->frameGeometry().width() - 1, form->frameGeometry().height() - 1));
     QCOMPARE(form->frameGeometry().bottomRight(), available.bottomRight());
+    if (how == "grid clear") {
+        // Put partly off the screen by the user, the window stays where it is.
+        const QPoint off = form->pos() + QPoint(50, 50);
+        form->move(off);
+        form->menus().MGridClear->trigger();
+        QCOMPARE(form->pos(), off);
+        return;
+    }
     const QImage picture = filled(QSize(1000, 700), Qt::green);
     if (how == "load") {
         QVERIFY(picture.save(fake.path(QStringLiteral("big.png"))));

@@ -222,6 +222,7 @@ int Form1::stripHeight() const {
 
 void Form1::fitWindowToCanvas() {
     const AppState& state = m_workspace.state;
+    const QSize before = this->size();  // a new minimum may resize the window at once
     const int strip = m_P3->isHidden() ? 0 : stripHeight();
     // An empty window is as large as the hint of the first step, whatever the blank canvas's
     // size, and no smaller; afterwards the start-up width is the only limit.
@@ -245,12 +246,18 @@ void Form1::fitWindowToCanvas() {
         limit = shownOn->availableGeometry().size() - frame;
     }
     const QSize size = fitToScreen(needed, limit, style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    // Only a window that grows is moved: one that the user put partly off the screen stays
+    // there through a Grid Clear.
+    const bool grows = size.width() > before.width() || size.height() > before.height();
     setBaseSize(stepBaseSize(size, devicePixelRatioF()));
     publishBaseSize();
     resize(size);
     layout()->activate();
     layOutStrip();
-    keepOnScreen(size);
+    if (grows) {
+        m_grewReturning = m_returning;
+        keepOnScreen(size);
+    }
 }
 
 void Form1::keepOnScreen(QSize size) {
@@ -434,10 +441,16 @@ void Form1::captureEnded() {
     for (const int ms : {50, 200, 500}) {
         QTimer::singleShot(ms, this, [this] {
             returnToPlace();
-            keepOnScreen(size());
+            if (m_grewReturning) {
+                keepOnScreen(size());
+            }
         });
     }
-    QTimer::singleShot(kReturnMilliseconds, this, [this] { m_returning = false; });
+    m_grewReturning = false;
+    QTimer::singleShot(kReturnMilliseconds, this, [this] {
+        m_returning = false;
+        m_grewReturning = false;
+    });
 }
 
 }  // namespace kiramo

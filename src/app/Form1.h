@@ -112,8 +112,9 @@ private:
     QImage m_blankCanvas;                     // the canvas as start-up leaves it
     PaperOptionsDialog m_paperOptions{this};  // what Export PDF and Print ask first
     QPointer<Capture> m_capture;
-    QPoint m_placeBeforeCapture;  // where the window was when the capture began
-    bool m_returning = false;     // just shown again after a capture
+    QPoint m_placeBeforeCapture;   // where the window was when the capture began
+    bool m_returning = false;      // just shown again after a capture
+    bool m_grewReturning = false;  // and grown then, so kept on the screen once framed
     // How long after a capture the window manager's placement of the window is taken back.
     static constexpr int kReturnMilliseconds = 1000;
     bool m_closing = false;
