@@ -35,8 +35,9 @@ FirstStepHint::FirstStepHint(const Form1Menus& menus, QWidget* parent)
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setMargin(kMargin);
+    // See-through, and mouse events go to the canvas below: a selection or a grid drawn on the
+    // blank canvas shows through the text.
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAutoFillBackground(true);  // over the blank canvas, in the window's colour
 }
 
 }  // namespace kiramo
