@@ -2,23 +2,29 @@
 #include "app/MenuEntry.h"
 #include "app/MenuRules.h"
 #include "app/Startup.h"
+#include "app/WindowPlacement.h"
 #include "app/WindowRules.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
 #include "core/Caption.h"
 #include "core/ModeTable.h"
+#include "exchange/Clipboard.h"
 #include "fakes/FakeServices.h"
 #include "fakes/Scale.h"
+#include "files/ImageFiles.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStringEncoder>
 #include <QTest>
 #include <QToolButton>
@@ -57,7 +63,9 @@ std::unique_ptr<Form1> startIn(FakeServices& fake, const QString& commandLine = 
 QStringList modeMenuTexts(const Form1& form) {
     QStringList texts;
     for (QAction* action : form.menus().MMode->actions()) {
-        texts.append(action->text());
+        if (action->data().isValid()) {  // a mode's item, not Landscape
+            texts.append(action->text());
+        }
     }
     return texts;
 }
@@ -135,6 +143,10 @@ private slots:
     void modeChangeKeepsSubject();
     void committedWindowSize_data();
     void committedWindowSize();
+    void placeOnScreen_data();
+    void placeOnScreen();
+    void growingWindowStaysOnTheScreen_data();
+    void growingWindowStaysOnTheScreen();
     void resizeRule_data();
     void resizeRule();
     void settingsFolder_data();
@@ -210,6 +222,68 @@ void TestApp::committedWindowSize() {
     QFETCH(int, strip);
     QFETCH(QSize, expected);
     QCOMPARE(kiramo::committedWindowSize(canvas, 0, 25, 200, strip), expected);
+}
+
+void TestApp::placeOnScreen_data() {
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QPoint>("expected");
+    // The area: 1920 x 1040 from (0, 40), below a panel.
+    QTest::newRow("inside") << QRect(100, 100, 500, 400) << QPoint(100, 100);
+    QTest::newRow("exactly in the corner") << QRect(1420, 680, 500, 400) << QPoint(1420, 680);
+    QTest::newRow("off right") << QRect(1800, 100, 500, 400) << QPoint(1420, 100);
+    QTest::newRow("off below") << QRect(100, 900, 500, 400) << QPoint(100, 680);
+    QTest::newRow("grown in the corner") << QRect(1500, 800, 1016, 760) << QPoint(904, 320);
+    QTest::newRow("above and left") << QRect(-30, 10, 500, 400) << QPoint(0, 40);
+    QTest::newRow("larger than the area") << QRect(300, 300, 2500, 1500) << QPoint(0, 40);
+}
+
+void TestApp::placeOnScreen() {
+    QFETCH(QRect, frame);
+    QFETCH(QPoint, expected);
+    QCOMPARE(kiramo::placeOnScreen(frame, QRect(0, 40, 1920, 1040)), expected);
+}
+
+void TestApp::growingWindowStaysOnTheScreen_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("load") << "load";
+    QTest::newRow("paste") << "paste";
+    QTest::newRow("colour table") << "colour table";
+    QTest::newRow("grid clear: no growth, no move") << "grid clear";
+}
+
+void TestApp::growingWindowStaysOnTheScreen() {
+    QFETCH(QString, how);
+    FakeServices fake;
+    std::unique_ptr<Form1> form = startIn(fake);
+    QVERIFY(form);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    const QRect available = form->screen()->availableGeometry();
+    form->move(available.bottomRight() -
+               QPoint(form->frameGeometry().width() - 1, form->frameGeometry().height() - 1));
+    QCOMPARE(form->frameGeometry().bottomRight(), available.bottomRight());
+    if (how == "grid clear") {
+        // Put partly off the screen by the user, the window stays where it is.
+        const QPoint off = form->pos() + QPoint(50, 50);
+        form->move(off);
+        form->menus().MGridClear->trigger();
+        QCOMPARE(form->pos(), off);
+        return;
+    }
+    const QImage picture = filled(QSize(1000, 700), Qt::green);
+    if (how == "load") {
+        QVERIFY(picture.save(fake.path(QStringLiteral("big.png"))));
+        LoadCanvasImage(form->workspace(), fake.path(QStringLiteral("big.png")));
+    } else if (how == "paste") {
+        QGuiApplication::clipboard()->setImage(picture);
+        pasteCommand(form->workspace());
+    } else {
+        form->menus().MPal->trigger();
+        QVERIFY(form->P3()->isVisible());
+    }
+    QVERIFY(form->height() > 100);
+    QVERIFY2(available.contains(form->frameGeometry()),
+             qPrintable(QStringLiteral("at %1,%2").arg(form->x()).arg(form->y())));
 }
 
 void TestApp::resizeRule_data() {
@@ -501,6 +575,8 @@ void TestApp::menuBarAsDesigned() {
         "  MSpMode -",
         "  MMode &Mode",
         "    MCanvas(0) FreeSize",
+        "    MSpLandscape -",
+        "    MLandscape 横向き(&L)",
         "MHelp &Help",
         "  MWeb Support&Website",
     };
@@ -649,12 +725,18 @@ void TestApp::everyMenuVisibleAtStartupWidth() {
     QVERIFY(form);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    QCOMPARE(form->width(), form->workspace().state.MinFormWidth);
     // The design's inner width of 2565 twips is 171 logical pixels, at every scale, unless the
     // menu bar needs more.
-    QCOMPARE(form->width(), std::max(171, form->menuBar()->sizeHint().width()));
-    QCOMPARE(form->height(), form->workspace().state.FrameExtraHeight);  // no inner height at first
-    QCOMPARE(form->menuBar()->height(), form->workspace().state.FrameExtraHeight);
+    const AppState& state = form->workspace().state;
+    QCOMPARE(state.MinFormWidth, std::max(171, form->menuBar()->sizeHint().width()));
+    QCOMPARE(form->menuBar()->height(), state.FrameExtraHeight);
+    // The empty window's canvas area is the hint of the first step, whole.
+    auto* hint = form->findChild<QLabel*>(QStringLiteral("FirstStepHint"));
+    QVERIFY(hint && hint->isVisible());
+    QCOMPARE(form->innerSize(),
+             QSize(std::max(state.MinFormWidth - state.FrameExtraWidth, hint->sizeHint().width()),
+                   hint->sizeHint().height()));
+    QCOMPARE(hint->geometry(), QRect(QPoint(0, 0), form->innerSize()));
     for (QAction* top : form->menuBar()->actions()) {
         const QRect r = form->menuBar()->actionGeometry(top);
         QVERIFY2(!r.isEmpty() && r.right() < form->menuBar()->width(), qPrintable(top->text()));
@@ -704,6 +786,11 @@ void TestApp::resizeSpringsBackToStartupWidth() {
     QVERIFY(form);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    // While empty, the window keeps the hint whole.
+    const QSize empty = form->size();
+    form->resize(50, 10);
+    QTRY_COMPARE(form->size(), empty);
+    form->workspace().replacePicture(filled(QSize(10, 10), Qt::red), std::nullopt);
     form->resize(50, 300);
     QTRY_COMPARE(form->width(), form->workspace().state.MinFormWidth);
     QCOMPARE(form->height(), 300);  // the height is free

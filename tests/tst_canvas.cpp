@@ -95,8 +95,8 @@ void TestCanvas::stretchRules_data() {
     QTest::newRow("above the anchor") << 0 << QPoint(300, 50) << 0 << "L1" << unchanged;
     QTest::newRow("one pixel each way") << 0 << QPoint(101, 101) << 0 << "1 x 1" << QSizeF(1, 1);
     // A4 written short side first: the width follows the height by 29.7 / 21.
-    QTest::newRow("mode") << 1 << QPoint(300, 240) << 0 << "A4" << QSizeF(140 * 29.7 / 21, 140);
-    QTest::newRow("mode, shift") << 1 << QPoint(300, 240) << int(Qt::ShiftModifier) << "A4"
+    QTest::newRow("mode") << 1 << QPoint(300, 240) << 0 << "A4 横" << QSizeF(140 * 29.7 / 21, 140);
+    QTest::newRow("mode, shift") << 1 << QPoint(300, 240) << int(Qt::ShiftModifier) << "A4 縦"
                                  << QSizeF(140 * 21 / 29.7, 140);
     QTest::newRow("mode with zero size") << 2 << QPoint(300, 240) << 0 << "L1" << unchanged;
 }

@@ -55,6 +55,8 @@ private slots:
     void bandShowsOnDarkAndLightScreens();
     void transferTakesTheBlockBelowAndRightOfTheCorner();
     void transferInAModeKeepsTheFraction();
+    void landscapeTurnsSelectionAndBand_data();
+    void landscapeTurnsSelectionAndBand();
     void clickOnTheBandLeavesIt_data();
     void clickOnTheBandLeavesIt();
     void transferAndAbandonEndInTheNormalState_data();
@@ -125,9 +127,9 @@ void TestCapture::bandFollowsThePointer() {
 
     s.form->selectMode(1);
     dragTo(window, QPoint(60, 220));
-    QCOMPARE(band->text(), QStringLiteral("A4 283x200"));
+    QCOMPARE(band->text(), QStringLiteral("A4 283x200 横"));
     dragTo(window, QPoint(60, 220), Qt::ShiftModifier);
-    QCOMPARE(band->text(), QStringLiteral("A4 141x200"));
+    QCOMPARE(band->text(), QStringLiteral("A4 141x200 縦"));
     window->abandon();
 }
 
@@ -306,13 +308,60 @@ void TestCapture::transferInAModeKeepsTheFraction() {
     QVERIFY(window);
     press(window, QPoint(1270, 900));  // the block runs off the right edge of the screen
     dragTo(window, QPoint(1270, 1100));
-    QCOMPARE(window->band()->text(), QStringLiteral("A4 283x200"));
+    QCOMPARE(window->band()->text(), QStringLiteral("A4 283x200 横"));
     window->TransferCapture();
     QCOMPARE(s.form->windowTitle(), "Untitled (282.8571x200) Mode:A4" + captionNotice());
     QCOMPARE(s.ws().P1->imageSize(), QSize(283, 200));
     QCOMPARE(s.ws().P1->image().pixelColor(8, 0), QColor(1279 % 256, 901 % 256, 7));
     QCOMPARE(s.ws().P1->image().pixelColor(9, 0), QColor(Qt::black));
     QCOMPARE(s.ws().P1->image().pixelColor(8, 199), QColor(Qt::black));
+}
+
+void TestCapture::landscapeTurnsSelectionAndBand_data() {
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("selection");
+    QTest::addColumn<QString>("band");
+    QTest::newRow("upright") << false << 0 << "A4 縦"
+                             << "A4 141x200 縦";
+    QTest::newRow("shift turns it") << false << int(Qt::ShiftModifier) << "A4 横"
+                                    << "A4 283x200 横";
+    QTest::newRow("landscape turns it") << true << 0 << "A4 横"
+                                        << "A4 283x200 横";
+    QTest::newRow("shift turns it back") << true << int(Qt::ShiftModifier) << "A4 縦"
+                                         << "A4 141x200 縦";
+}
+
+void TestCapture::landscapeTurnsSelectionAndBand() {
+    QFETCH(bool, landscape);
+    QFETCH(int, modifiers);
+    QFETCH(QString, selection);
+    QFETCH(QString, band);
+    CaptureSession s("@ A4 29.7x21\r\n");  // the height leads: upright without Shift
+    s.setCanvas(patternScreen(QSize(400, 300)));
+    s.form->selectMode(1);
+    if (landscape) {
+        s.form->menus().MLandscape->trigger();
+    }
+    QCOMPARE(s.form->menus().MLandscape->isChecked(), landscape);
+    press(s.ws().P1, QPoint(10, 10));
+    dragTo(s.ws().P1, QPoint(300, 150), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(s.ws().L1->text(), selection);
+
+    Form2* window = s.capture();
+    QVERIFY(window);
+    press(window, QPoint(10, 20));
+    release(window, QPoint(10, 20));
+    dragTo(window, QPoint(300, 220), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(window->band()->text(), band);
+    window->abandon();
+    QTRY_VERIFY(!s.form->captureWindow());
+
+    // Kept for the run until turned again, which removes the selection as a mode change does.
+    QVERIFY(s.ws().L1->isVisible());
+    s.form->menus().MLandscape->trigger();
+    QCOMPARE(s.form->menus().MLandscape->isChecked(), !landscape);
+    QVERIFY(s.ws().L1->isHidden());
 }
 
 void TestCapture::abandonLeavesEverything_data() {

@@ -8,9 +8,11 @@
 #include "core/LineReader.h"
 #include "core/ModeTable.h"
 #include "core/NumberText.h"
+#include "core/Orientation.h"
 #include "core/PageLayout.h"
 #include "core/PictureFile.h"
 #include "core/PictureIntake.h"
+#include "core/PictureTypes.h"
 #include "core/RubberBand.h"
 #include "core/Selection.h"
 #include "fakes/BitmapFiles.h"
@@ -171,6 +173,10 @@ private slots:
     // The rubber band and image blocks.
     void stretch_data();
     void stretch();
+    void orientation_data();
+    void orientation();
+    void picturePatterns_data();
+    void picturePatterns();
     void blockCopy_data();
     void blockCopy();
 
@@ -878,6 +884,55 @@ void TestCore::stretch() {
     QFETCH(QString, expected);
     const std::optional<QSizeF> size = stretchedSize(w, h, modifier, mode, modeW, modeH);
     QCOMPARE(size ? captureCaption(*size, 0, QString()) : QStringLiteral("-"), expected);
+}
+
+void TestCore::orientation_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<double>("modeW");
+    QTest::addColumn<double>("modeH");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<int>("width");  // of a rectangle stretched to (300, 200), rounded
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("A4 upright") << 1 << 29.7 << 21.0 << false << false << 141 << " 縦";
+    QTest::newRow("A4, shift") << 1 << 29.7 << 21.0 << true << false << 283 << " 横";
+    QTest::newRow("A4, landscape") << 1 << 29.7 << 21.0 << false << true << 283 << " 横";
+    QTest::newRow("A4, both") << 1 << 29.7 << 21.0 << true << true << 141 << " 縦";
+    QTest::newRow("short side first") << 1 << 21.0 << 29.7 << false << false << 283 << " 横";
+    QTest::newRow("square mode") << 1 << 20.0 << 20.0 << false << true << 200 << "";
+    QTest::newRow("FreeSize, landscape") << 0 << 0.0 << 0.0 << false << true << 300 << "";
+    QTest::newRow("FreeSize, both: square") << 0 << 0.0 << 0.0 << true << true << 200 << "";
+}
+
+void TestCore::orientation() {
+    QFETCH(int, mode);
+    QFETCH(double, modeW);
+    QFETCH(double, modeH);
+    QFETCH(bool, shift);
+    QFETCH(bool, landscape);
+    QFETCH(int, width);
+    QFETCH(QString, suffix);
+    const std::optional<QSizeF> size =
+        stretchedSize(300, 200, ratioModifier(shift, landscape, mode), mode, modeW, modeH);
+    QVERIFY(size);
+    QCOMPARE(qRound(size->width()), width);
+    QCOMPARE(orientationSuffix(*size, mode), suffix);
+}
+
+void TestCore::picturePatterns_data() {
+    QTest::addColumn<QList<QByteArray>>("formats");
+    QTest::addColumn<QString>("patterns");
+    QTest::newRow("common first") << QList<QByteArray>{"xpm",  "webp", "png", "jpg",
+                                                       "jpeg", "gif",  "bmp", "ico"}
+                                  << "*.bmp *.png *.jpg *.jpeg *.gif *.webp *.ico *.xpm";
+    QTest::newRow("bitmaps always, each once, no odd names")
+        << QList<QByteArray>{"PNG", "png", "tiff", "svg+xml", "", "a.b"} << "*.bmp *.png *.tiff";
+}
+
+void TestCore::picturePatterns() {
+    QFETCH(QList<QByteArray>, formats);
+    QFETCH(QString, patterns);
+    QCOMPARE(kiramo::picturePatterns(formats).join(u' '), patterns);
 }
 
 void TestCore::blockCopy_data() {

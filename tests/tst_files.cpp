@@ -234,9 +234,22 @@ void TestFiles::openDialogSettings() {
     s.form->menus().MOpen->trigger();
     QCOMPARE(s.fake.prompts.calls, QStringList{"open: ファイルを開く"});
     const FileDialogRequest& r = s.fake.prompts.fileRequests.first();
-    QCOMPARE(r.filters,
+    QCOMPARE(r.filters.mid(1),
              (QList<FileFilter>{{"ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)", "*.bmp"}, {"All Files (*.*)", "*.*"}}));
+    // Pictures first, and chosen: each pattern names pictures that Open loads.
+    QCOMPARE(r.filters.first().description, QStringLiteral("画像"));
+    const QStringList patterns = r.filters.first().pattern.split(u' ');
+    QCOMPARE(patterns.mid(0, 3), (QStringList{"*.bmp", "*.png", "*.jpg"}));
+    QVERIFY(patterns.contains("*.jpeg") && patterns.contains("*.gif"));
     QCOMPARE(r.selectedFilter, 0);
+    for (const QString& pattern : patterns) {
+        const QString path = s.fake.path("picture" + pattern.mid(1));
+        if (!QImageWriter(path).canWrite()) {
+            continue;  // a format Qt reads only
+        }
+        QVERIFY2(QImageWriter(path).write(patternImage(QSize(3, 2))), qPrintable(pattern));
+        QVERIFY2(canLoadPicture(path), qPrintable(pattern));
+    }
     QCOMPARE(r.defaultSuffix, QStringLiteral("bmp"));
     QCOMPARE(r.initialName, QStringLiteral("image"));
     QCOMPARE(r.initialFolder, QDir::currentPath());

@@ -1,5 +1,7 @@
 #include "app/Form1.h"
 
+#include "app/FirstStepHint.h"
+#include "app/WindowPlacement.h"
 #include "app/WindowRules.h"
 #include "canvas/SelectionController.h"
 #include "canvas/SizeLabel.h"
@@ -7,6 +9,7 @@
 #include "capture/Capture.h"
 #include "capture/Form2.h"
 #include "core/NumberText.h"
+#include "core/Orientation.h"
 #include "core/RubberBand.h"
 #include "overlay/ColorSwatches.h"
 #include "platform/Prompts.h"
@@ -93,8 +96,10 @@ Form1::Form1(const Services& services, QWidget* parent)
     rules.rightPressPicks = true;
     rules.dropOnlyOnHost = true;
     rules.caption = [this](QSizeF twips, int mode) {
-        return selectionCaption(twips, m_workspace.scale(), mode,
-                                m_workspace.state.modes.ModeName(mode));
+        const TwipScale scale = m_workspace.scale();
+        return selectionCaption(twips, scale, mode, m_workspace.state.modes.ModeName(mode)) +
+               orientationSuffix(
+                   QSizeF(scale.toPixelsX(twips.width()), scale.toPixelsY(twips.height())), mode);
     };
     auto* selection = new SelectionController(P1, m_workspace.L1, m_workspace.state.modes,
                                               m_workspace.state.ModeIndex, std::move(rules));
@@ -122,6 +127,9 @@ Form1::Form1(const Services& services, QWidget* parent)
             [this] { removeTemporaryBitmap(m_workspace.services.folders.temporaryBitmap()); });
 
     measureFrame();
+    m_hint = new FirstStepHint(m_menus, m_area);
+    m_hint->setPalette(palette);
+    fitWindowToCanvas();  // the empty window holds the hint
 }
 
 Form1::~Form1() = default;
@@ -131,6 +139,7 @@ void Form1::clearCanvas() {
     const ScreenMetrics& m = m_workspace.services.metrics;
     m_workspace.P1->clear(
         QSize(toPixels(kCanvasWidth, m.twipsPerPixelX), toPixels(kCanvasHeight, m.twipsPerPixelY)));
+    m_blankCanvas = m_workspace.P1->image();
 }
 
 void Form1::measureFrame() {
@@ -188,12 +197,22 @@ void Form1::selectMode(int index) {
     m_workspace.refreshCaption();
 }
 
+void Form1::setLandscape(bool landscape) {
+    m_workspace.state.modes.setLandscape(landscape);
+    m_menus.MLandscape->setChecked(landscape);
+    m_workspace.hideSelection();
+}
+
 Form2* Form1::captureWindow() const {
     return m_capture ? m_capture->window() : nullptr;
 }
 
 QSize Form1::innerSize() const {
     return m_area->size();
+}
+
+bool Form1::canvasIsEmpty() const {
+    return m_workspace.P1->image() == m_blankCanvas;
 }
 
 int Form1::stripHeight() const {
@@ -203,9 +222,18 @@ int Form1::stripHeight() const {
 
 void Form1::fitWindowToCanvas() {
     const AppState& state = m_workspace.state;
+    const QSize before = this->size();  // a new minimum may resize the window at once
     const int strip = m_P3->isHidden() ? 0 : stripHeight();
-    const QSize needed = committedWindowSize(m_workspace.P1->size(), state.FrameExtraWidth,
-                                             state.FrameExtraHeight, state.MinFormWidth, strip);
+    // An empty window is as large as the hint of the first step, whatever the blank canvas's
+    // size, and no smaller; afterwards the start-up width is the only limit.
+    const bool empty = canvasIsEmpty();
+    m_hint->setVisible(empty);
+    const QSize needed =
+        empty ? emptyWindowSize(m_hint->sizeHint(), state.FrameExtraWidth, state.FrameExtraHeight,
+                                state.MinFormWidth, strip)
+              : committedWindowSize(m_workspace.P1->size(), state.FrameExtraWidth,
+                                    state.FrameExtraHeight, state.MinFormWidth, strip);
+    setMinimumSize(empty ? needed : QSize(state.MinFormWidth, 0));
     // The window's own area on its screen: the screen less panels, less the window's frame.
     QSize limit;
     if (const QScreen* shownOn = screen()) {
@@ -218,11 +246,43 @@ void Form1::fitWindowToCanvas() {
         limit = shownOn->availableGeometry().size() - frame;
     }
     const QSize size = fitToScreen(needed, limit, style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    // Only a window that grows is moved: one that the user put partly off the screen stays
+    // there through a Grid Clear.
+    const bool grows = size.width() > before.width() || size.height() > before.height();
     setBaseSize(stepBaseSize(size, devicePixelRatioF()));
     publishBaseSize();
     resize(size);
     layout()->activate();
     layOutStrip();
+    if (grows) {
+        m_grewReturning = m_returning;
+        keepOnScreen(size);
+    }
+}
+
+void Form1::keepOnScreen(QSize size) {
+    const QScreen* shownOn = screen();
+    if (shownOn == nullptr || !isVisible() ||
+        (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        return;  // placed by the window manager when shown
+    }
+    // The frame's own size is what the window manager adds; the window may not have taken its
+    // new size yet. Just shown again, it has no frame yet: room for a usual one then (the
+    // window is looked at again once the frame is there).
+    QSize margins = frameGeometry().size() - geometry().size();
+    if (margins.isNull()) {
+        margins = QSize(2 * kFrameGuess,
+                        2 * kFrameGuess + style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    }
+    const QRect frame(pos(), size + margins);
+    const QPoint place = placeOnScreen(frame, shownOn->availableGeometry());
+    if (place == pos()) {
+        return;
+    }
+    move(place);
+    if (m_returning) {
+        m_placeBeforeCapture = place;  // back from a capture: this is where it belongs now
+    }
 }
 
 void Form1::enableImageItems() {
@@ -241,6 +301,10 @@ void Form1::layOutStrip() {
     m_P3->setGeometry(0, m_area->height() - height, m_area->width(), height);
     m_scroll->setGeometry(0, 0, m_area->width(),
                           m_area->height() - (m_P3->isHidden() ? 0 : height));
+    if (m_hint != nullptr) {
+        m_hint->setGeometry(m_scroll->geometry());
+        m_hint->raise();
+    }
     // At a fractional scale a window size is rounded to device pixels, and a window manager may
     // round it down again to its resize steps: a canvas that falls short of fitting by that
     // rounding alone shows without scroll bars rather than with bars over a fifth of it.
@@ -375,9 +439,18 @@ void Form1::captureEnded() {
     show();
     activateWindow();
     for (const int ms : {50, 200, 500}) {
-        QTimer::singleShot(ms, this, &Form1::returnToPlace);
+        QTimer::singleShot(ms, this, [this] {
+            returnToPlace();
+            if (m_grewReturning) {
+                keepOnScreen(size());
+            }
+        });
     }
-    QTimer::singleShot(kReturnMilliseconds, this, [this] { m_returning = false; });
+    m_grewReturning = false;
+    QTimer::singleShot(kReturnMilliseconds, this, [this] {
+        m_returning = false;
+        m_grewReturning = false;
+    });
 }
 
 }  // namespace kiramo

@@ -11,6 +11,7 @@
 namespace kiramo {
 
 class Capture;
+class FirstStepHint;
 class Form2;
 class Surface;
 
@@ -48,6 +49,8 @@ public:
 
     // Makes the mode current and rewrites the caption; the selection is removed.
     void selectMode(int index);
+    // Turns every mode's rectangle (or back); as a mode change, removes the selection.
+    void setLandscape(bool landscape);
 
     // Shows or hides the colour strip, then commits.
     void toggleColorTable();
@@ -62,6 +65,8 @@ public:
     [[nodiscard]] bool isClosing() const { return m_closing; }
     // The canvas area's size in logical pixels: what lies inside the menu bar and the window frame.
     [[nodiscard]] QSize innerSize() const;
+    // True while the canvas is blank as at start-up: the window then shows the first step.
+    [[nodiscard]] bool canvasIsEmpty() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -95,16 +100,21 @@ private:
     void captureFailed(const QString& reason);
     // The strip's height in logical pixels, as the window's layout measures it.
     [[nodiscard]] int stripHeight() const;
+    // Moves the window, `size` large, so that its frame lies on the screen it is on.
+    void keepOnScreen(QSize size);
 
     QWidget* const m_area;
     QScrollArea* const m_scroll;  // holds the canvas; scrolls when it is larger than the screen
     Surface* const m_P3;
     Workspace m_workspace;
     Form1Menus m_menus;
+    FirstStepHint* m_hint = nullptr;          // over the canvas area while the canvas is empty
+    QImage m_blankCanvas;                     // the canvas as start-up leaves it
     PaperOptionsDialog m_paperOptions{this};  // what Export PDF and Print ask first
     QPointer<Capture> m_capture;
-    QPoint m_placeBeforeCapture;  // where the window was when the capture began
-    bool m_returning = false;     // just shown again after a capture
+    QPoint m_placeBeforeCapture;   // where the window was when the capture began
+    bool m_returning = false;      // just shown again after a capture
+    bool m_grewReturning = false;  // and grown then, so kept on the screen once framed
     // How long after a capture the window manager's placement of the window is taken back.
     static constexpr int kReturnMilliseconds = 1000;
     bool m_closing = false;

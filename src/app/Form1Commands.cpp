@@ -20,7 +20,8 @@ namespace {
 using M = Form1Menus;
 
 // The menus, the English captions and the Grid commands' Japanese ones (translated) are the
-// program's own texts. No item has a check mark; Copy and Paste take the platform's usual keys.
+// program's own texts. Only Landscape has a check mark; Copy and Paste take the platform's usual
+// keys.
 const MenuEntry kMenuBar[] = {
     {.name = "MFile", .menu = &M::MFile, .caption = "&File"},
     {.name = "MOpen",
@@ -134,6 +135,15 @@ const MenuEntry kMenuBar[] = {
     {.name = "MSpMode", .in = &M::MOption, .action = &M::MSpMode},
     // Its items are the modes of the settings file (Form1Menus::addModeItem).
     {.name = "MMode", .in = &M::MOption, .menu = &M::MMode, .caption = "&Mode"},
+    // Below the modes: the rectangle of every mode turned, as Shift turns it, for the run.
+    {.name = "MSpLandscape", .in = &M::MMode, .action = &M::MSpLandscape},
+    {.name = "MLandscape",
+     .in = &M::MMode,
+     .action = &M::MLandscape,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "横向き(&L)"),
+     .translated = true,
+     .checkable = true,
+     .run = [](Form1& f) { f.setLandscape(f.menus().MLandscape->isChecked()); }},
 
     {.name = "MHelp", .menu = &M::MHelp, .caption = "&Help"},
     {.name = "MWeb",

@@ -52,6 +52,7 @@ void Form1Menus::build(QMenuBar* bar) {
                 setCommandEnabled(action, false);
             }
             action->setVisible(entry.visible);
+            action->setCheckable(entry.checkable);
             if (entry.action != nullptr) {
                 this->*entry.action = action;
             }
@@ -115,7 +116,16 @@ QAction* Form1Menus::addModeItem(int index, const QString& caption) {
     // A "&" in a mode text is shown as written, not taken as a mnemonic.
     QString text = caption;
     text.replace(u'&', QStringLiteral("&&"));
-    QAction* action = named(MMode->addAction(text), QStringLiteral("MCanvas(%1)").arg(index));
+    // The Mode items are the ones that carry their index.
+    QAction* before = nullptr;
+    for (QAction* other : MMode->actions()) {
+        if (!other->data().isValid()) {
+            before = other;
+            break;
+        }
+    }
+    auto* action = new QAction(text, MMode);
+    MMode->insertAction(before, named(action, QStringLiteral("MCanvas(%1)").arg(index)));
     action->setData(index);
     MCanvas[index] = action;
     return action;

@@ -46,6 +46,9 @@ struct Form1Menus {
     QMenu* MMode = nullptr;
     // The Mode items by index 0..30; an index without a mode has no item (nullptr).
     QList<QAction*> MCanvas;
+    // Below the Mode items: every mode's rectangle turned, checked while chosen.
+    QAction* MSpLandscape = nullptr;
+    QAction* MLandscape = nullptr;
 
     QMenu* MHelp = nullptr;
     QAction* MWeb = nullptr;
@@ -70,7 +73,8 @@ struct Form1Menus {
     static void setCommandEnabled(QAction* action, bool enabled);
     [[nodiscard]] static bool isCommandEnabled(const QAction* action);
 
-    // Adds Mode item `index` with `caption` below the items before it.
+    // Adds Mode item `index` with `caption` below the Mode items before it, above the
+    // menu's other items.
     QAction* addModeItem(int index, const QString& caption);
 
 private:

@@ -28,6 +28,8 @@ struct MenuEntry {
     bool translated = false;
     bool startsEnabled = true;
     bool visible = true;
+    // Shows a check mark that each click turns on or off.
+    bool checkable = false;
     QKeySequence::StandardKey shortcut = QKeySequence::UnknownKey;
     // Disabled at start, enabled by EnableImageCommands once the canvas holds a picture.
     bool needsImage = false;

@@ -2,6 +2,7 @@
 
 #include "canvas/Surface.h"
 #include "core/ModeTable.h"
+#include "core/Orientation.h"
 #include "core/RubberBand.h"
 
 #include <QMouseEvent>
@@ -99,9 +100,10 @@ void SizeLabel::mouseDoubleClickEvent(QMouseEvent* event) {
 std::optional<QSizeF> stretchLabel(SizeLabel& label, QPointF anchor, QPointF pointer,
                                    Qt::KeyboardModifiers modifiers, const ModeTable& modes,
                                    int mode) {
-    const std::optional<QSizeF> size = stretchedSize(
-        pointer.x() - anchor.x(), pointer.y() - anchor.y(), isRatioModifier(modifiers), mode,
-        modes.ModeWidth(mode), modes.ModeHeight(mode));
+    const std::optional<QSizeF> size =
+        stretchedSize(pointer.x() - anchor.x(), pointer.y() - anchor.y(),
+                      ratioModifier(isRatioModifier(modifiers), modes.landscape(), mode), mode,
+                      modes.ModeWidth(mode), modes.ModeHeight(mode));
     if (size) {
         const LabelRect& r = label.rect();
         label.setRect(LabelRect{r.left, r.top, size->width(), size->height()});

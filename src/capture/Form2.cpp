@@ -6,6 +6,7 @@
 #include "core/ImageBlock.h"
 #include "core/ModeTable.h"
 #include "core/NumberText.h"
+#include "core/Orientation.h"
 #include "core/RubberBand.h"
 
 #include <QBackingStore>
@@ -22,7 +23,7 @@ namespace {
 // presses do nothing, the right button anchors like any other, and a drop lands anywhere.
 SelectionController::Rules captureRules(const ModeTable& modes) {
     auto caption = [&modes](QSizeF pixels, int mode) {
-        return captureCaption(pixels, mode, modes.ModeName(mode));
+        return captureCaption(pixels, mode, modes.ModeName(mode)) + orientationSuffix(pixels, mode);
     };
     return SelectionController::Rules{
         .unitsPerPixel = TwipScale{1.0, 1.0},

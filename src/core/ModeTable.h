@@ -35,8 +35,14 @@ public:
 
     void set(int index, CaptureMode mode);
 
+    // The Mode menu's Landscape choice, for the run: every mode's rectangle is turned as a
+    // ratio modifier turns it (see ratioModifier).
+    [[nodiscard]] bool landscape() const { return m_landscape; }
+    void setLandscape(bool landscape) { m_landscape = landscape; }
+
 private:
     std::array<std::optional<CaptureMode>, kLast + 1> m_modes;
+    bool m_landscape = false;
 };
 
 // The raw mode texts of a settings file, indices 1..30 (index 0 unused). Only lines starting

@@ -2,6 +2,7 @@
 
 #include "canvas/Workspace.h"
 #include "core/FileNames.h"
+#include "core/PictureTypes.h"
 #include "files/ImageFiles.h"
 #include "platform/ProgramStarter.h"
 #include "platform/Prompts.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 
 namespace kiramo {
 
@@ -18,6 +20,10 @@ void openCommand(Workspace& workspace) {
     request.title = QCoreApplication::translate("FileCommands", "ファイルを開く");
     request.filters = parseFilterText(
         QCoreApplication::translate("FileCommands", "ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|All Files (*.*)|*.*|"));
+    // Ahead of those, and chosen: every picture that Open loads.
+    request.filters.prepend(
+        FileFilter{QCoreApplication::translate("FileCommands", "画像"),
+                   picturePatterns(QImageReader::supportedImageFormats()).join(u' ')});
     request.selectedFilter = 0;
     request.defaultSuffix = QStringLiteral("bmp");
     request.initialName = QStringLiteral("image");
