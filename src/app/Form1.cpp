@@ -81,6 +81,14 @@ Form1::Form1(const Services& services, QWidget* parent)
     m_scroll->setWidget(P1);
     P1->move(0, 0);
     P1->setCursor(Qt::CrossCursor);
+    // Focus for the keys that move and size the selection; keys it leaves scroll the canvas.
+    P1->setFocusPolicy(Qt::StrongFocus);
+    m_scroll->setFocusProxy(P1);
+    P1->setAccessibleName(QCoreApplication::translate("Form1", "キャンバス"));
+    P1->setAccessibleDescription(QCoreApplication::translate(
+        "Form1",
+        "作業中の絵です。ドラッグで範囲を選び、矢印キーで 1 ピクセル (Shift で 10) 動かし、"
+        "Ctrl+矢印キーで大きさを変えます。Esc で選択をやめます。右クリックで色を拾います。"));
     m_workspace.L1->setParent(P1);
     clearCanvas();
 
@@ -96,10 +104,13 @@ Form1::Form1(const Services& services, QWidget* parent)
         return selectionCaption(twips, m_workspace.scale(), mode,
                                 m_workspace.state.modes.ModeName(mode));
     };
+    rules.pictureSize = [this] { return m_workspace.P1->imageSize(); };
     auto* selection = new SelectionController(P1, m_workspace.L1, m_workspace.state.modes,
                                               m_workspace.state.ModeIndex, std::move(rules));
     connect(selection, &SelectionController::rightPressed, this,
             [this](QPoint pixel) { PushColorSwatch(m_workspace.P1->colourOf(pixel)); });
+    connect(selection, &SelectionController::giveUpKeyPressed, &m_workspace,
+            &Workspace::hideSelection);
     connect(selection, &SelectionController::labelRightPressed, this, [this](QPoint pixel) {
         // As when a capture is abandoned, the window comes back in its normal state; the label
         // is see-through, so the colour under it is picked as on the bare canvas.
