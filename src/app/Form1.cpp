@@ -345,17 +345,30 @@ void Form1::startCapture() {
     connect(m_capture, &Capture::frozen, this,
             [this] { setWindowState(windowState() | Qt::WindowMinimized); });
     connect(m_capture, &Capture::transferred, this, &Form1::captureTransferred);
-    connect(m_capture, &Capture::abandoned, this, &Form1::captureEnded);
+    connect(m_capture, &Capture::abandoned, this, [this] {
+        if (m_endIfAbandoned) {
+            close();
+            return;
+        }
+        captureEnded();
+    });
     connect(m_capture, &Capture::failed, this, &Form1::captureFailed);
     // The main window must have left the screen before the screen is read: hide it and let the
     // window system carry that out. It comes back where it was.
     m_placeBeforeCapture = pos();
+    m_hadPlace = isVisible();
     hide();
     QGuiApplication::sync();
     m_capture->start();
 }
 
+void Form1::startCaptureAlone() {
+    m_endIfAbandoned = true;
+    startCapture();
+}
+
 void Form1::captureTransferred(const QImage& picture, QSizeF bandSize) {
+    m_endIfAbandoned = false;
     m_workspace.state.CurrentFile.clear();
     captureEnded();
     m_workspace.replacePicture(picture, QStringLiteral("Untitled (") +
@@ -364,13 +377,20 @@ void Form1::captureTransferred(const QImage& picture, QSizeF bandSize) {
 }
 
 void Form1::captureFailed(const QString& reason) {
-    captureEnded();
+    // A start for the capture alone ends after the message, without showing the window.
+    const bool alone = m_endIfAbandoned;
+    if (!alone) {
+        captureEnded();
+    }
     if (m_closing) {
         return;
     }
     m_workspace.prompts().beep();
     m_workspace.prompts().showMessage(
         QCoreApplication::translate("Form1", "画面を取り込めません。\n%1").arg(reason));
+    if (alone) {
+        close();
+    }
 }
 
 void Form1::captureEnded() {
@@ -381,7 +401,7 @@ void Form1::captureEnded() {
     // Shown again after a hide, a window that the window manager had placed is placed anew, or
     // its frame is put around where the inside was: for a moment after coming back, a move is
     // taken back, and the place is looked at again once the frame is there.
-    m_returning = true;
+    m_returning = m_hadPlace;
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     show();
     activateWindow();
