@@ -4,6 +4,7 @@
 #include "capture/Form2.h"
 #include "core/Caption.h"
 #include "fakes/CaptureWindows.h"
+#include "fakes/FakeServices.h"
 #include "fakes/MouseInput.h"
 #include "fakes/Pictures.h"
 #include "fakes/Scale.h"
@@ -72,6 +73,8 @@ private slots:
     void aMonitorGoneMeanwhile();
     void grabOutcomes_data();
     void grabOutcomes();
+    void captureAloneOutcomes_data();
+    void captureAloneOutcomes();
 };
 
 void TestCapture::freezesTheScreen() {
@@ -554,6 +557,55 @@ void TestCapture::grabOutcomes() {
     QCOMPARE(s.form->windowTitle(), caption);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     QTRY_VERIFY(captureWindows().isEmpty());  // the windows made for it go with it
+}
+
+void TestCapture::captureAloneOutcomes_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("ends");  // the program: the main window closes, never shown
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("taken: the window shows the picture") << "take" << false << QStringList();
+    QTest::newRow("given up") << "escape" << true << QStringList();
+    QTest::newRow("window closed") << "close" << true << QStringList();
+    QTest::newRow("refused by the desktop") << "refuse" << true << QStringList();
+    QTest::newRow("failed: the message, then the end")
+        << "fail" << true
+        << QStringList{"beep", "message: 画面を取り込めません。\na scripted failure"};
+}
+
+void TestCapture::captureAloneOutcomes() {
+    QFETCH(QString, how);
+    QFETCH(bool, ends);
+    QFETCH(QStringList, calls);
+    FakeServices fake;
+    fake.screen.screen = patternScreen(QSize(1280, 1024));
+    fake.screen.answer = how == "refuse" ? FakeScreenGrabber::Answer::Refuse
+                         : how == "fail" ? FakeScreenGrabber::Answer::Fail
+                                         : FakeScreenGrabber::Answer::Picture;
+    QString error;
+    std::unique_ptr<Form1> form = startKiramo(fake.services(), QString(), &error);
+    QVERIFY(form);
+    form->startCaptureAlone();
+    if (how == "take" || how == "escape" || how == "close") {
+        QTRY_VERIFY(form->captureWindow() && form->captureWindow()->isVisible());
+        Form2* window = form->captureWindow();
+        QVERIFY(!form->isVisible());
+        if (how == "close") {
+            window->close();
+        } else {
+            press(window, QPoint(10, 20));
+            dragTo(window, QPoint(110, 70));
+            release(window, QPoint(110, 70));
+            QTest::keyClick(window, how == "take" ? Qt::Key_Return : Qt::Key_Escape);
+        }
+    }
+    QTRY_VERIFY(form->isClosing() || form->isVisible());
+    QCOMPARE(form->isClosing(), ends);
+    QCOMPARE(form->isVisible(), !ends);
+    QCOMPARE(fake.prompts.calls, calls);
+    if (!ends) {
+        QCOMPARE(form->workspace().P1->image(), fake.screen.screen.copy(11, 21, 100, 50));
+    }
+    QTRY_VERIFY(captureWindows().isEmpty());
 }
 
 QTEST_MAIN(TestCapture)
