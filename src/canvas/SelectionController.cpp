@@ -6,6 +6,7 @@
 #include "core/ModeTable.h"
 
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -146,6 +147,10 @@ bool SelectionController::key(QKeyEvent* event) {
     case BandKeyAction::None:
         return false;
     case BandKeyAction::Take:
+        // Only where taking means something (the capture window); elsewhere the key goes on.
+        if (!isSignalConnected(QMetaMethod::fromSignal(&SelectionController::takeKeyPressed))) {
+            return false;
+        }
         emit takeKeyPressed();
         return true;
     case BandKeyAction::GiveUp:
