@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <QFile>
@@ -22,7 +23,7 @@
 
 #include <cstring>
 #include <functional>
-#include <future>
+#include <memory>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -170,10 +171,13 @@ void TestPlatform::laterStartHandsOver() {
     QVERIFY(!second.listen(path, &reason));
 
     // The later start waits for the answer, which the first gives from its event loop.
-    std::future<bool> handed = std::async(
-        std::launch::async, [path] { return InstanceChannel::handOff(path, "capture", 5000); });
+    bool handed = false;
+    std::unique_ptr<QThread> later(QThread::create(
+        [&handed, path] { handed = InstanceChannel::handOff(path, "capture", 5000); }));
+    later->start();
     QTRY_COMPARE(requests, QList<QByteArray>{"capture"});
-    QVERIFY(handed.get());
+    QTRY_VERIFY(later->isFinished());
+    QVERIFY(handed);
 }
 
 void TestPlatform::metricsAt96Dpi() {
