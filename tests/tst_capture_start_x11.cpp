@@ -4,12 +4,12 @@
 #include "fakes/WindowManager.h"
 
 #include <QGuiApplication>
-#include <QPainter>
+#include <QLabel>
+#include <QPixmap>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
 
 using namespace kiramo::testing;
 
@@ -43,22 +43,6 @@ QImage pattern(QSize size) {
     }
     return image;
 }
-
-// A window over the whole screen that shows `image`.
-class Backdrop : public QWidget {
-public:
-    explicit Backdrop(QImage image)
-        : QWidget(nullptr, Qt::FramelessWindowHint)
-        , m_image(std::move(image)) {
-        setWindowTitle(QStringLiteral("backdrop"));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, m_image); }
-
-private:
-    QImage m_image;
-};
 
 // Where `block` lies on the screen, or (-1, -1).
 QPoint find(const QImage& screen, const QImage& block) {
@@ -133,7 +117,10 @@ QProcess* TestCaptureStartX11::kiramo(const QStringList& arguments) {
 
 void TestCaptureStartX11::captureAloneTakesTheBandMovedByKeys() {
     const QImage screen = pattern(QGuiApplication::primaryScreen()->geometry().size());
-    Backdrop backdrop(screen);
+    QLabel backdrop;  // the screen that the capture freezes
+    backdrop.setWindowFlag(Qt::FramelessWindowHint);
+    backdrop.setContentsMargins(0, 0, 0, 0);
+    backdrop.setPixmap(QPixmap::fromImage(screen));
     backdrop.showFullScreen();
     QVERIFY(QTest::qWaitForWindowExposed(&backdrop));
     QTest::qWait(200);
