@@ -1,6 +1,7 @@
 // `kiramo --capture` as a launcher or a key binding runs it: the program itself, under an X
 // server with a window manager, driven through the X server by xdotool. At scale 1, so that
 // screen pixels are the frozen screen's.
+#include "fakes/Pictures.h"
 #include "fakes/WindowManager.h"
 
 #include <QGuiApplication>
@@ -32,17 +33,6 @@ int visibleWindows(const QString& pattern) {
 
 const QString kCaptureWindow = QStringLiteral("^KIRAMO$");
 const QString kMainWindow = QStringLiteral("Mode:FreeSize");
-
-// Pixel (x, y) is (x % 251, y % 241, 99): every pixel of a block tells where it came from.
-QImage pattern(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            image.setPixel(x, y, qRgb(x % 251, y % 241, 99));
-        }
-    }
-    return image;
-}
 
 // Where `block` lies on the screen, or (-1, -1).
 QPoint find(const QImage& screen, const QImage& block) {
@@ -116,7 +106,7 @@ QProcess* TestCaptureStartX11::kiramo(const QStringList& arguments) {
 }
 
 void TestCaptureStartX11::captureAloneTakesTheBandMovedByKeys() {
-    const QImage screen = pattern(QGuiApplication::primaryScreen()->geometry().size());
+    const QImage screen = patternImage(QGuiApplication::primaryScreen()->geometry().size());
     QLabel backdrop;  // the screen that the capture freezes
     backdrop.setWindowFlag(Qt::FramelessWindowHint);
     backdrop.setContentsMargins(0, 0, 0, 0);
