@@ -53,6 +53,8 @@ private slots:
     void rightPressNeverTouchesTheSelection();
     void dropLandsTheGrabbedPointUnderThePointer();
     void dropOutsideTheCanvasRemovesTheSelection();
+    void selectionByKeyboard_data();
+    void selectionByKeyboard();
     void rightPressOnTheLabel();
     void clickOnTheLabelLeavesTheSelection_data();
     void clickOnTheLabelLeavesTheSelection();
@@ -173,6 +175,43 @@ void TestCanvas::dropOutsideTheCanvasRemovesTheSelection() {
     release(s.ws().P1, QPoint(700, 100));  // beyond the canvas's right edge
     QVERIFY(s.ws().L1->isHidden());
     QVERIFY(!s.ws().hasSelection());
+}
+
+void TestCanvas::selectionByKeyboard_data() {
+    QTest::addColumn<QList<int>>("keys");  // after a drag from (10, 10) to (110, 60)
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QRectF>("expected");  // pixels; an empty one: no selection
+    QTest::addColumn<QString>("caption");
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("right down") << QList<int>{Qt::Key_Right, Qt::Key_Down} << 0
+                                << QRectF(11, 11, 100, 50) << "100 x 50";
+    QTest::newRow("shift left stops at the edge")
+        << QList<int>{Qt::Key_Left} << int(Qt::ShiftModifier) << QRectF(0, 10, 100, 50)
+        << "100 x 50";
+    QTest::newRow("shift right stops at the far edge")
+        << QList<int>(60, Qt::Key_Right) << int(Qt::ShiftModifier) << QRectF(540, 10, 100, 50)
+        << "100 x 50";
+    QTest::newRow("ctrl right, ctrl up")
+        << QList<int>{Qt::Key_Right, Qt::Key_Up} << ctrl << QRectF(10, 10, 101, 49) << "101 x 49";
+    QTest::newRow("escape") << QList<int>{Qt::Key_Escape} << 0 << QRectF() << "";
+}
+
+void TestCanvas::selectionByKeyboard() {
+    QFETCH(QList<int>, keys);
+    QFETCH(int, modifiers);
+    QFETCH(QRectF, expected);
+    QFETCH(QString, caption);
+    Session s;
+    s.setCanvas(stripes());
+    drawSelection(*s.form, QPoint(10, 10), QPoint(110, 60));
+    for (const int key : keys) {
+        QTest::keyClick(s.ws().P1, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    }
+    QCOMPARE(s.ws().hasSelection(), !expected.isEmpty());
+    if (!expected.isEmpty()) {
+        QCOMPARE(s.ws().L1->rect(), twipsOf(*s.form, expected));
+        QCOMPARE(s.ws().L1->text(), caption);
+    }
 }
 
 void TestCanvas::rightPressOnTheLabel() {

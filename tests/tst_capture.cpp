@@ -4,6 +4,7 @@
 #include "capture/Form2.h"
 #include "core/Caption.h"
 #include "fakes/CaptureWindows.h"
+#include "fakes/FakeServices.h"
 #include "fakes/MouseInput.h"
 #include "fakes/Pictures.h"
 #include "fakes/Scale.h"
@@ -57,6 +58,8 @@ private slots:
     void transferInAModeKeepsTheFraction();
     void landscapeTurnsSelectionAndBand_data();
     void landscapeTurnsSelectionAndBand();
+    void bandByKeyboard_data();
+    void bandByKeyboard();
     void clickOnTheBandLeavesIt_data();
     void clickOnTheBandLeavesIt();
     void transferAndAbandonEndInTheNormalState_data();
@@ -72,6 +75,8 @@ private slots:
     void aMonitorGoneMeanwhile();
     void grabOutcomes_data();
     void grabOutcomes();
+    void captureAloneOutcomes_data();
+    void captureAloneOutcomes();
 };
 
 void TestCapture::freezesTheScreen() {
@@ -299,6 +304,53 @@ void TestCapture::transferAndAbandonEndInTheNormalState() {
     QVERIFY(s.form->isVisible());
     QCOMPARE(s.form->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized),
              Qt::WindowNoState);
+}
+
+void TestCapture::bandByKeyboard_data() {
+    QTest::addColumn<QString>("keys");  // what follows a drag from (10, 20) to (330, 220)
+    QTest::addColumn<int>("mode");      // 1: A4, 21 x 29.7
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("block");  // the canvas's block of the frozen screen
+    QTest::newRow("right right") << "R R" << 0 << "320 x 200" << QRect(13, 21, 320, 200);
+    QTest::newRow("shift up, left") << "SU L" << 0 << "320 x 200" << QRect(10, 11, 320, 200);
+    QTest::newRow("anchored edge stops")
+        << "SL SL SU SU SU" << 0 << "320 x 200" << QRect(1, 1, 320, 200);
+    QTest::newRow("ctrl right, ctrl down")
+        << "CR CD" << 0 << "321 x 201" << QRect(11, 21, 321, 201);
+    QTest::newRow("ctrl shift left") << "CSL" << 0 << "310 x 200" << QRect(11, 21, 310, 200);
+    QTest::newRow("mode: ctrl down") << "CD" << 1 << "A4 284x201" << QRect(11, 21, 284, 201);
+    QTest::newRow("moved, then stretched by the mouse: from the first anchor")
+        << "SR mouse" << 0 << "100 x 100" << QRect(21, 21, 100, 100);
+}
+
+void TestCapture::bandByKeyboard() {
+    QFETCH(QString, keys);
+    QFETCH(int, mode);
+    QFETCH(QString, caption);
+    QFETCH(QRect, block);
+    CaptureSession s("@ A4 21x29.7\r\n");
+    s.form->selectMode(mode);
+    Form2* window = s.capture();
+    QVERIFY(window);
+    press(window, QPoint(10, 20));
+    dragTo(window, QPoint(330, 220));
+    release(window, QPoint(330, 220));
+    for (const QString& key : keys.split(u' ')) {
+        if (key == QLatin1String("mouse")) {
+            dragTo(window, QPoint(110, 120));
+            continue;
+        }
+        Qt::KeyboardModifiers held;
+        held.setFlag(Qt::ShiftModifier, key.contains(u'S'));
+        held.setFlag(Qt::ControlModifier, key.contains(u'C'));
+        const QHash<QChar, Qt::Key> arrows{
+            {u'L', Qt::Key_Left}, {u'R', Qt::Key_Right}, {u'U', Qt::Key_Up}, {u'D', Qt::Key_Down}};
+        QTest::keyClick(window, arrows.value(key.back()), held);
+    }
+    QCOMPARE(window->band()->text(), caption);
+    QTest::keyClick(window, Qt::Key_Return);
+    QTRY_VERIFY(!s.form->captureWindow());
+    QCOMPARE(s.ws().P1->image(), s.fake.screen.screen.copy(block));
 }
 
 void TestCapture::transferInAModeKeepsTheFraction() {
@@ -554,6 +606,48 @@ void TestCapture::grabOutcomes() {
     QCOMPARE(s.form->windowTitle(), caption);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     QTRY_VERIFY(captureWindows().isEmpty());  // the windows made for it go with it
+}
+
+void TestCapture::captureAloneOutcomes_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("ends");  // the program: the main window closes, never shown
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("taken: the window shows the picture") << "take" << false << QStringList();
+    QTest::newRow("given up") << "escape" << true << QStringList();
+    QTest::newRow("failed: the message, then the end")
+        << "fail" << true
+        << QStringList{"beep", "message: 画面を取り込めません。\na scripted failure"};
+}
+
+void TestCapture::captureAloneOutcomes() {
+    QFETCH(QString, how);
+    QFETCH(bool, ends);
+    QFETCH(QStringList, calls);
+    FakeServices fake;
+    fake.screen.screen = patternScreen(QSize(1280, 1024));
+    fake.screen.answer =
+        how == "fail" ? FakeScreenGrabber::Answer::Fail : FakeScreenGrabber::Answer::Picture;
+    QString error;
+    std::unique_ptr<Form1> form = startKiramo(fake.services(), QString(), &error);
+    QVERIFY(form);
+    form->startCaptureAlone();
+    if (how != "fail") {
+        QTRY_VERIFY(form->captureWindow() && form->captureWindow()->isVisible());
+        Form2* window = form->captureWindow();
+        QVERIFY(!form->isVisible());
+        press(window, QPoint(10, 20));
+        dragTo(window, QPoint(110, 70));
+        release(window, QPoint(110, 70));
+        QTest::keyClick(window, how == "take" ? Qt::Key_Return : Qt::Key_Escape);
+    }
+    QTRY_VERIFY(form->isClosing() || form->isVisible());
+    QCOMPARE(form->isClosing(), ends);
+    QCOMPARE(form->isVisible(), !ends);
+    QCOMPARE(fake.prompts.calls, calls);
+    if (!ends) {
+        QCOMPARE(form->workspace().P1->image(), fake.screen.screen.copy(11, 21, 100, 50));
+    }
+    QTRY_VERIFY(captureWindows().isEmpty());
 }
 
 QTEST_MAIN(TestCapture)

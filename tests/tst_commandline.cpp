@@ -17,6 +17,9 @@ private slots:
         QTest::newRow("nothing") << QString() << run;
         QTest::newRow("help") << QStringLiteral("--help") << CommandLineRequest::Help;
         QTest::newRow("version") << QStringLiteral("--version") << CommandLineRequest::Version;
+        QTest::newRow("capture") << QStringLiteral("--capture") << CommandLineRequest::Capture;
+        QTest::newRow("capture and path") << QStringLiteral("--capture sky.bmp") << run;
+        QTest::newRow("capture, trailing blank") << QStringLiteral("--capture ") << run;
         QTest::newRow("a picture") << QStringLiteral("/home/a/My Pictures/sky.bmp") << run;
         // Anything more than the option alone is a path, as it always was.
         QTest::newRow("two options") << QStringLiteral("--help --version") << run;
@@ -42,6 +45,7 @@ private slots:
         QVERIFY(usage.startsWith(QStringLiteral("Usage: kiramo [PICTURE]\n")));
         QVERIFY(usage.contains(QStringLiteral("--help")));
         QVERIFY(usage.contains(QStringLiteral("--version")));
+        QVERIFY(usage.contains(QStringLiteral("--capture")));
         QVERIFY(usage.endsWith(u'\n'));
     }
 

@@ -1,5 +1,6 @@
 // The pure logic of core/: functions of values, tested without windows or a GUI application.
 #include "core/Associations.h"
+#include "core/BandKeys.h"
 #include "core/BitmapCodec.h"
 #include "core/Caption.h"
 #include "core/FileNames.h"
@@ -177,6 +178,12 @@ private slots:
     void orientation();
     void picturePatterns_data();
     void picturePatterns();
+    void bandKeys_data();
+    void bandKeys();
+    void bandMove_data();
+    void bandMove();
+    void bandResize_data();
+    void bandResize();
     void blockCopy_data();
     void blockCopy();
 
@@ -933,6 +940,91 @@ void TestCore::picturePatterns() {
     QFETCH(QList<QByteArray>, formats);
     QFETCH(QString, patterns);
     QCOMPARE(kiramo::picturePatterns(formats).join(u' '), patterns);
+}
+
+void TestCore::bandKeys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<int>("action");  // BandKeyAction
+    QTest::addColumn<QPoint>("step");
+    const auto none = Qt::KeyboardModifiers();
+    const int move = int(BandKeyAction::Move);
+    const int resize = int(BandKeyAction::Resize);
+    QTest::newRow("right") << int(Qt::Key_Right) << none << move << QPoint(1, 0);
+    QTest::newRow("up, keypad") << int(Qt::Key_Up) << Qt::KeyboardModifiers(Qt::KeypadModifier)
+                                << move << QPoint(0, -1);
+    QTest::newRow("shift left") << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                                << move << QPoint(-10, 0);
+    QTest::newRow("ctrl down") << int(Qt::Key_Down) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                               << resize << QPoint(0, 1);
+    QTest::newRow("return") << int(Qt::Key_Return) << none << int(BandKeyAction::Take) << QPoint();
+    QTest::newRow("enter, keypad")
+        << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier)
+        << int(BandKeyAction::Take) << QPoint();
+    QTest::newRow("escape") << int(Qt::Key_Escape) << none << int(BandKeyAction::GiveUp)
+                            << QPoint();
+}
+
+void TestCore::bandKeys() {
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(int, action);
+    QFETCH(QPoint, step);
+    QCOMPARE(bandKeyStep(key, modifiers), (BandKeyStep{BandKeyAction(action), step.x(), step.y()}));
+}
+
+void TestCore::bandMove_data() {
+    QTest::addColumn<QRectF>("rect");  // units; one pixel is 15 x 12 units, the picture 1500 x 1200
+    QTest::addColumn<QPoint>("step");  // pixels
+    QTest::addColumn<QPointF>("expected");  // the new top-left corner
+    QTest::newRow("one right") << QRectF(30, 24, 300, 240) << QPoint(1, 0) << QPointF(45, 24);
+    QTest::newRow("stops at the left")
+        << QRectF(60, 24, 300, 240) << QPoint(-10, 0) << QPointF(0, 24);
+    QTest::newRow("stops at the bottom")
+        << QRectF(30, 900, 300, 240) << QPoint(0, 10) << QPointF(30, 960);
+    QTest::newRow("fraction kept")
+        << QRectF(7.5, 24, 300, 240) << QPoint(1, 0) << QPointF(22.5, 24);
+    QTest::newRow("beyond the right: no further out")
+        << QRectF(1400, 24, 300, 240) << QPoint(1, 0) << QPointF(1400, 24);
+    QTest::newRow("beyond the right: comes back a step")
+        << QRectF(1400, 24, 300, 240) << QPoint(-1, 0) << QPointF(1385, 24);
+}
+
+void TestCore::bandMove() {
+    QFETCH(QRectF, rect);
+    QFETCH(QPoint, step);
+    QFETCH(QPointF, expected);
+    const LabelRect r{rect.x(), rect.y(), rect.width(), rect.height()};
+    const LabelRect moved = movedBand(r, step.x(), step.y(), TwipScale{15, 12}, QSizeF(1500, 1200));
+    QCOMPARE(moved, (LabelRect{expected.x(), expected.y(), r.width, r.height}));
+}
+
+void TestCore::bandResize_data() {
+    QTest::addColumn<QSizeF>("size");  // pixels, one unit a pixel
+    QTest::addColumn<QPoint>("step");
+    QTest::addColumn<int>("mode");          // 0 FreeSize, 1 a mode of 21 x 29.7
+    QTest::addColumn<QString>("expected");  // "w x h", "-" when unchanged
+    QTest::newRow("free wider") << QSizeF(320, 200) << QPoint(1, 0) << 0 << "321 x 200";
+    QTest::newRow("free ten lower") << QSizeF(320, 200) << QPoint(0, -10) << 0 << "320 x 190";
+    QTest::newRow("free down to one") << QSizeF(2, 200) << QPoint(-1, 0) << 0 << "-";
+    QTest::newRow("free from an anchor") << QSizeF(1, 1) << QPoint(1, 0) << 0 << "2 x 1";
+    QTest::newRow("mode taller") << QSizeF(282.857142857143, 200) << QPoint(0, 1) << 1
+                                 << "284.271428571429 x 201";
+    QTest::newRow("mode right grows the height")
+        << QSizeF(282.857142857143, 200) << QPoint(1, 0) << 1 << "284.271428571429 x 201";
+    QTest::newRow("mode turned stays turned")
+        << QSizeF(141.414141414141, 200) << QPoint(0, -1) << 1 << "140.707070707071 x 199";
+    QTest::newRow("mode down to one") << QSizeF(2.8, 2) << QPoint(0, -1) << 1 << "-";
+}
+
+void TestCore::bandResize() {
+    QFETCH(QSizeF, size);
+    QFETCH(QPoint, step);
+    QFETCH(int, mode);
+    QFETCH(QString, expected);
+    const std::optional<QSizeF> resized =
+        resizedBand(size, step.x(), step.y(), TwipScale{1, 1}, mode, 21.0, 29.7);
+    QCOMPARE(resized ? captureCaption(*resized, 0, QString()) : QStringLiteral("-"), expected);
 }
 
 void TestCore::blockCopy_data() {

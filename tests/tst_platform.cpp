@@ -1,5 +1,6 @@
 #include "fakes/Scale.h"
 #include "platform/AppFolders.h"
+#include "platform/InstanceChannel.h"
 #include "platform/QtPrompts.h"
 #include "platform/ScreenMetrics.h"
 
@@ -14,9 +15,19 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
+#include <QFile>
+#include <QRegularExpression>
+
+#include <cstring>
 #include <functional>
+#include <memory>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace kiramo;
 
@@ -60,6 +71,10 @@ private slots:
     void openDialogCancel();
     void saveDialogChoosesName_data();
     void saveDialogChoosesName();
+    void socketPath_data();
+    void socketPath();
+    void laterStartHandsOver_data();
+    void laterStartHandsOver();
 };
 
 void TestPlatform::filterText_data() {
@@ -85,6 +100,78 @@ void TestPlatform::filterText() {
     QFETCH(QString, text);
     QFETCH(QStringList, nameFilters);
     QCOMPARE(QtPrompts::nameFilters(parseFilterText(text)), nameFilters);
+}
+
+void TestPlatform::socketPath_data() {
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("expected");  // the name in the folder; "#" for a hashed one
+    QTest::newRow("X11") << "xcb-:0"
+                         << "kiramo-xcb-_0-#";
+    QTest::newRow("plain") << "wayland-wayland-1"
+                           << "kiramo-wayland-wayland-1";
+    QTest::newRow("a path") << "xcb-/tmp/../x"
+                            << "kiramo-xcb-_tmp_.._x-#";
+    QTest::newRow("too long") << QString(200, u'a') << "kiramo-#";
+}
+
+void TestPlatform::socketPath() {
+    QFETCH(QString, display);
+    QFETCH(QString, expected);
+    const QString path =
+        InstanceChannel::socketPath(QStringLiteral("/run/user/1000/KIRAMO"), display);
+    QVERIFY2(path.size() <= 100, qPrintable(path));
+    QCOMPARE(QFileInfo(path).path(), QStringLiteral("/run/user/1000/KIRAMO"));
+    QString name = QFileInfo(path).fileName();
+    name.replace(QRegularExpression(QStringLiteral("[0-9a-f]{8,}$")), QStringLiteral("#"));
+    QCOMPARE(name, expected);
+}
+
+void TestPlatform::laterStartHandsOver_data() {
+    QTest::addColumn<QString>("leftThere");  // what lies at the socket's path before
+    QTest::newRow("nothing") << "";
+    QTest::newRow("a dead KIRAMO's socket") << "socket";
+    QTest::newRow("a file") << "file";
+}
+
+void TestPlatform::laterStartHandsOver() {
+    QFETCH(QString, leftThere);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kiramo-test"));
+    if (leftThere == "socket") {
+        // Bound and closed, never removed: what a killed KIRAMO leaves.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray native = QFile::encodeName(path);
+        std::memcpy(address.sun_path, native.constData(), std::size_t(native.size()));
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::close(fd);
+        QVERIFY(QFileInfo(path).exists());
+    }
+    if (leftThere == "file") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(!InstanceChannel::handOff(path, "capture", 1000));  // nobody listens yet
+
+    InstanceChannel first;
+    QString reason;
+    QVERIFY2(first.listen(path, &reason), qPrintable(reason));
+    QList<QByteArray> requests;
+    connect(&first, &InstanceChannel::requested, this,
+            [&requests](const QByteArray& r) { requests.append(r); });
+    // A second KIRAMO finds the first there and does not take its place.
+    InstanceChannel second;
+    QVERIFY(!second.listen(path, &reason));
+
+    // The later start waits for the answer, which the first gives from its event loop.
+    bool handed = false;
+    std::unique_ptr<QThread> later(QThread::create(
+        [&handed, path] { handed = InstanceChannel::handOff(path, "capture", 5000); }));
+    later->start();
+    QTRY_COMPARE(requests, QList<QByteArray>{"capture"});
+    QTRY_VERIFY(later->isFinished());
+    QVERIFY(handed);
 }
 
 void TestPlatform::metricsAt96Dpi() {

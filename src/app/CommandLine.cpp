@@ -17,12 +17,16 @@ CommandLineRequest commandLineRequest(const QString& commandLine) {
     if (commandLine == QLatin1String("--version")) {
         return CommandLineRequest::Version;
     }
+    if (commandLine == QLatin1String("--capture")) {
+        return CommandLineRequest::Capture;
+    }
     return CommandLineRequest::Run;
 }
 
 QString usageText() {
     return QStringLiteral(
         "Usage: kiramo [PICTURE]\n"
+        "       kiramo --capture\n"
         "       kiramo --help | --version\n"
         "\n"
         "Freezes the screen and cuts a picture out of it, to mark it up with guide grids\n"
@@ -30,6 +34,8 @@ QString usageText() {
         "\n"
         "  PICTURE    a bitmap (.bmp) to open at start. The whole command line is one\n"
         "             path, blanks included; double quotes around it are removed.\n"
+        "  --capture  freeze the screen at once, without the main window; a KIRAMO\n"
+        "             already running on the display makes the capture instead\n"
         "  --help     print this text and exit\n"
         "  --version  print the version and exit\n"
         "\n"
@@ -55,6 +61,7 @@ bool printRequestedText(int argc, char* argv[]) {
         text = versionText();
         break;
     case CommandLineRequest::Run:
+    case CommandLineRequest::Capture:
         return false;
     }
     std::fputs(text.toLocal8Bit().constData(), stdout);

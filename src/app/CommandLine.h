@@ -6,8 +6,9 @@ namespace kiramo {
 
 // What a command line asks for. The command line is the program's arguments joined with
 // blanks, as start-up reads it; only a command line that is exactly "--help" or "--version"
-// asks for the text, anything else (a picture's path, blanks and quotes included) runs KIRAMO.
-enum class CommandLineRequest { Run, Help, Version };
+// asks for the text, and only one that is exactly "--capture" for a capture straight away;
+// anything else (a picture's path, blanks and quotes included) runs KIRAMO.
+enum class CommandLineRequest { Run, Help, Version, Capture };
 
 [[nodiscard]] CommandLineRequest commandLineRequest(const QString& commandLine);
 

@@ -84,6 +84,14 @@ Form1::Form1(const Services& services, QWidget* parent)
     m_scroll->setWidget(P1);
     P1->move(0, 0);
     P1->setCursor(Qt::CrossCursor);
+    // Focus for the keys that move and size the selection; keys it leaves scroll the canvas.
+    P1->setFocusPolicy(Qt::StrongFocus);
+    m_scroll->setFocusProxy(P1);
+    P1->setAccessibleName(QCoreApplication::translate("Form1", "キャンバス"));
+    P1->setAccessibleDescription(QCoreApplication::translate(
+        "Form1",
+        "作業中の絵です。ドラッグで範囲を選び、矢印キーで 1 ピクセル (Shift で 10) 動かし、"
+        "Ctrl+矢印キーで大きさを変えます。Esc で選択をやめます。右クリックで色を拾います。"));
     m_workspace.L1->setParent(P1);
     clearCanvas();
 
@@ -101,10 +109,13 @@ Form1::Form1(const Services& services, QWidget* parent)
                orientationSuffix(
                    QSizeF(scale.toPixelsX(twips.width()), scale.toPixelsY(twips.height())), mode);
     };
+    rules.pictureSize = [this] { return m_workspace.P1->imageSize(); };
     auto* selection = new SelectionController(P1, m_workspace.L1, m_workspace.state.modes,
                                               m_workspace.state.ModeIndex, std::move(rules));
     connect(selection, &SelectionController::rightPressed, this,
             [this](QPoint pixel) { PushColorSwatch(m_workspace.P1->colourOf(pixel)); });
+    connect(selection, &SelectionController::giveUpKeyPressed, &m_workspace,
+            &Workspace::hideSelection);
     connect(selection, &SelectionController::labelRightPressed, this, [this](QPoint pixel) {
         // As when a capture is abandoned, the window comes back in its normal state; the label
         // is see-through, so the colour under it is picked as on the bare canvas.
@@ -398,17 +409,30 @@ void Form1::startCapture() {
     connect(m_capture, &Capture::frozen, this,
             [this] { setWindowState(windowState() | Qt::WindowMinimized); });
     connect(m_capture, &Capture::transferred, this, &Form1::captureTransferred);
-    connect(m_capture, &Capture::abandoned, this, &Form1::captureEnded);
+    connect(m_capture, &Capture::abandoned, this, [this] {
+        if (m_endIfAbandoned) {
+            close();
+            return;
+        }
+        captureEnded();
+    });
     connect(m_capture, &Capture::failed, this, &Form1::captureFailed);
     // The main window must have left the screen before the screen is read: hide it and let the
     // window system carry that out. It comes back where it was.
     m_placeBeforeCapture = pos();
+    m_hadPlace = isVisible();
     hide();
     QGuiApplication::sync();
     m_capture->start();
 }
 
+void Form1::startCaptureAlone() {
+    m_endIfAbandoned = true;
+    startCapture();
+}
+
 void Form1::captureTransferred(const QImage& picture, QSizeF bandSize) {
+    m_endIfAbandoned = false;
     m_workspace.state.CurrentFile.clear();
     captureEnded();
     m_workspace.replacePicture(picture, QStringLiteral("Untitled (") +
@@ -417,13 +441,20 @@ void Form1::captureTransferred(const QImage& picture, QSizeF bandSize) {
 }
 
 void Form1::captureFailed(const QString& reason) {
-    captureEnded();
+    // A start for the capture alone ends after the message, without showing the window.
+    const bool alone = m_endIfAbandoned;
+    if (!alone) {
+        captureEnded();
+    }
     if (m_closing) {
         return;
     }
     m_workspace.prompts().beep();
     m_workspace.prompts().showMessage(
         QCoreApplication::translate("Form1", "画面を取り込めません。\n%1").arg(reason));
+    if (alone) {
+        close();
+    }
 }
 
 void Form1::captureEnded() {
@@ -434,7 +465,7 @@ void Form1::captureEnded() {
     // Shown again after a hide, a window that the window manager had placed is placed anew, or
     // its frame is put around where the inside was: for a moment after coming back, a move is
     // taken back, and the place is looked at again once the frame is there.
-    m_returning = true;
+    m_returning = m_hadPlace;
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     show();
     activateWindow();

@@ -60,6 +60,9 @@ public:
     // "&Capture": the hourglass, the main window leaves the screen and a capture window freezes
     // it. Does nothing while a capture is already under way.
     void startCapture();
+    // The capture of a start for that alone: the main window has never been shown and shows
+    // only with a picture taken; abandoned, the capture ends the program.
+    void startCaptureAlone();
 
     // True once shut-down has begun: nothing brings the window back then.
     [[nodiscard]] bool isClosing() const { return m_closing; }
@@ -115,6 +118,8 @@ private:
     QPoint m_placeBeforeCapture;   // where the window was when the capture began
     bool m_returning = false;      // just shown again after a capture
     bool m_grewReturning = false;  // and grown then, so kept on the screen once framed
+    bool m_hadPlace = false;       // the window was on the screen when the capture began
+    bool m_endIfAbandoned = false;
     // How long after a capture the window manager's placement of the window is taken back.
     static constexpr int kReturnMilliseconds = 1000;
     bool m_closing = false;

@@ -2,12 +2,16 @@
 
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
+#include "core/BandKeys.h"
 #include "core/ModeTable.h"
 
+#include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QWidget>
 
 #include <cmath>
+#include <limits>
 
 namespace kiramo {
 
@@ -55,6 +59,8 @@ bool SelectionController::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonRelease:
         release(static_cast<QMouseEvent*>(event));
         return true;
+    case QEvent::KeyPress:
+        return key(static_cast<QKeyEvent*>(event)) || QObject::eventFilter(watched, event);
     default:
         return QObject::eventFilter(watched, event);
     }
@@ -130,6 +136,53 @@ void SelectionController::labelPressed(Qt::MouseButton button, QPointF inLabel) 
     LabelGrabX = inLabel.x();
     LabelGrabY = inLabel.y();
     m_dragger.begin(toLocal(inLabel));
+}
+
+bool SelectionController::key(QKeyEvent* event) {
+    if (m_dragger.isActive() || m_label->isHidden()) {
+        return false;
+    }
+    const BandKeyStep step = bandKeyStep(event->key(), event->modifiers());
+    switch (step.action) {
+    case BandKeyAction::None:
+        return false;
+    case BandKeyAction::Take:
+        // Only where taking means something (the capture window); elsewhere the key goes on.
+        if (!isSignalConnected(QMetaMethod::fromSignal(&SelectionController::takeKeyPressed))) {
+            return false;
+        }
+        emit takeKeyPressed();
+        return true;
+    case BandKeyAction::GiveUp:
+        emit giveUpKeyPressed();
+        return true;
+    case BandKeyAction::Move: {
+        // As a drop: the anchor stays where it was first set, so a later stretch with the
+        // mouse measures from it again.
+        QSizeF bounds(std::numeric_limits<double>::infinity(),
+                      std::numeric_limits<double>::infinity());
+        if (m_rules.pictureSize) {
+            bounds = m_rules.unitsPerPixel.toTwips(QSizeF(m_rules.pictureSize()));
+        }
+        const LabelRect r =
+            movedBand(m_label->rect(), step.dx, step.dy, m_rules.unitsPerPixel, bounds);
+        m_label->moveTopLeft(r.left, r.top);
+        return true;
+    }
+    case BandKeyAction::Resize: {
+        const int mode = m_modeIndex;
+        const LabelRect& r = m_label->rect();
+        if (const std::optional<QSizeF> size =
+                resizedBand(QSizeF(r.width, r.height), step.dx, step.dy, m_rules.unitsPerPixel,
+                            mode, m_modes.ModeWidth(mode), m_modes.ModeHeight(mode))) {
+            m_label->setRect(LabelRect{r.left, r.top, size->width(), size->height()});
+            m_label->setText(m_rules.caption(*size, mode));
+            m_unstretched = false;
+        }
+        return true;
+    }
+    }
+    return false;
 }
 
 }  // namespace kiramo

@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class QKeyEvent;
 class QMouseEvent;
 class QWidget;
 
@@ -42,6 +43,9 @@ public:
         bool dropOnlyOnHost = false;
         // The label's caption for a rectangle of `size` (host units) in mode `mode`.
         std::function<QString(QSizeF size, int mode)> caption;
+        // The host's picture in device pixels: keyboard moves stop at its edges. None when
+        // unset.
+        std::function<QSize()> pictureSize;
     };
 
     SelectionController(QWidget* host, SizeLabel* label, const ModeTable& modes,
@@ -56,6 +60,9 @@ signals:
     void rightPressed(QPoint pixel);
     // A right press on the label, on `pixel` of the host (device pixels).
     void labelRightPressed(QPoint pixel);
+    // Return, or Escape, on the host while a rectangle exists.
+    void takeKeyPressed();
+    void giveUpKeyPressed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,6 +72,8 @@ private:
     void move(QMouseEvent* event);
     void release(QMouseEvent* event);
     void labelPressed(Qt::MouseButton button, QPointF inLabel);
+    // Arrows move or resize the rectangle; true when the key was taken.
+    bool key(QKeyEvent* event);
     // The device pixel under the pointer, in host units; and a point in host units in logical
     // pixels.
     [[nodiscard]] QPointF toUnits(const QMouseEvent& event) const;

@@ -10,6 +10,7 @@
 #include "core/RubberBand.h"
 
 #include <QBackingStore>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -21,7 +22,7 @@ namespace {
 
 // The capture window's rules: its units are the frozen screen's pixels; while the band exists
 // presses do nothing, the right button anchors like any other, and a drop lands anywhere.
-SelectionController::Rules captureRules(const ModeTable& modes) {
+SelectionController::Rules captureRules(const ModeTable& modes, const Form2* form) {
     auto caption = [&modes](QSizeF pixels, int mode) {
         return captureCaption(pixels, mode, modes.ModeName(mode)) + orientationSuffix(pixels, mode);
     };
@@ -31,6 +32,7 @@ SelectionController::Rules captureRules(const ModeTable& modes) {
         .rightPressPicks = false,
         .dropOnlyOnHost = false,
         .caption = caption,
+        .pictureSize = [form] { return form->frozenImage().size(); },
     };
 }
 
@@ -41,7 +43,7 @@ Form2::Form2(const QString& screenName, QRect place, const ModeTable& modes, con
     , m_modes(modes)
     , m_modeIndex(modeIndex)
     , L1(new SizeLabel(TwipScale{1.0, 1.0}, palette().color(QPalette::WindowText), this))
-    , m_band(new SelectionController(this, L1, modes, modeIndex, captureRules(modes)))
+    , m_band(new SelectionController(this, L1, modes, modeIndex, captureRules(modes, this)))
     , m_screenName(screenName)
     , m_place(place) {
     setObjectName(QStringLiteral("Form2"));
@@ -52,6 +54,14 @@ Form2::Form2(const QString& screenName, QRect place, const ModeTable& modes, con
     setCursor(Qt::CrossCursor);
     connect(m_band, &SelectionController::labelRightPressed, this, &Form2::abandon);
     connect(L1, &SizeLabel::doubleClicked, this, &Form2::TransferCapture);
+    connect(m_band, &SelectionController::takeKeyPressed, this, &Form2::TransferCapture);
+    connect(m_band, &SelectionController::giveUpKeyPressed, this, &Form2::abandon);
+    setAccessibleName(QCoreApplication::translate("Form2", "画面の取り込み"));
+    setAccessibleDescription(QCoreApplication::translate(
+        "Form2",
+        "止めた画面です。ドラッグで範囲を描き、矢印キーで 1 ピクセル (Shift で 10) 動かし、"
+        "Ctrl+矢印キーで大きさを変えます。Enter かダブルクリックで取り込み、Esc "
+        "か右クリックでやめます。"));
 }
 
 Form2::~Form2() = default;
