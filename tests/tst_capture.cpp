@@ -318,7 +318,7 @@ void TestCapture::bandByKeyboard_data() {
     QTest::newRow("ctrl right, ctrl down")
         << "CR CD" << 0 << "321 x 201" << QRect(11, 21, 321, 201);
     QTest::newRow("ctrl shift left") << "CSL" << 0 << "310 x 200" << QRect(11, 21, 310, 200);
-    QTest::newRow("mode: ctrl down") << "CD" << 1 << "A4 284x201" << QRect(11, 21, 284, 201);
+    QTest::newRow("mode: ctrl down") << "CD" << 1 << "A4 284x201 横" << QRect(11, 21, 284, 201);
     QTest::newRow("moved, then stretched by the mouse: from the first anchor")
         << "SR mouse" << 0 << "100 x 100" << QRect(21, 21, 100, 100);
 }
