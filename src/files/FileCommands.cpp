@@ -73,6 +73,14 @@ void saveAsCommand(Workspace& workspace) {
     SaveImageFile(workspace, trimBlanks(*chosen));
 }
 
+void saveCommand(Workspace& workspace) {
+    if (workspace.currentFile().isEmpty()) {
+        saveAsCommand(workspace);
+        return;
+    }
+    writeCanvasFile(workspace, workspace.currentFile());
+}
+
 void loadCommandLine(Workspace& workspace, const QString& commandLine) {
     if (const std::optional<QString> path = commandLinePath(commandLine)) {
         LoadCanvasImage(workspace, *path);
