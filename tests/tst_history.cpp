@@ -23,7 +23,9 @@ void run(Session& s, const QString& command) {
         s.fake.prompts.textAnswers.enqueue(QStringLiteral("7"));
         m.MGridT->trigger();
     } else if (command == "selection8") {
-        s.ws().L1->setRect(twipsOf(*s.form, QRectF(13, 7, 101, 53)));
+        // Each a little further to the right.
+        const int x = 13 + s.ws().drawnGrids().size();
+        s.ws().L1->setRect(twipsOf(*s.form, QRectF(x, 7, 101, 53)));
         s.ws().L1->show();
         m.MGrid8->trigger();
     } else if (command == "table") {
@@ -167,6 +169,9 @@ void TestHistory::undoRedo_data() {
         << QStringList{"grid8", "parts7", "clear", "undo"} << "1" << 2;
     QTest::newRow("Grid Clear undone clears again")
         << QStringList{"grid8", "parts7", "clear", "undo", "clear"} << "loaded" << 0;
+    // More grids than steps are kept: Grid Clear keeps the whole canvas.
+    QTest::newRow("Grid Clear after 21 grids undone")
+        << QStringList(21, "selection8") + QStringList{"clear", "undo"} << "20" << 21;
     QTest::newRow("Grid Clear redone")
         << QStringList{"grid8", "clear", "undo", "redo"} << "loaded" << 0;
     QTest::newRow("paste undone") << QStringList{"grid8", "paste", "undo"} << "0" << 1;

@@ -65,14 +65,27 @@ void Workspace::commit() {
 
 void Workspace::restoreCommittedCanvas() {
     // The grids drawn since the last commit are the last ones, and what the canvas has more
-    // than P2. The canvas taken away goes to the step as it is, without a copy.
+    // than P2. Where their steps are all still there, the step keeps the pixels they changed;
+    // else the canvas taken away goes to the step as it is, without a copy.
     EditStep step;
     step.kind = EditStep::Kind::GridClear;
     step.label = "Grid Clear";
     while (!m_grids.isEmpty() && !m_grids.last().committed) {
         step.grids.prepend(m_grids.takeLast());
     }
-    step.canvas = P1->image();
+    QList<const PixelPatch*> drawn;
+    for (const EditStep* grid : m_history.newestSteps(step.grids.size())) {
+        if (grid->kind != EditStep::Kind::Grid || grid->committed) {
+            drawn.clear();
+            break;
+        }
+        drawn.append(&grid->pixels);
+    }
+    if (!drawn.isEmpty()) {
+        step.pixels = PixelPatch::joined(drawn, P1->image(), P2);
+    } else {
+        step.canvas = P1->image();
+    }
     P1->setImage(P2.copy());
     emit canvasCommitted();
     if (!step.grids.isEmpty()) {
@@ -171,6 +184,29 @@ void Workspace::swapStep(EditStep& step, bool back) {
         }
     };
     switch (step.kind) {
+    case EditStep::Kind::GridClear:
+        if (step.canvas.isNull()) {
+            // Back, the pixels as the grids left them; forth, as committed.
+            P1->editImage([&](QImage& image) {
+                back ? step.pixels.writeBefore(image) : step.pixels.writeAfter(image);
+            });
+            if (step.committed) {
+                back ? step.pixels.writeBefore(P2) : step.pixels.writeAfter(P2);
+            }
+        } else {
+            const QImage other = P1->image();
+            P1->setImage(step.canvas);
+            step.canvas = other;
+            if (step.committed) {
+                P2 = P1->image();
+            }
+        }
+        if (back) {
+            bring(step.grids);
+        } else {
+            m_grids.remove(m_grids.size() - step.grids.size(), step.grids.size());
+        }
+        break;
     case EditStep::Kind::Grid:
         P1->editImage([&](QImage& image) {
             back ? step.pixels.writeBefore(image) : step.pixels.writeAfter(image);
@@ -184,20 +220,6 @@ void Workspace::swapStep(EditStep& step, bool back) {
             bring(step.grids);
         }
         break;
-    case EditStep::Kind::GridClear: {
-        const QImage other = P1->image();
-        P1->setImage(step.canvas);
-        step.canvas = other;
-        if (step.committed) {
-            P2 = P1->image();
-        }
-        if (back) {
-            bring(step.grids);
-        } else {
-            m_grids.remove(m_grids.size() - step.grids.size(), step.grids.size());
-        }
-        break;
-    }
     case EditStep::Kind::Picture: {
         CanvasSnapshot other = snapshot();
         restore(*step.snapshot);

@@ -56,6 +56,21 @@ PixelPatch PixelPatch::around(const QList<QLine>& lines, const QImage& image) {
     return patch;
 }
 
+PixelPatch PixelPatch::joined(const QList<const PixelPatch*>& patches, const QImage& before,
+                              const QImage& after) {
+    PixelPatch joined;
+    for (const PixelPatch* patch : patches) {
+        joined.m_runs.append(patch->m_runs);
+    }
+    for (const Run& run : std::as_const(joined.m_runs)) {
+        appendPixels(joined.m_before,
+                     reinterpret_cast<const QRgb*>(before.constScanLine(run.y)) + run.x, run.count);
+        appendPixels(joined.m_after,
+                     reinterpret_cast<const QRgb*>(after.constScanLine(run.y)) + run.x, run.count);
+    }
+    return joined;
+}
+
 void PixelPatch::finish(const QImage& image) {
     // Only the stretches of each run whose pixels changed are kept.
     QList<Run> runs;
@@ -128,6 +143,17 @@ void EditHistory::push(EditStep step) {
     step.id = m_nextId++;
     m_undo.push_back(std::move(step));
     keepWithinBounds();
+}
+
+QList<const EditStep*> EditHistory::newestSteps(qsizetype count) const {
+    QList<const EditStep*> steps;
+    if (count > qsizetype(m_undo.size())) {
+        return steps;
+    }
+    for (auto step = m_undo.end() - count; step != m_undo.end(); ++step) {
+        steps.append(&*step);
+    }
+    return steps;
 }
 
 void EditHistory::stepBack() {

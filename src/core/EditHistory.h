@@ -24,6 +24,11 @@ public:
     // present values in `image` as the values before.
     [[nodiscard]] static PixelPatch around(const QList<QLine>& lines, const QImage& image);
 
+    // The pixels of all `patches`, their values before read from `before` and after from
+    // `after`.
+    [[nodiscard]] static PixelPatch joined(const QList<const PixelPatch*>& patches,
+                                           const QImage& before, const QImage& after);
+
     // Records the values after from `image` and keeps only the pixels whose value changed.
     void finish(const QImage& image);
 
@@ -104,6 +109,8 @@ public:
     // The step that Undo (Redo) takes back (does again), to be changed in place into what the
     // other direction needs, then moved with stepBack() (stepForward()).
     [[nodiscard]] EditStep& undoStep() { return m_undo.back(); }
+    // The `count` newest steps that can be undone, oldest first, when there are as many.
+    [[nodiscard]] QList<const EditStep*> newestSteps(qsizetype count) const;
     [[nodiscard]] EditStep& redoStep() { return m_redo.back(); }
     [[nodiscard]] const char* undoLabel() const { return canUndo() ? m_undo.back().label : ""; }
     [[nodiscard]] const char* redoLabel() const { return canRedo() ? m_redo.back().label : ""; }
