@@ -559,6 +559,7 @@ void TestApp::menuBarAsDesigned() {
         "  MORBELLO Send BMP to ORBELLO hidden off",
         "  MSPExit -",
         "  MExit E&xit",
+        "  MSaveFile &Save off",
         "MEdit &Edit",
         "  MCopy &Copy off",
         "  MPaste &Paste",
@@ -570,6 +571,8 @@ void TestApp::menuBarAsDesigned() {
         "    MGridT 等分...",
         "    MGridCM 寸法(cm)指定...",
         "  MGridClear Grid Clear",
+        "  MUndo 元に戻す(&U) off",
+        "  MRedo やり直し(&R) off",
         "MOption &Option",
         "  MCap &Capture",
         "  MSpMode -",
@@ -581,11 +584,17 @@ void TestApp::menuBarAsDesigned() {
         "  MWeb Support&Website",
     };
     QCOMPARE(rows, expected);
-    // Only Copy and Paste have keys: the platform's usual ones.
-    QCOMPARE(form->menus().MCopy->shortcut(), QKeySequence(QKeySequence::Copy));
-    QCOMPARE(form->menus().MPaste->shortcut(), QKeySequence(QKeySequence::Paste));
+    // Only Copy and Paste (the platform's usual keys), Save, Undo and Redo have keys.
+    const Form1Menus& m = form->menus();
+    QCOMPARE(m.MCopy->shortcut(), QKeySequence(QKeySequence::Copy));
+    QCOMPARE(m.MPaste->shortcut(), QKeySequence(QKeySequence::Paste));
+    QCOMPARE(m.MSaveFile->shortcuts(), QList<QKeySequence>{QKeySequence("Ctrl+S")});
+    QCOMPARE(m.MUndo->shortcuts(), QList<QKeySequence>{QKeySequence("Ctrl+Z")});
+    QCOMPARE(m.MRedo->shortcuts(),
+             (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
+    const QList<QAction*> withKeys{m.MCopy, m.MPaste, m.MSaveFile, m.MUndo, m.MRedo};
     for (QAction* action : form->findChildren<QAction*>()) {
-        const bool standard = action == form->menus().MCopy || action == form->menus().MPaste;
+        const bool standard = withKeys.contains(action);
         QVERIFY2(action->shortcut().isEmpty() != standard, qPrintable(action->text()));
         QVERIFY2(!action->isChecked(), qPrintable(action->text()));
     }

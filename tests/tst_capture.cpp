@@ -240,7 +240,7 @@ void TestCapture::transferTakesTheBlockBelowAndRightOfTheCorner() {
     QCOMPARE(s.ws().P1->imageSize(), QSize(200, 100));
     QCOMPARE(s.ws().P1->image(), s.fake.screen.screen.copy(41, 51, 200, 100));
     QCOMPARE(s.ws().P2, s.ws().P1->image());
-    QCOMPARE(s.form->windowTitle(), "Untitled (200x100) Mode:FreeSize" + captionNotice());
+    QCOMPARE(s.form->windowTitle(), "*Untitled (200x100) Mode:FreeSize" + captionNotice());
     QVERIFY(s.ws().state.CurrentFile.isEmpty());
     QVERIFY(s.form->menus().MSave->isEnabled());
     const QSize canvas = coveringSize(QSize(200, 100), s.form->devicePixelRatioF());
@@ -362,7 +362,7 @@ void TestCapture::transferInAModeKeepsTheFraction() {
     dragTo(window, QPoint(1270, 1100));
     QCOMPARE(window->band()->text(), QStringLiteral("A4 283x200 横"));
     window->TransferCapture();
-    QCOMPARE(s.form->windowTitle(), "Untitled (282.8571x200) Mode:A4" + captionNotice());
+    QCOMPARE(s.form->windowTitle(), "*Untitled (282.8571x200) Mode:A4" + captionNotice());
     QCOMPARE(s.ws().P1->imageSize(), QSize(283, 200));
     QCOMPARE(s.ws().P1->image().pixelColor(8, 0), QColor(1279 % 256, 901 % 256, 7));
     QCOMPARE(s.ws().P1->image().pixelColor(9, 0), QColor(Qt::black));

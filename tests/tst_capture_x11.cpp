@@ -152,7 +152,7 @@ void TestCaptureX11::captureOfAKnownPicture() {
 
     QTRY_VERIFY(!form->captureWindow());
     QCOMPARE(form->workspace().P1->image(), pattern.copy(corner.x() + 1, corner.y() + 1, 200, 100));
-    QCOMPARE(form->windowTitle(), "Untitled (200x100) Mode:FreeSize" + captionNotice());
+    QCOMPARE(form->windowTitle(), "*Untitled (200x100) Mode:FreeSize" + captionNotice());
     QTRY_VERIFY(form->isVisible());
     // Back where it was, not wherever the window manager puts a new window.
     QTRY_COMPARE(form->frameGeometry().topLeft(), place.topLeft());

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/FirstStepHint.h"
+#include "app/HistoryItems.h"
 #include "app/WindowPlacement.h"
 #include "app/WindowRules.h"
 #include "canvas/SelectionController.h"
@@ -132,6 +133,8 @@ Form1::Form1(const Services& services, QWidget* parent)
     menuBar()->setNativeMenuBar(false);
     m_menus.build(menuBar());
     connectCommands();
+    connect(&m_workspace, &Workspace::historyChanged, this,
+            [this] { showHistoryItems(m_menus, m_workspace); });
     setAcceptDrops(true);
     // However the program ends (the session closing, say), the temporary bitmap goes.
     connect(qApp, &QCoreApplication::aboutToQuit, this,
@@ -433,11 +436,11 @@ void Form1::startCaptureAlone() {
 
 void Form1::captureTransferred(const QImage& picture, QSizeF bandSize) {
     m_endIfAbandoned = false;
-    m_workspace.state.CurrentFile.clear();
     captureEnded();
-    m_workspace.replacePicture(picture, QStringLiteral("Untitled (") +
-                                            writeSingle(bandSize.width()) + u'x' +
-                                            writeSingle(bandSize.height()) + u')');
+    m_workspace.replacePicture(picture,
+                               QStringLiteral("Untitled (") + writeSingle(bandSize.width()) + u'x' +
+                                   writeSingle(bandSize.height()) + u')',
+                               "&Capture", QString());
 }
 
 void Form1::captureFailed(const QString& reason) {

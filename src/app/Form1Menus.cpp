@@ -48,6 +48,9 @@ void Form1Menus::build(QMenuBar* bar) {
             if (entry.shortcut != QKeySequence::UnknownKey) {
                 action->setShortcut(entry.shortcut);
             }
+            if (entry.keys != nullptr) {
+                action->setShortcuts(QKeySequence::listFromString(QLatin1String(entry.keys)));
+            }
             if (!entry.startsEnabled || entry.needsImage) {
                 setCommandEnabled(action, false);
             }

@@ -27,6 +27,7 @@ struct Form1Menus {
     QAction* MORBELLO = nullptr;
     QAction* MSPExit = nullptr;
     QAction* MExit = nullptr;
+    QAction* MSaveFile = nullptr;
 
     QMenu* MEdit = nullptr;
     QAction* MCopy = nullptr;
@@ -39,6 +40,8 @@ struct Form1Menus {
     QAction* MGridT = nullptr;
     QAction* MGridCM = nullptr;
     QAction* MGridClear = nullptr;
+    QAction* MUndo = nullptr;
+    QAction* MRedo = nullptr;
 
     QMenu* MOption = nullptr;
     QAction* MCap = nullptr;

@@ -31,6 +31,8 @@ struct MenuEntry {
     // Shows a check mark that each click turns on or off.
     bool checkable = false;
     QKeySequence::StandardKey shortcut = QKeySequence::UnknownKey;
+    // Keys of its own, in portable text, several separated by "; " ("Ctrl+Shift+Z; Ctrl+Y").
+    const char* keys = nullptr;
     // Disabled at start, enabled by EnableImageCommands once the canvas holds a picture.
     bool needsImage = false;
     // Enabled anew each time the menu bar menu that holds the item drops down: only while a

@@ -42,6 +42,11 @@ void Workspace::drawOnCanvas(const std::function<void(QImage&)>& draw) {
 }
 
 void Workspace::CommitCanvas() {
+    commit();
+    m_history.markCommitted();
+}
+
+void Workspace::commit() {
     // P2 shares the canvas's pixels (QImage is copied on write), so a new picture shows without
     // waiting for a copy. The canvas takes a copy of its own once the event loop is idle, so
     // that the first grid drawn on it does not have to copy the whole image first. Either way
@@ -59,24 +64,179 @@ void Workspace::CommitCanvas() {
 }
 
 void Workspace::restoreCommittedCanvas() {
+    // The grids drawn since the last commit are the last ones, and what the canvas has more
+    // than P2. Where their steps are all still there, the step keeps the pixels they changed;
+    // else the canvas taken away goes to the step as it is, without a copy.
+    EditStep step;
+    step.kind = EditStep::Kind::GridClear;
+    step.label = "Grid Clear";
+    while (!m_grids.isEmpty() && !m_grids.last().committed) {
+        step.grids.prepend(m_grids.takeLast());
+    }
+    QList<const PixelPatch*> drawn;
+    for (const EditStep* grid : m_history.newestSteps(step.grids.size())) {
+        if (grid->kind != EditStep::Kind::Grid || grid->committed) {
+            drawn.clear();
+            break;
+        }
+        drawn.append(&grid->pixels);
+    }
+    if (!drawn.isEmpty()) {
+        step.pixels = PixelPatch::joined(drawn, P1->image(), P2);
+    } else {
+        step.canvas = P1->image();
+    }
     P1->setImage(P2.copy());
-    m_grids.removeIf([](const DrawnGrid& drawn) { return !drawn.committed; });
     emit canvasCommitted();
+    if (!step.grids.isEmpty()) {
+        m_history.push(std::move(step));
+        historyChange();
+    }
 }
 
 void Workspace::EnableImageCommands() {
     emit imageCommandsEnabled();
 }
 
-void Workspace::replacePicture(const QImage& picture, const std::optional<QString>& subject) {
+void Workspace::replacePicture(const QImage& picture, const std::optional<QString>& subject,
+                               const char* step, const std::optional<QString>& file) {
+    EditStep change;
+    change.kind = EditStep::Kind::Picture;
+    change.label = step;
+    change.snapshot = snapshot();
     P1->setImage(picture);
     m_gridless = picture;
     m_grids.clear();
-    CommitCanvas();
+    // The steps before keep the committed copy of their own picture, which the snapshot holds.
+    commit();
+    if (file) {
+        setCurrentFile(*file);
+    }
+    m_history.push(std::move(change));
+    if (file && !file->isEmpty()) {
+        m_history.markClean();
+    }
+    historyChange();
     if (subject) {
         setCaption(*subject);
     }
     EnableImageCommands();
+}
+
+void Workspace::drawGridStep(const char* step, const Grid& grid, GridSpacing spacing,
+                             const QList<QLine>& pixelLines,
+                             const std::function<void(QImage&)>& draw) {
+    EditStep change;
+    change.label = step;
+    change.pixels = PixelPatch::around(pixelLines, picture());
+    drawOnCanvas(draw);
+    change.pixels.finish(picture());
+    recordGrid(grid, spacing);
+    change.grids = {m_grids.last()};
+    m_history.push(std::move(change));
+    historyChange();
+}
+
+CanvasSnapshot Workspace::snapshot() const {
+    return CanvasSnapshot{.picture = picture(),
+                          .committed = P2,
+                          .gridless = m_gridless,
+                          .grids = m_grids,
+                          .subject = m_subject,
+                          .currentFile = currentFile()};
+}
+
+void Workspace::restore(const CanvasSnapshot& snapshot) {
+    P1->setImage(snapshot.picture);
+    P2 = snapshot.committed;
+    m_gridless = snapshot.gridless;
+    m_grids = snapshot.grids;
+    setCurrentFile(snapshot.currentFile);
+    m_subject = snapshot.subject;
+    hideSelection();  // it may lie beyond the picture
+    emit canvasCommitted();
+}
+
+void Workspace::undo() {
+    if (!m_history.canUndo()) {
+        return;
+    }
+    swapStep(m_history.undoStep(), true);
+    m_history.stepBack();
+    historyChange();
+}
+
+void Workspace::redo() {
+    if (!m_history.canRedo()) {
+        return;
+    }
+    swapStep(m_history.redoStep(), false);
+    m_history.stepForward();
+    historyChange();
+}
+
+void Workspace::swapStep(EditStep& step, bool back) {
+    // What the step's grids were drawn with is in P2 as well when the step was committed.
+    const auto bring = [&](const QList<DrawnGrid>& grids) {
+        for (DrawnGrid drawn : grids) {
+            drawn.committed = step.committed;
+            m_grids.append(drawn);
+        }
+    };
+    switch (step.kind) {
+    case EditStep::Kind::GridClear:
+        if (step.canvas.isNull()) {
+            // Back, the pixels as the grids left them; forth, as committed.
+            P1->editImage([&](QImage& image) {
+                back ? step.pixels.writeBefore(image) : step.pixels.writeAfter(image);
+            });
+            if (step.committed) {
+                back ? step.pixels.writeBefore(P2) : step.pixels.writeAfter(P2);
+            }
+        } else {
+            const QImage other = P1->image();
+            P1->setImage(step.canvas);
+            step.canvas = other;
+            if (step.committed) {
+                P2 = P1->image();
+            }
+        }
+        if (back) {
+            bring(step.grids);
+        } else {
+            m_grids.remove(m_grids.size() - step.grids.size(), step.grids.size());
+        }
+        break;
+    case EditStep::Kind::Grid:
+        P1->editImage([&](QImage& image) {
+            back ? step.pixels.writeBefore(image) : step.pixels.writeAfter(image);
+        });
+        if (step.committed) {
+            back ? step.pixels.writeBefore(P2) : step.pixels.writeAfter(P2);
+        }
+        if (back) {
+            m_grids.removeLast();
+        } else {
+            bring(step.grids);
+        }
+        break;
+    case EditStep::Kind::Picture: {
+        CanvasSnapshot other = snapshot();
+        restore(*step.snapshot);
+        step.snapshot = std::move(other);
+        break;
+    }
+    }
+}
+
+void Workspace::markSaved() {
+    m_history.markClean();
+    historyChange();
+}
+
+void Workspace::historyChange() {
+    refreshCaption();
+    emit historyChanged();
 }
 
 void Workspace::setCaption(const QString& subject) {
@@ -85,7 +245,9 @@ void Workspace::setCaption(const QString& subject) {
 }
 
 void Workspace::refreshCaption() {
-    emit captionChanged(captionText(m_subject, state.currentModeName()));
+    // A "*" before the caption marks unsaved changes, as desktop programs do.
+    const QString caption = captionText(m_subject, state.currentModeName());
+    emit captionChanged(m_history.isClean() ? caption : u'*' + caption);
 }
 
 bool Workspace::mayReplace(const QString& name) {

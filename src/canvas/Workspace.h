@@ -2,10 +2,12 @@
 
 #include "core/AppState.h"
 #include "core/DrawnGrid.h"
+#include "core/EditHistory.h"
 #include "core/TwipScale.h"
 #include "platform/Services.h"
 
 #include <QImage>
+#include <QLine>
 #include <QList>
 #include <QObject>
 #include <QRect>
@@ -76,19 +78,40 @@ public:
     // canvasCommitted() asks the window to fit around the canvas.
     void CommitCanvas();
     // Grid Clear's restore: the canvas as last committed, the grids drawn since forgotten. The
-    // canvas equals P2 again, so only the window is fitted (canvasCommitted()).
+    // canvas equals P2 again, so only the window is fitted (canvasCommitted()). A step for
+    // Undo when grids were taken away.
     void restoreCommittedCanvas();
     // Enables the commands that need an image (imageCommandsEnabled()); nothing disables them
     // again.
     void EnableImageCommands();
 
     // A new picture on the canvas (a load, a capture, a paste): the canvas is committed and the
-    // image commands enabled. With a subject, the caption names it. The selection is left as
-    // it is.
-    void replacePicture(const QImage& picture, const std::optional<QString>& subject);
+    // image commands enabled. With a subject, the caption names it; with a file, that becomes
+    // the current file ("" for none), and a picture from a file has no unsaved changes. The
+    // selection is left as it is. One step `step` (a menu caption) for Undo.
+    void replacePicture(const QImage& picture, const std::optional<QString>& subject,
+                        const char* step = "&Paste",
+                        const std::optional<QString>& file = std::nullopt);
 
-    // The caption: `subject` + " Mode:" + the current mode's name + the notice. The subject is
-    // kept, so that a mode change rewrites the caption whatever characters the subject holds.
+    // Draws a grid into the canvas as one step `step` (a menu caption) for Undo, and records it
+    // (recordGrid). `draw` colours no pixel farther than one pixel from `pixelLines` (device
+    // pixels of the canvas, end points included).
+    void drawGridStep(const char* step, const Grid& grid, GridSpacing spacing,
+                      const QList<QLine>& pixelLines, const std::function<void(QImage&)>& draw);
+
+    // Undo and Redo: the canvas, its committed copy and its grids as they were before (after)
+    // the step; a step that brought a picture also brings back the caption and the file.
+    void undo();
+    void redo();
+    [[nodiscard]] const EditHistory& history() const { return m_history; }
+    // False from a load or a save until the canvas changes (Undo and Redo included).
+    [[nodiscard]] bool hasUnsavedChanges() const { return !m_history.isClean(); }
+    // The canvas is what the current file holds.
+    void markSaved();
+
+    // The caption: `subject` + " Mode:" + the current mode's name + the notice, with a "*" in
+    // front while there are unsaved changes. The subject is kept, so that a mode change
+    // rewrites the caption whatever characters the subject holds.
     void setCaption(const QString& subject);
     // Rewrites the caption for the current mode.
     void refreshCaption();
@@ -130,12 +153,22 @@ public:
 signals:
     // The canvas was committed or restored: the window fits around it.
     void canvasCommitted();
+    // Undo or Redo became possible or not, or their steps changed.
+    void historyChanged();
     // The whole caption text changed.
     void captionChanged(const QString& caption);
     // The canvas holds an image: the commands that need one are enabled.
     void imageCommandsEnabled();
 
 private:
+    [[nodiscard]] CanvasSnapshot snapshot() const;
+    void restore(const CanvasSnapshot& snapshot);
+    // Takes the step back (forward) and leaves in it what the other direction needs.
+    void swapStep(EditStep& step, bool back);
+    void commit();
+    void historyChange();
+
+    EditHistory m_history;
     QImage m_gridless;
     QList<DrawnGrid> m_grids;
     QString m_subject;  // what the caption names before " Mode:"; "" at start-up

@@ -80,7 +80,7 @@ void pastePicture(Workspace& workspace, const PictureData& data) {
         return;
     }
     workspace.hideSelection();
-    workspace.replacePicture(data.picture, std::nullopt);
+    workspace.replacePicture(data.picture, std::nullopt, "&Paste");
 }
 
 }  // namespace kiramo

@@ -79,6 +79,14 @@ void saveAsCommand(Workspace& workspace) {
     SaveImageFile(workspace, trimBlanks(*chosen));
 }
 
+void saveCommand(Workspace& workspace) {
+    if (workspace.currentFile().isEmpty()) {
+        saveAsCommand(workspace);
+        return;
+    }
+    writeCanvasFile(workspace, workspace.currentFile());
+}
+
 void loadCommandLine(Workspace& workspace, const QString& commandLine) {
     if (const std::optional<QString> path = commandLinePath(commandLine)) {
         LoadCanvasImage(workspace, *path);

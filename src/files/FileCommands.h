@@ -15,6 +15,10 @@ void openCommand(Workspace& workspace);
 // "&Save As...": asks for a name, proposing the current file or "image", then saves.
 void saveAsCommand(Workspace& workspace);
 
+// "&Save": the canvas written over the current file in the format its name asks for, without a
+// dialog; Save As when the canvas has no file.
+void saveCommand(Workspace& workspace);
+
 // Start-up's last step: loads the picture that the command line names, if any.
 void loadCommandLine(Workspace& workspace, const QString& commandLine);
 

@@ -77,15 +77,17 @@ void LoadCanvasImage(Workspace& workspace, const QString& path) {
         return;
     }
     const QString subject = fileSubject(path, picture.size());
-    workspace.setCurrentFile(path);
-    workspace.replacePicture(picture, subject);
+    workspace.replacePicture(picture, subject, "&Open...", path);
 }
 
 void SaveImageFile(Workspace& workspace, const QString& name) {
-    Prompts& prompts = workspace.prompts();
-    if (!workspace.mayReplace(name)) {
-        return;
+    if (workspace.mayReplace(name)) {
+        writeCanvasFile(workspace, name);
     }
+}
+
+bool writeCanvasFile(Workspace& workspace, const QString& name) {
+    Prompts& prompts = workspace.prompts();
     QString error;
     const QByteArray contents = encodePictureFile(name, workspace.picture(), &error);
     if (contents.isEmpty()) {
@@ -94,10 +96,12 @@ void SaveImageFile(Workspace& workspace, const QString& name) {
     if (contents.isEmpty() || !replaceFileContents(name, contents, &error)) {
         prompts.beep();
         prompts.showMessage(error);
-        return;
+        return false;
     }
     workspace.setCurrentFile(name);
+    workspace.markSaved();
     workspace.setCaption(fileSubject(name, workspace.pictureSize()));
+    return true;
 }
 
 }  // namespace kiramo

@@ -30,5 +30,8 @@ void LoadCanvasImage(Workspace& workspace, const QString& path);
 // was, and a pipe, a device or a folder of that name is refused. On success `name` becomes the
 // current file and the caption names it; on failure a beep and the error, nothing else changed.
 void SaveImageFile(Workspace& workspace, const QString& name);
+// SaveImageFile without the question: the file `name` is replaced as it is. False when nothing
+// was written (the user has seen why).
+bool writeCanvasFile(Workspace& workspace, const QString& name);
 
 }  // namespace kiramo

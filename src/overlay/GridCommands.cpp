@@ -19,11 +19,12 @@ QRectF gridRegion(const Workspace& workspace) {
     return workspace.hasSelection() ? workspace.selectionTwips() : workspace.pictureTwips();
 }
 
-// Draws the grid into the canvas and records it for printouts.
-void draw(Workspace& workspace, const Grid& grid, GridSpacing spacing) {
+// Draws the grid into the canvas as one step for Undo, named as the Grid menu names the
+// command, and records it for printouts.
+void draw(Workspace& workspace, const char* step, const Grid& grid, GridSpacing spacing) {
     const TwipScale scale = workspace.scale();
-    workspace.drawOnCanvas([&](QImage& image) { drawGrid(image, grid, scale); });
-    workspace.recordGrid(grid, spacing);
+    workspace.drawGridStep(step, grid, spacing, gridPixelLines(grid, scale),
+                           [&](QImage& image) { drawGrid(image, grid, scale); });
 }
 
 // A number answer within 1..100, or nothing for an empty or out-of-range answer.
@@ -59,7 +60,8 @@ QString centimetrePrompt(const QString& name, double first, double second, bool 
 }
 
 void DrawDivisionGrid(Workspace& workspace, double n) {
-    draw(workspace, divisionGrid(gridRegion(workspace), n), {GridSpacing::Kind::Eighths, n});
+    draw(workspace, QT_TRANSLATE_NOOP("Form1Menus", "1/8 分割"),
+         divisionGrid(gridRegion(workspace), n), {GridSpacing::Kind::Eighths, n});
     workspace.hideSelection();
 }
 
@@ -75,7 +77,8 @@ void drawEqualPartsGrid(Workspace& workspace) {
     if (grid.isEmpty()) {
         return;  // a region narrower than N twips: no spacing, nothing drawn
     }
-    draw(workspace, grid, {GridSpacing::Kind::EqualParts, *n});
+    draw(workspace, QT_TRANSLATE_NOOP("Form1Menus", "等分..."), grid,
+         {GridSpacing::Kind::EqualParts, *n});
     workspace.hideSelection();
 }
 
@@ -111,7 +114,8 @@ void drawCentimetreGrid(Workspace& workspace) {
     if (grid.isEmpty()) {
         return;  // a selection without width: no spacing, nothing drawn
     }
-    draw(workspace, grid, {GridSpacing::Kind::Centimetres, *centimetres, base});
+    draw(workspace, QT_TRANSLATE_NOOP("Form1Menus", "寸法(cm)指定..."), grid,
+         {GridSpacing::Kind::Centimetres, *centimetres, base});
     workspace.hideSelection();
 }
 

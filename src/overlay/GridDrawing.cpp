@@ -12,20 +12,15 @@
 
 namespace kiramo {
 
-void drawGrid(QImage& image, const Grid& grid, TwipScale scale) {
+QList<QLine> gridPixelLines(const Grid& grid, TwipScale scale) {
     auto toPixel = [&](QPointF twips) {
         return QPoint(pixelOfTwips(twips.x(), scale.x), pixelOfTwips(twips.y(), scale.y));
     };
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    QPen pen(kGridGrey, 0, grid.dotted ? Qt::DotLine : Qt::SolidLine);
-    pen.setCosmetic(true);
-    painter.setPen(pen);
-
+    QList<QLine> lines;
     std::set<std::tuple<int, int, int, int>> drawn;
     auto line = [&](QPoint a, QPoint b) {
         if (drawn.insert({a.x(), a.y(), b.x(), b.y()}).second) {
-            painter.drawLine(a, b);
+            lines.append(QLine(a, b));
         }
     };
     for (const QLineF& l : grid.lines) {
@@ -38,6 +33,18 @@ void drawGrid(QImage& image, const Grid& grid, TwipScale scale) {
         line(QPoint(br.x(), tl.y()), br);
         line(br, QPoint(tl.x(), br.y()));
         line(QPoint(tl.x(), br.y()), tl);
+    }
+    return lines;
+}
+
+void drawGrid(QImage& image, const Grid& grid, TwipScale scale) {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPen pen(kGridGrey, 0, grid.dotted ? Qt::DotLine : Qt::SolidLine);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    for (const QLine& line : gridPixelLines(grid, scale)) {
+        painter.drawLine(line);
     }
 }
 

@@ -3,6 +3,9 @@
 #include "core/GridGeometry.h"
 #include "core/TwipScale.h"
 
+#include <QLine>
+#include <QList>
+
 class QImage;
 
 namespace kiramo {
@@ -11,5 +14,8 @@ namespace kiramo {
 // place where twips become pixels: a point (x, y) twips is pixel (floor(x / scale.x),
 // floor(y / scale.y)). Lines that land on the same pixels are drawn once.
 void drawGrid(QImage& image, const Grid& grid, TwipScale scale);
+
+// The lines that drawGrid draws, in device pixels, end points included, each once.
+[[nodiscard]] QList<QLine> gridPixelLines(const Grid& grid, TwipScale scale);
 
 }  // namespace kiramo
