@@ -5,8 +5,12 @@
 #include "overlay/ColorSwatches.h"
 #include "overlay/GridCommands.h"
 #include "overlay/GridDrawing.h"
+#include "overlay/GridStyleSettings.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QTest>
 
@@ -71,6 +75,11 @@ private slots:
     void centimetreGridRefusals_data();
     void centimetreGridRefusals();
     void gridClear();
+
+    void styledLineWidths_data();
+    void styledLineWidths();
+    void translucentCrossingTintedOnce();
+    void styleFromTheSettingsFile();
 };
 
 void TestOverlay::lastSwatchIndex_data() {
@@ -445,6 +454,108 @@ void TestOverlay::gridClear() {
     QCOMPARE(s.ws().P1->image(), withGrid);
     QCOMPARE(s.form->innerSize(),
              coveringSize(QSize(640, 480), s.form->devicePixelRatioF()) + QSize(0, kStripLogical));
+}
+
+void TestOverlay::styledLineWidths_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("first");  // the first column (row) covered by a line at 20
+    QTest::newRow("1") << 1 << 20;
+    QTest::newRow("2") << 2 << 20;
+    QTest::newRow("3") << 3 << 19;
+    QTest::newRow("4") << 4 << 19;
+    QTest::newRow("5") << 5 << 18;
+}
+
+void TestOverlay::styledLineWidths() {
+    // A framed grid from pixel (20, 20) to (40, 40) with one solid line across at row 30: each
+    // line covers exactly `width` columns (rows) from `first`, the frame closes at its corners.
+    QFETCH(int, width);
+    QFETCH(int, first);
+    QImage image = canvasOf(Qt::white, QSize(64, 64));
+    Grid grid;
+    grid.lines.append(QLineF(20 * 15.0, 30 * 15.0, 40 * 15.0, 30 * 15.0));
+    grid.frame = QRectF(20 * 15.0, 20 * 15.0, 20 * 15.0, 20 * 15.0);
+    const GridStyle style{QColor(255, 0, 0), width, 100};
+    drawGrid(image, grid, TwipScale{}, style);
+    const QColor red(255, 0, 0);
+    auto covered = [&](auto at) {
+        QList<int> hits;
+        for (int i = 0; i < 64; ++i) {
+            if (at(i) == red) {
+                hits.append(i);
+            }
+        }
+        return hits;
+    };
+    QList<int> expected;
+    for (int i = first; i < first + width; ++i) {
+        expected.append(i);
+    }
+    // Across the left edge, between its ends; down through the middle line, away from the edges.
+    QCOMPARE(covered([&](int x) { return x < 30 ? image.pixelColor(x, 25) : QColor(); }), expected);
+    QList<int> middle;
+    for (int i = 0; i < width; ++i) {
+        middle.append(30 + first - 20 + i);
+    }
+    QCOMPARE(covered([&](int y) { return y > 24 && y < 36 ? image.pixelColor(25, y) : QColor(); }),
+             middle);
+    // The outer corner pixel of the frame is covered: no notch.
+    QCOMPARE(image.pixelColor(first, first), red);
+    QCOMPARE(image.pixelColor(first - 1, first - 1), QColor(Qt::white));
+}
+
+void TestOverlay::translucentCrossingTintedOnce() {
+    // Half-opaque lines over white: a crossing is the same pink as a line alone, not darker.
+    QImage image = canvasOf(Qt::white, QSize(40, 40));
+    Grid grid;
+    grid.lines = {QLineF(0, 10 * 15.0, 39 * 15.0, 10 * 15.0),
+                  QLineF(10 * 15.0, 0, 10 * 15.0, 39 * 15.0)};
+    drawGrid(image, grid, TwipScale{}, GridStyle{QColor(255, 0, 0), 3, 50});
+    const QColor pink(255, 127, 127);
+    QCOMPARE(image.pixelColor(30, 10), pink);
+    QCOMPARE(image.pixelColor(10, 30), pink);
+    QCOMPARE(image.pixelColor(10, 10), pink);
+    QCOMPARE(image.pixelColor(9, 11), pink);
+    QCOMPARE(image.pixelColor(30, 12), QColor(Qt::white));
+}
+
+void TestOverlay::styleFromTheSettingsFile() {
+    // kiramo.conf red and 3 pixels wide: the 1/8 grid's division lines are 3 red columns in
+    // the copied picture; once the file is gone the next grid is the one-pixel grey again.
+    Session s;
+    const QString conf = s.ws().folders().userSettingsFile();
+    QFile file(conf);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Grid]\ncolor=#FF0000\nwidth=3\n");
+    file.close();
+    s.setCanvas(canvasOf(Qt::white, QSize(320, 320)));
+    s.form->menus().MGrid8->trigger();
+    s.form->menus().MCopy->trigger();
+    const QImage copied =
+        QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(copied.size(), QSize(320, 320));
+    const QColor red(255, 0, 0);
+    int dots = 0;
+    for (int y = 2; y < 100; ++y) {
+        if (y > 30 && y < 50) {
+            continue;  // where the diagonal and the line across cross it
+        }
+        if (copied.pixelColor(40, y) == red) {
+            ++dots;
+            QCOMPARE(copied.pixelColor(39, y), red);
+            QCOMPARE(copied.pixelColor(41, y), red);
+            QCOMPARE(copied.pixelColor(38, y), QColor(Qt::white));
+            QCOMPARE(copied.pixelColor(42, y), QColor(Qt::white));
+        }
+    }
+    QVERIFY2(dots > 15 && dots < 40, qPrintable(QString::number(dots)));  // 3 on, 6 off
+    QCOMPARE(s.ws().drawnGrids().last().style, (GridStyle{red, 3, 100}));
+
+    QVERIFY(QFile::remove(conf));
+    s.form->menus().MGridClear->trigger();
+    s.form->menus().MGrid8->trigger();
+    QCOMPARE(s.ws().P1->image().pixelColor(0, 0), kGridGrey);
+    QCOMPARE(s.ws().drawnGrids().last().style, GridStyle{});
 }
 
 QTEST_MAIN(TestOverlay)

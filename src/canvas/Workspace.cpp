@@ -109,8 +109,8 @@ bool Workspace::startProgram(const QString& program, const QStringList& argument
     return false;
 }
 
-void Workspace::recordGrid(const Grid& grid, GridSpacing spacing) {
-    m_grids.append(DrawnGrid{grid, spacing, false});
+void Workspace::recordGrid(const Grid& grid, GridSpacing spacing, const GridStyle& style) {
+    m_grids.append(DrawnGrid{grid, spacing, false, style});
 }
 
 bool Workspace::hasSelection() const {

@@ -118,7 +118,7 @@ public:
     // The grids drawn on the canvas since its picture came, in drawing order, and that picture
     // without them: a printout draws them as lines over it. The canvas pixels are not touched.
     // CommitCanvas marks the grids committed; a new picture forgets them all.
-    void recordGrid(const Grid& grid, GridSpacing spacing);
+    void recordGrid(const Grid& grid, GridSpacing spacing, const GridStyle& style = {});
     [[nodiscard]] const QList<DrawnGrid>& drawnGrids() const { return m_grids; }
     [[nodiscard]] const QImage& gridlessPicture() const { return m_gridless; }
     // The picture as it goes on paper: as it arrived, without grid pixels; before any picture

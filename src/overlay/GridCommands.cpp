@@ -4,6 +4,7 @@
 #include "core/GridGeometry.h"
 #include "core/NumberText.h"
 #include "overlay/GridDrawing.h"
+#include "overlay/GridStyleSettings.h"
 #include "platform/Prompts.h"
 
 #include <QCoreApplication>
@@ -19,11 +20,13 @@ QRectF gridRegion(const Workspace& workspace) {
     return workspace.hasSelection() ? workspace.selectionTwips() : workspace.pictureTwips();
 }
 
-// Draws the grid into the canvas and records it for printouts.
+// Draws the grid into the canvas in the style of the moment and records it for printouts. The
+// style is read from kiramo.conf each time, so an edit of the file counts from the next grid.
 void draw(Workspace& workspace, const Grid& grid, GridSpacing spacing) {
     const TwipScale scale = workspace.scale();
-    workspace.drawOnCanvas([&](QImage& image) { drawGrid(image, grid, scale); });
-    workspace.recordGrid(grid, spacing);
+    const GridStyle style = readGridStyle(workspace.folders().userSettingsFile());
+    workspace.drawOnCanvas([&](QImage& image) { drawGrid(image, grid, scale, style); });
+    workspace.recordGrid(grid, spacing, style);
 }
 
 // A number answer within 1..100, or nothing for an empty or out-of-range answer.
