@@ -5,14 +5,23 @@
 #include "overlay/ColorSwatches.h"
 #include "overlay/GridCommands.h"
 #include "overlay/GridDrawing.h"
+#include "overlay/GridStyleDialog.h"
 #include "overlay/GridStyleSettings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
 #include <QTest>
+#include <QTimer>
+#include <QToolTip>
 
 #include <cmath>
 #include <limits>
@@ -80,6 +89,12 @@ private slots:
     void styledLineWidths();
     void translucentCrossingTintedOnce();
     void styleFromTheSettingsFile();
+    void gridStyleCommand_data();
+    void gridStyleCommand();
+    void realGridStyleDialog();
+    void colourValues();
+    void exportPalette_data();
+    void exportPalette();
 };
 
 void TestOverlay::lastSwatchIndex_data() {
@@ -556,6 +571,138 @@ void TestOverlay::styleFromTheSettingsFile() {
     s.form->menus().MGrid8->trigger();
     QCOMPARE(s.ws().P1->image().pixelColor(0, 0), kGridGrey);
     QCOMPARE(s.ws().drawnGrids().last().style, GridStyle{});
+}
+
+namespace {
+
+// Answers "Grid Style..." with a queued style (nothing: cancelled) and records what it was shown.
+struct ScriptedStyle final : GridStylePrompt {
+    std::optional<GridStyle> answer;
+    QList<GridStyle> shown;
+    std::optional<GridStyle> askGridStyle(const GridStyle& current) override {
+        shown.append(current);
+        return answer;
+    }
+};
+
+}  // namespace
+
+void TestOverlay::gridStyleCommand_data() {
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void TestOverlay::gridStyleCommand() {
+    // The dialog starts from the style kept; an answer is kept beside the file's other settings
+    // and the next grid is drawn in it; a cancel leaves the file alone.
+    QFETCH(bool, answered);
+    Session s;
+    const QString conf = s.ws().folders().userSettingsFile();
+    {
+        QFile file(conf);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Grid]\ncolor=#00FF00\nwidth=9\n[Recent]\nfile1=/tmp/a.bmp\n");
+    }
+    const GridStyle blue{QColor(0, 0, 255), 2, 60};
+    ScriptedStyle prompt;
+    if (answered) {
+        prompt.answer = blue;
+    }
+    kiramo::gridStyleCommand(s.ws(), prompt);
+    const GridStyle green{QColor(0, 255, 0), 1, 100};  // its bad width reads as 1
+    QCOMPARE(prompt.shown, QList<GridStyle>{green});
+    const QSettings kept(conf, QSettings::IniFormat);
+    QCOMPARE(kept.value("Recent/file1").toString(), QStringLiteral("/tmp/a.bmp"));
+    QCOMPARE(kept.value("Grid/width").toString(), answered ? QStringLiteral("2") : "9");
+    QCOMPARE(readGridStyle(conf), answered ? blue : green);
+
+    s.setCanvas(canvasOf(Qt::white, QSize(160, 160)));
+    s.form->menus().MGrid8->trigger();
+    QCOMPARE(s.ws().drawnGrids().last().style, readGridStyle(conf));
+    QVERIFY(s.fake.prompts.calls.isEmpty());
+}
+
+void TestOverlay::realGridStyleDialog() {
+    // The real dialog shows the style it is given and answers what its controls say.
+    GridStyleDialog dialog;
+    QTimer::singleShot(0, [] {
+        auto* shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(shown != nullptr);
+        auto* width = shown->findChild<QSpinBox*>(QStringLiteral("width"));
+        QCOMPARE(width->value(), 3);
+        QCOMPARE(shown->findChild<QSpinBox*>(QStringLiteral("opacity"))->value(), 40);
+        QCOMPARE(shown->findChild<QPushButton*>(QStringLiteral("colour"))->text(),
+                 QStringLiteral("#FF0000"));
+        width->setValue(5);
+        shown->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    const std::optional<GridStyle> answer = dialog.askGridStyle({QColor(255, 0, 0), 3, 40});
+    QCOMPARE(answer, std::optional<GridStyle>(GridStyle{QColor(255, 0, 0), 5, 40}));
+}
+
+namespace {
+
+QAction* menuItem(const Form1& form, const char* name) {
+    return form.findChild<QAction*>(QLatin1String(name));
+}
+
+}  // namespace
+
+void TestOverlay::colourValues() {
+    Session s;
+    s.setCanvas(canvasOf(Qt::white));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    menuItem(*s.form, "MCopyColours")->trigger();  // nothing recorded yet
+    QCOMPARE(s.fake.prompts.calls, QStringList{"message: カラーテーブルに色がありません"});
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+
+    s.form->menus().MPal->trigger();
+    for (const QRgb c : {qRgb(1, 2, 3), qRgb(255, 128, 0), qRgb(16, 160, 255)}) {
+        s.form->PushColorSwatch(c);
+    }
+    menuItem(*s.form, "MCopyColours")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("#10A0FF\n#FF8000\n#010203\n"));
+
+    // Hovering the middle of swatch 1 (19 logical pixels a swatch) names its colour.
+    const QPoint at(19 + 9, 9);
+    QHelpEvent help(QEvent::ToolTip, at, s.form->P3()->mapToGlobal(at));
+    QCoreApplication::sendEvent(s.form->P3(), &help);
+    QCOMPARE(QToolTip::text(), QStringLiteral("#FF8000\nR 255, G 128, B 0"));
+}
+
+void TestOverlay::exportPalette_data() {
+    QTest::addColumn<bool>("existing");
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("new file") << false << false;
+    QTest::newRow("replaced") << true << true;
+    QTest::newRow("kept") << true << false;
+}
+
+void TestOverlay::exportPalette() {
+    QFETCH(bool, existing);
+    QFETCH(bool, replace);
+    Session s;
+    s.setCanvas(canvasOf(Qt::white));
+    s.form->menus().MPal->trigger();
+    s.form->PushColorSwatch(qRgb(255, 0, 10));
+    s.form->PushColorSwatch(qRgb(0, 1, 2));
+    const QString file = s.fake.path(QStringLiteral("sky.gpl"));
+    if (existing) {
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        s.fake.prompts.yesNoAnswers.enqueue(replace);
+    }
+    s.fake.prompts.saveAnswers.enqueue(file);
+    menuItem(*s.form, "MExportPalette")->trigger();
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), existing && !replace
+                                    ? QByteArray("old")
+                                    : QByteArray("GIMP Palette\nName: sky\nColumns: 2\n#\n"
+                                                 "  0   1   2\t#000102\n255   0  10\t#FF000A\n"));
+    QCOMPARE(s.fake.prompts.fileRequests.last().defaultSuffix, QStringLiteral("gpl"));
 }
 
 QTEST_MAIN(TestOverlay)

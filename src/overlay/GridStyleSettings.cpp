@@ -1,7 +1,12 @@
 #include "overlay/GridStyleSettings.h"
 
+#include "canvas/Workspace.h"
 #include "core/ColourValues.h"
+#include "overlay/GridStyleDialog.h"
+#include "platform/Prompts.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QSettings>
 
 namespace kiramo {
@@ -28,6 +33,18 @@ bool writeGridStyle(const QString& file, const GridStyle& style) {
     settings.setValue(kOpacity, style.opacity);
     settings.sync();
     return settings.status() == QSettings::NoError;
+}
+
+void gridStyleCommand(Workspace& workspace, GridStylePrompt& prompt) {
+    const QString file = workspace.folders().userSettingsFile();
+    const std::optional<GridStyle> chosen = prompt.askGridStyle(readGridStyle(file));
+    if (!chosen || writeGridStyle(file, *chosen)) {
+        return;
+    }
+    workspace.prompts().beep();
+    workspace.prompts().showMessage(
+        QCoreApplication::translate("GridStyleSettings", "グリッドの表示形式を %1 に保存できません")
+            .arg(QDir::toNativeSeparators(file)));
 }
 
 }  // namespace kiramo
