@@ -517,6 +517,20 @@ void TestOverlay::styledLineWidths() {
     // The outer corner pixel of the frame is covered: no notch.
     QCOMPARE(image.pixelColor(first, first), red);
     QCOMPARE(image.pixelColor(first - 1, first - 1), QColor(Qt::white));
+
+    // A line of one pixel (a grid on a click) becomes a square.
+    QImage dot = canvasOf(Qt::white, QSize(16, 16));
+    Grid point;
+    point.lines.append(QLineF(8 * 15.0, 8 * 15.0, 8 * 15.0, 8 * 15.0));
+    drawGrid(dot, point, TwipScale{}, style);
+    int reds = 0;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            reds += dot.pixelColor(x, y) == red;
+        }
+    }
+    QCOMPARE(reds, width * width);
+    QCOMPARE(dot.pixelColor(8 - (width - 1) / 2, 8 + width / 2), red);
 }
 
 void TestOverlay::translucentCrossingTintedOnce() {

@@ -63,7 +63,10 @@ void strokeLines(QPainter& painter, const std::vector<QLine>& lines, bool dotted
     for (const QLine& l : lines) {
         QLine at = l;
         const bool across = std::abs(l.dx()) < std::abs(l.dy());  // steep: grows across
-        if (l.dx() == 0 || l.dy() == 0) {
+        if (l.p1() == l.p2()) {
+            // A line of one pixel: a square around it.
+            at = QLine(l.p1() - QPoint(before, 0), l.p1() + QPoint(after, 0));
+        } else if (l.dx() == 0 || l.dy() == 0) {
             // Upright: reach out along the line as far as across it, in its own direction.
             const QPoint unit(l.dx() == 0 ? 0 : (l.dx() > 0 ? 1 : -1),
                               l.dy() == 0 ? 0 : (l.dy() > 0 ? 1 : -1));
