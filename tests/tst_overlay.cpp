@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
@@ -91,6 +92,7 @@ private slots:
     void styleFromTheSettingsFile();
     void gridStyleCommand_data();
     void gridStyleCommand();
+    void unwritableGridStyle();
     void realGridStyleDialog();
     void colourValues();
     void exportPalette_data();
@@ -635,6 +637,20 @@ void TestOverlay::gridStyleCommand() {
     s.form->menus().MGrid8->trigger();
     QCOMPARE(s.ws().drawnGrids().last().style, readGridStyle(conf));
     QVERIFY(s.fake.prompts.calls.isEmpty());
+}
+
+void TestOverlay::unwritableGridStyle() {
+    // kiramo.conf cannot be written (a folder has its name): the user is told, nothing changes.
+    Session s;
+    const QString conf = s.ws().folders().userSettingsFile();
+    QVERIFY(QDir().mkpath(conf));
+    ScriptedStyle prompt;
+    prompt.answer = GridStyle{QColor(0, 0, 255), 2, 60};
+    kiramo::gridStyleCommand(s.ws(), prompt);
+    QCOMPARE(s.fake.prompts.calls,
+             (QStringList{"beep", "message: グリッドの表示形式を " +
+                                      QDir::toNativeSeparators(conf) + " に保存できません"}));
+    QCOMPARE(readGridStyle(conf), GridStyle{});
 }
 
 void TestOverlay::realGridStyleDialog() {
