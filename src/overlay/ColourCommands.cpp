@@ -16,14 +16,11 @@ namespace kiramo {
 
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("ColourCommands", text);
-}
-
 // False, after saying so, when the strip holds no colour.
 bool haveColours(Workspace& workspace, const QList<QRgb>& colours) {
     if (colours.isEmpty()) {
-        workspace.prompts().showMessage(tr("カラーテーブルに色がありません"));
+        workspace.prompts().showMessage(
+            QCoreApplication::translate("ColourCommands", "カラーテーブルに色がありません"));
         return false;
     }
     return true;
@@ -53,9 +50,10 @@ void exportPalette(Workspace& workspace, const QList<QRgb>& colours) {
     }
     Prompts& prompts = workspace.prompts();
     FileDialogRequest request;
-    request.title = tr("パレットの書き出し");
-    request.filters = parseFilterText(tr("GIMP パレット (*.gpl)") +
-                                      QStringLiteral("|*.gpl|All Files (*.*)|*.*|"));
+    request.title = QCoreApplication::translate("ColourCommands", "パレットの書き出し");
+    request.filters =
+        parseFilterText(QCoreApplication::translate("ColourCommands", "GIMP パレット (*.gpl)") +
+                        QStringLiteral("|*.gpl|All Files (*.*)|*.*|"));
     request.defaultSuffix = QStringLiteral("gpl");
     request.initialName = proposedName(workspace);
     request.initialFolder = QDir::currentPath();

@@ -21,10 +21,6 @@ namespace kiramo {
 
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("GridStyleDialog", text);
-}
-
 // A sample picture, a sky over dark ground, with a 1/8 grid drawn as the canvas would draw it:
 // one picture pixel per device pixel of `ratio`.
 QPixmap sample(const GridStyle& style, double ratio) {
@@ -59,7 +55,7 @@ QIcon swatchIcon(const QColor& colour) {
 std::optional<GridStyle> GridStyleDialog::askGridStyle(const GridStyle& current) {
     QDialog dialog(m_parent);
     dialog.setObjectName(QStringLiteral("GridStyleDialog"));
-    dialog.setWindowTitle(tr("グリッドの表示形式"));
+    dialog.setWindowTitle(QCoreApplication::translate("GridStyleDialog", "グリッドの表示形式"));
     GridStyle style = current;
 
     auto* colour = new QPushButton(&dialog);
@@ -106,7 +102,8 @@ std::optional<GridStyle> GridStyleDialog::askGridStyle(const GridStyle& current)
     QObject::connect(opacityValue, &QSpinBox::valueChanged, &dialog,
                      change([&](int value) { style.opacity = value; }));
     QObject::connect(colour, &QPushButton::clicked, &dialog, [&] {
-        const QColor chosen = QColorDialog::getColor(style.colour, &dialog, tr("グリッドの色"));
+        const QColor chosen = QColorDialog::getColor(
+            style.colour, &dialog, QCoreApplication::translate("GridStyleDialog", "グリッドの色"));
         if (chosen.isValid()) {
             style.colour = QColor(chosen.rgb());  // opaque: the opacity is set apart
             show();
@@ -121,14 +118,16 @@ std::optional<GridStyle> GridStyleDialog::askGridStyle(const GridStyle& current)
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
     auto* form = new QFormLayout(&dialog);
-    form->addRow(tr("色:"), colour);
-    form->addRow(tr("線の幅:"), width);
+    form->addRow(QCoreApplication::translate("GridStyleDialog", "色:"), colour);
+    form->addRow(QCoreApplication::translate("GridStyleDialog", "線の幅:"), width);
     auto* opacityRow = new QHBoxLayout;
     opacityRow->addWidget(opacity);
     opacityRow->addWidget(opacityValue);
-    form->addRow(tr("不透明度:"), opacityRow);
+    form->addRow(QCoreApplication::translate("GridStyleDialog", "不透明度:"), opacityRow);
     form->addRow(preview);
-    form->addRow(new QLabel(tr("これから描くグリッドに使われます。"), &dialog));
+    form->addRow(new QLabel(
+        QCoreApplication::translate("GridStyleDialog", "これから描くグリッドに使われます。"),
+        &dialog));
     form->addRow(buttons);
     show();
 
