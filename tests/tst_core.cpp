@@ -3,8 +3,10 @@
 #include "core/BandKeys.h"
 #include "core/BitmapCodec.h"
 #include "core/Caption.h"
+#include "core/ColourValues.h"
 #include "core/FileNames.h"
 #include "core/GridGeometry.h"
+#include "core/GridStyle.h"
 #include "core/ImageBlock.h"
 #include "core/LineReader.h"
 #include "core/ModeTable.h"
@@ -210,6 +212,14 @@ private slots:
     void legend();
     void centimetreGridOnAnotherPaper_data();
     void centimetreGridOnAnotherPaper();
+
+    // Grid style and colour values.
+    void gridStyleFromText_data();
+    void gridStyleFromText();
+    void paperLineWidth_data();
+    void paperLineWidth();
+    void colourTexts_data();
+    void colourTexts();
 };
 
 void TestCore::readNumber_data() {
@@ -1329,8 +1339,126 @@ void TestCore::centimetreGridOnAnotherPaper() {
     QFETCH(GridSpacing, drawn);
     QFETCH(QSizeF, mode);
     QFETCH(double, spacing);
-    DrawnGrid grid{centimetreGrid(frame, 500, TwipScale{15.0, 15.0}), drawn, false};
+    DrawnGrid grid{centimetreGrid(frame, 500, TwipScale{15.0, 15.0}), drawn, false, {}};
     QCOMPARE(spacingOnPaper(grid, mode.width(), mode.height()).value, spacing);
+}
+
+void TestCore::gridStyleFromText_data() {
+    QTest::addColumn<QString>("colour");
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("opacity");
+    QTest::addColumn<QColor>("expectedColour");
+    QTest::addColumn<int>("expectedWidth");
+    QTest::addColumn<int>("expectedOpacity");
+    const QColor red(255, 0, 0);
+    QTest::newRow("nothing set") << ""
+                                 << ""
+                                 << "" << kGridGrey << 1 << 100;
+    QTest::newRow("all set") << "#FF0000"
+                             << "3"
+                             << "40" << red << 3 << 40;
+    QTest::newRow("lower case, blanks") << " #ff8001 "
+                                        << " 5 "
+                                        << " 0 " << QColor(255, 128, 1) << 5 << 0;
+    QTest::newRow("bounds") << "#000000"
+                            << "1"
+                            << "100" << QColor(0, 0, 0) << 1 << 100;
+    QTest::newRow("colour by name") << "red"
+                                    << "2"
+                                    << "" << kGridGrey << 2 << 100;
+    QTest::newRow("three digits") << "#F00"
+                                  << ""
+                                  << "" << kGridGrey << 1 << 100;
+    QTest::newRow("seven digits") << "#FF00000"
+                                  << ""
+                                  << "" << kGridGrey << 1 << 100;
+    QTest::newRow("not hex") << "#GG0000"
+                             << ""
+                             << "" << kGridGrey << 1 << 100;
+    QTest::newRow("no hash") << "FF0000"
+                             << ""
+                             << "" << kGridGrey << 1 << 100;
+    QTest::newRow("width 0") << "#FF0000"
+                             << "0"
+                             << "50" << red << 1 << 50;
+    QTest::newRow("width 6") << "#FF0000"
+                             << "6"
+                             << "50" << red << 1 << 50;
+    QTest::newRow("width fraction") << ""
+                                    << "2.5"
+                                    << "" << kGridGrey << 1 << 100;
+    QTest::newRow("width with unit") << ""
+                                     << "3px"
+                                     << "" << kGridGrey << 1 << 100;
+    QTest::newRow("width negative") << ""
+                                    << "-3"
+                                    << "" << kGridGrey << 1 << 100;
+    QTest::newRow("opacity 101") << ""
+                                 << "2"
+                                 << "101" << kGridGrey << 2 << 100;
+    QTest::newRow("opacity negative") << ""
+                                      << ""
+                                      << "-1" << kGridGrey << 1 << 100;
+    QTest::newRow("opacity percent") << ""
+                                     << ""
+                                     << "50%" << kGridGrey << 1 << 100;
+}
+
+void TestCore::gridStyleFromText() {
+    QFETCH(QString, colour);
+    QFETCH(QString, width);
+    QFETCH(QString, opacity);
+    QFETCH(QColor, expectedColour);
+    QFETCH(int, expectedWidth);
+    QFETCH(int, expectedOpacity);
+    const GridStyle style = kiramo::gridStyleFromText(colour, width, opacity);
+    QCOMPARE(style.colour, expectedColour);
+    QCOMPARE(style.width, expectedWidth);
+    QCOMPARE(style.opacity, expectedOpacity);
+    QCOMPARE(style.penColour().alpha(), qRound(expectedOpacity * 255 / 100.0));
+}
+
+void TestCore::paperLineWidth_data() {
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<double>("mmPerPixel");
+    QTest::addColumn<double>("mm");
+    QTest::newRow("fine picture: the thinnest line") << 1 << 0.1 << 0.25;
+    QTest::newRow("wide lines of a fine picture") << 2 << 0.1 << 0.25;
+    QTest::newRow("coarse picture") << 1 << 0.5 << 0.5;
+    QTest::newRow("3 pixels at 1/3 mm") << 3 << 1.0 / 3.0 << 1.0;
+}
+
+void TestCore::paperLineWidth() {
+    QFETCH(int, pixels);
+    QFETCH(double, mmPerPixel);
+    QFETCH(double, mm);
+    QCOMPARE(paperLineWidthMm(pixels, mmPerPixel), mm);
+}
+
+void TestCore::colourTexts_data() {
+    QTest::addColumn<QList<QRgb>>("colours");
+    QTest::addColumn<QString>("values");
+    QTest::addColumn<QString>("palette");
+    QTest::newRow("none") << QList<QRgb>{} << ""
+                          << "GIMP Palette\nName: KIRAMO\nColumns: 0\n#\n";
+    // Alpha is no part of the colour; leading zeros stay.
+    QTest::newRow("two") << QList<QRgb>{qRgba(255, 0, 10, 0), qRgb(1, 2, 171)}
+                         << "#FF000A\n#0102AB\n"
+                         << "GIMP Palette\nName: KIRAMO\nColumns: 2\n#\n"
+                            "255   0  10\t#FF000A\n  1   2 171\t#0102AB\n";
+}
+
+void TestCore::colourTexts() {
+    QFETCH(QList<QRgb>, colours);
+    QFETCH(QString, values);
+    QFETCH(QString, palette);
+    QCOMPARE(colourValuesText(colours), values);
+    QCOMPARE(gimpPalette(QStringLiteral("KIRAMO"), colours), palette);
+    // What is written reads back, whichever case.
+    for (const QRgb c : colours) {
+        QCOMPARE(parseHexColour(hexColour(c).toLower()),
+                 std::optional<QRgb>(qRgb(qRed(c), qGreen(c), qBlue(c))));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCore)

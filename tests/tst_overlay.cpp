@@ -5,10 +5,24 @@
 #include "overlay/ColorSwatches.h"
 #include "overlay/GridCommands.h"
 #include "overlay/GridDrawing.h"
+#include "overlay/GridStyleDialog.h"
+#include "overlay/GridStyleSettings.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
 #include <QTest>
+#include <QTimer>
+#include <QToolTip>
 
 #include <cmath>
 #include <limits>
@@ -71,6 +85,18 @@ private slots:
     void centimetreGridRefusals_data();
     void centimetreGridRefusals();
     void gridClear();
+
+    void styledLineWidths_data();
+    void styledLineWidths();
+    void translucentCrossingTintedOnce();
+    void styleFromTheSettingsFile();
+    void gridStyleCommand_data();
+    void gridStyleCommand();
+    void unwritableGridStyle();
+    void realGridStyleDialog();
+    void colourValues();
+    void exportPalette_data();
+    void exportPalette();
 };
 
 void TestOverlay::lastSwatchIndex_data() {
@@ -445,6 +471,268 @@ void TestOverlay::gridClear() {
     QCOMPARE(s.ws().P1->image(), withGrid);
     QCOMPARE(s.form->innerSize(),
              coveringSize(QSize(640, 480), s.form->devicePixelRatioF()) + QSize(0, kStripLogical));
+}
+
+void TestOverlay::styledLineWidths_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("first");  // the first column (row) covered by a line at 20
+    QTest::newRow("1") << 1 << 20;
+    QTest::newRow("2") << 2 << 20;
+    QTest::newRow("3") << 3 << 19;
+    QTest::newRow("4") << 4 << 19;
+    QTest::newRow("5") << 5 << 18;
+}
+
+void TestOverlay::styledLineWidths() {
+    // A framed grid from pixel (20, 20) to (40, 40) with one solid line across at row 30: each
+    // line covers exactly `width` columns (rows) from `first`, the frame closes at its corners.
+    QFETCH(int, width);
+    QFETCH(int, first);
+    QImage image = canvasOf(Qt::white, QSize(64, 64));
+    Grid grid;
+    grid.lines.append(QLineF(20 * 15.0, 30 * 15.0, 40 * 15.0, 30 * 15.0));
+    grid.frame = QRectF(20 * 15.0, 20 * 15.0, 20 * 15.0, 20 * 15.0);
+    const GridStyle style{QColor(255, 0, 0), width, 100};
+    drawGrid(image, grid, TwipScale{}, style);
+    const QColor red(255, 0, 0);
+    auto covered = [&](auto at) {
+        QList<int> hits;
+        for (int i = 0; i < 64; ++i) {
+            if (at(i) == red) {
+                hits.append(i);
+            }
+        }
+        return hits;
+    };
+    QList<int> expected;
+    for (int i = first; i < first + width; ++i) {
+        expected.append(i);
+    }
+    // Across the left edge, between its ends; down through the middle line, away from the edges.
+    QCOMPARE(covered([&](int x) { return x < 30 ? image.pixelColor(x, 25) : QColor(); }), expected);
+    QList<int> middle;
+    for (int i = 0; i < width; ++i) {
+        middle.append(30 + first - 20 + i);
+    }
+    QCOMPARE(covered([&](int y) { return y > 24 && y < 36 ? image.pixelColor(25, y) : QColor(); }),
+             middle);
+    // The outer corner pixel of the frame is covered: no notch.
+    QCOMPARE(image.pixelColor(first, first), red);
+    QCOMPARE(image.pixelColor(first - 1, first - 1), QColor(Qt::white));
+
+    // A line of one pixel (a grid on a click) becomes a square.
+    QImage dot = canvasOf(Qt::white, QSize(16, 16));
+    Grid point;
+    point.lines.append(QLineF(8 * 15.0, 8 * 15.0, 8 * 15.0, 8 * 15.0));
+    drawGrid(dot, point, TwipScale{}, style);
+    int reds = 0;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            reds += dot.pixelColor(x, y) == red;
+        }
+    }
+    QCOMPARE(reds, width * width);
+    QCOMPARE(dot.pixelColor(8 - (width - 1) / 2, 8 + width / 2), red);
+}
+
+void TestOverlay::translucentCrossingTintedOnce() {
+    // Half-opaque lines over white: a crossing is the same pink as a line alone, not darker.
+    QImage image = canvasOf(Qt::white, QSize(40, 40));
+    Grid grid;
+    grid.lines = {QLineF(0, 10 * 15.0, 39 * 15.0, 10 * 15.0),
+                  QLineF(10 * 15.0, 0, 10 * 15.0, 39 * 15.0)};
+    drawGrid(image, grid, TwipScale{}, GridStyle{QColor(255, 0, 0), 3, 50});
+    const QColor pink(255, 127, 127);
+    QCOMPARE(image.pixelColor(30, 10), pink);
+    QCOMPARE(image.pixelColor(10, 30), pink);
+    QCOMPARE(image.pixelColor(10, 10), pink);
+    QCOMPARE(image.pixelColor(9, 11), pink);
+    QCOMPARE(image.pixelColor(30, 12), QColor(Qt::white));
+}
+
+void TestOverlay::styleFromTheSettingsFile() {
+    // kiramo.conf red and 3 pixels wide: the 1/8 grid's division lines are 3 red columns in
+    // the copied picture; once the file is gone the next grid is the one-pixel grey again.
+    Session s;
+    const QString conf = s.ws().folders().userSettingsFile();
+    QFile file(conf);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Grid]\ncolor=#FF0000\nwidth=3\n");
+    file.close();
+    s.setCanvas(canvasOf(Qt::white, QSize(320, 320)));
+    s.form->menus().MGrid8->trigger();
+    s.form->menus().MCopy->trigger();
+    const QImage copied =
+        QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(copied.size(), QSize(320, 320));
+    const QColor red(255, 0, 0);
+    int dots = 0;
+    for (int y = 2; y < 100; ++y) {
+        if (y > 30 && y < 50) {
+            continue;  // where the diagonal and the line across cross it
+        }
+        if (copied.pixelColor(40, y) == red) {
+            ++dots;
+            QCOMPARE(copied.pixelColor(39, y), red);
+            QCOMPARE(copied.pixelColor(41, y), red);
+            QCOMPARE(copied.pixelColor(38, y), QColor(Qt::white));
+            QCOMPARE(copied.pixelColor(42, y), QColor(Qt::white));
+        }
+    }
+    QVERIFY2(dots > 15 && dots < 40, qPrintable(QString::number(dots)));  // 3 on, 6 off
+    QCOMPARE(s.ws().drawnGrids().last().style, (GridStyle{red, 3, 100}));
+
+    QVERIFY(QFile::remove(conf));
+    s.form->menus().MGridClear->trigger();
+    s.form->menus().MGrid8->trigger();
+    QCOMPARE(s.ws().P1->image().pixelColor(0, 0), kGridGrey);
+    QCOMPARE(s.ws().drawnGrids().last().style, GridStyle{});
+}
+
+namespace {
+
+// Answers "Grid Style..." with a queued style (nothing: cancelled) and records what it was shown.
+struct ScriptedStyle final : GridStylePrompt {
+    std::optional<GridStyle> answer;
+    QList<GridStyle> shown;
+    std::optional<GridStyle> askGridStyle(const GridStyle& current) override {
+        shown.append(current);
+        return answer;
+    }
+};
+
+}  // namespace
+
+void TestOverlay::gridStyleCommand_data() {
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void TestOverlay::gridStyleCommand() {
+    // The dialog starts from the style kept; an answer is kept beside the file's other settings
+    // and the next grid is drawn in it; a cancel leaves the file alone.
+    QFETCH(bool, answered);
+    Session s;
+    const QString conf = s.ws().folders().userSettingsFile();
+    {
+        QFile file(conf);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Grid]\ncolor=#00FF00\nwidth=9\n[Recent]\nfile1=/tmp/a.bmp\n");
+    }
+    const GridStyle blue{QColor(0, 0, 255), 2, 60};
+    ScriptedStyle prompt;
+    if (answered) {
+        prompt.answer = blue;
+    }
+    kiramo::gridStyleCommand(s.ws(), prompt);
+    const GridStyle green{QColor(0, 255, 0), 1, 100};  // its bad width reads as 1
+    QCOMPARE(prompt.shown, QList<GridStyle>{green});
+    const QSettings kept(conf, QSettings::IniFormat);
+    QCOMPARE(kept.value("Recent/file1").toString(), QStringLiteral("/tmp/a.bmp"));
+    QCOMPARE(kept.value("Grid/width").toString(), answered ? QStringLiteral("2") : "9");
+    QCOMPARE(readGridStyle(conf), answered ? blue : green);
+
+    s.setCanvas(canvasOf(Qt::white, QSize(160, 160)));
+    s.form->menus().MGrid8->trigger();
+    QCOMPARE(s.ws().drawnGrids().last().style, readGridStyle(conf));
+    QVERIFY(s.fake.prompts.calls.isEmpty());
+}
+
+void TestOverlay::unwritableGridStyle() {
+    // kiramo.conf cannot be written (a folder has its name): the user is told, nothing changes.
+    Session s;
+    const QString conf = s.ws().folders().userSettingsFile();
+    QVERIFY(QDir().mkpath(conf));
+    ScriptedStyle prompt;
+    prompt.answer = GridStyle{QColor(0, 0, 255), 2, 60};
+    kiramo::gridStyleCommand(s.ws(), prompt);
+    QCOMPARE(s.fake.prompts.calls,
+             (QStringList{"beep", "message: グリッドの表示形式を " +
+                                      QDir::toNativeSeparators(conf) + " に保存できません"}));
+    QCOMPARE(readGridStyle(conf), GridStyle{});
+}
+
+void TestOverlay::realGridStyleDialog() {
+    // The real dialog shows the style it is given and answers what its controls say.
+    GridStyleDialog dialog;
+    QTimer::singleShot(0, [] {
+        auto* shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(shown != nullptr);
+        auto* width = shown->findChild<QSpinBox*>(QStringLiteral("width"));
+        QCOMPARE(width->value(), 3);
+        QCOMPARE(shown->findChild<QSpinBox*>(QStringLiteral("opacity"))->value(), 40);
+        QCOMPARE(shown->findChild<QPushButton*>(QStringLiteral("colour"))->text(),
+                 QStringLiteral("#FF0000"));
+        width->setValue(5);
+        shown->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    const std::optional<GridStyle> answer = dialog.askGridStyle({QColor(255, 0, 0), 3, 40});
+    QCOMPARE(answer, std::optional<GridStyle>(GridStyle{QColor(255, 0, 0), 5, 40}));
+}
+
+namespace {
+
+QAction* menuItem(const Form1& form, const char* name) {
+    return form.findChild<QAction*>(QLatin1String(name));
+}
+
+}  // namespace
+
+void TestOverlay::colourValues() {
+    Session s;
+    s.setCanvas(canvasOf(Qt::white));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    menuItem(*s.form, "MCopyColours")->trigger();  // nothing recorded yet
+    QCOMPARE(s.fake.prompts.calls, QStringList{"message: カラーテーブルに色がありません"});
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+
+    s.form->menus().MPal->trigger();
+    for (const QRgb c : {qRgb(1, 2, 3), qRgb(255, 128, 0), qRgb(16, 160, 255)}) {
+        s.form->PushColorSwatch(c);
+    }
+    menuItem(*s.form, "MCopyColours")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("#10A0FF\n#FF8000\n#010203\n"));
+
+    // Hovering the middle of swatch 1 (19 logical pixels a swatch) names its colour.
+    const QPoint at(19 + 9, 9);
+    QHelpEvent help(QEvent::ToolTip, at, s.form->P3()->mapToGlobal(at));
+    QCoreApplication::sendEvent(s.form->P3(), &help);
+    QCOMPARE(QToolTip::text(), QStringLiteral("#FF8000\nR 255, G 128, B 0"));
+}
+
+void TestOverlay::exportPalette_data() {
+    QTest::addColumn<bool>("existing");
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("new file") << false << false;
+    QTest::newRow("replaced") << true << true;
+    QTest::newRow("kept") << true << false;
+}
+
+void TestOverlay::exportPalette() {
+    QFETCH(bool, existing);
+    QFETCH(bool, replace);
+    Session s;
+    s.setCanvas(canvasOf(Qt::white));
+    s.form->menus().MPal->trigger();
+    s.form->PushColorSwatch(qRgb(255, 0, 10));
+    s.form->PushColorSwatch(qRgb(0, 1, 2));
+    const QString file = s.fake.path(QStringLiteral("sky.gpl"));
+    if (existing) {
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        s.fake.prompts.yesNoAnswers.enqueue(replace);
+    }
+    s.fake.prompts.saveAnswers.enqueue(file);
+    menuItem(*s.form, "MExportPalette")->trigger();
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), existing && !replace
+                                    ? QByteArray("old")
+                                    : QByteArray("GIMP Palette\nName: sky\nColumns: 2\n#\n"
+                                                 "  0   1   2\t#000102\n255   0  10\t#FF000A\n"));
+    QCOMPARE(s.fake.prompts.fileRequests.last().defaultSuffix, QStringLiteral("gpl"));
 }
 
 QTEST_MAIN(TestOverlay)

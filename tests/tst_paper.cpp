@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPageSize>
@@ -178,6 +179,7 @@ private slots:
     void failedExportLeavesTheOldFile();
     void cancelledDialogsWriteNothing();
     void menuItemsFollowSaveAs();
+    void gridsKeepTheirStyleOnThePage();
 
     void realOptionsDialogCloses();
     void realPrintPreviewCloses();
@@ -462,6 +464,68 @@ void TestPaper::menuItemsFollowSaveAs() {
     QVERIFY(!m.MExportPdf->isEnabled() && !m.MPrint->isEnabled());
     s.setCanvas(filled(QSize(10, 10), Qt::white));
     QVERIFY(m.MExportPdf->isEnabled() && m.MPrint->isEnabled());
+}
+
+void TestPaper::gridsKeepTheirStyleOnThePage() {
+    // A 1/8 grid red and 3 pixels wide, then 10 equal parts in blue, one pixel: on A4 at a
+    // third of a millimetre a pixel, the red lines are 1 mm wide, the blue ones the thinnest.
+    Session s(kModes);
+    s.setCanvas(filled(QSize(891, 630), Qt::white));
+    s.form->selectMode(1);
+    Workspace& w = s.ws();
+    const auto setStyle = [&](const QByteArray& lines) {
+        QFile conf(w.folders().userSettingsFile());
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("[Grid]\n" + lines);
+    };
+    setStyle("color=#FF0000\nwidth=3\n");
+    DrawDivisionGrid(w, 8);
+    setStyle("color=#0000FF\n");
+    s.fake.prompts.textAnswers.enqueue(QStringLiteral("10"));
+    drawEqualPartsGrid(w);
+
+    const QString pdf = m_folder.filePath(QStringLiteral("styled.pdf"));
+    s.fake.prompts.paperAnswers.enqueue(trueSize());
+    s.fake.prompts.saveAnswers.enqueue(pdf);
+    exportPdfCommand(w, s.fake.prompts);
+    const QImage page = rasterise(pdf, 1, kDpi);
+
+    // Runs of columns of one colour across 12 rows 10 mm down, clear of horizontal lines.
+    struct Run {
+        int start;
+        int width;
+    };
+    const auto runs = [&](auto isColour) {
+        QList<Run> found;
+        const int top = qRound(toPixels(10.0));
+        for (int x = 0, start = -1; x <= page.width(); ++x) {
+            bool hit = false;
+            for (int y = top; x < page.width() && y < top + 12 && !hit; ++y) {
+                hit = isColour(page.pixel(x, y));
+            }
+            if (hit && start < 0) {
+                start = x;
+            } else if (!hit && start >= 0) {
+                found.append(Run{start, x - start});
+                start = -1;
+            }
+        }
+        return found;
+    };
+    const QList<Run> red =
+        runs([](QRgb p) { return qRed(p) > 200 && qGreen(p) < 100 && qBlue(p) < 100; });
+    const QList<Run> blue =
+        runs([](QRgb p) { return qBlue(p) > 200 && qRed(p) < 100 && qGreen(p) < 100; });
+    // The division line at 297 / 8 mm, 1 mm wide; the first blue line at 29.69 mm, 1/3 mm.
+    const auto near = [](const QList<Run>& list, double mm, double widthMm) {
+        return std::any_of(list.cbegin(), list.cend(), [&](const Run& r) {
+            return std::abs(r.start + r.width / 2.0 - toPixels(mm)) <= 1.5 &&
+                   std::abs(r.width - toPixels(widthMm)) <= 1.5;
+        });
+    };
+    QVERIFY2(near(red, 297.0 / 8.0, 1.0), qPrintable(QString::number(red.size())));
+    QVERIFY2(near(blue, 1336.0 / 15.0 / 3.0, 1.0 / 3.0), qPrintable(QString::number(blue.size())));
+    QVERIFY(!near(red, 1336.0 / 15.0 / 3.0, 1.0 / 3.0));
 }
 
 void TestPaper::realOptionsDialogCloses() {

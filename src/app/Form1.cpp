@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -98,6 +99,7 @@ Form1::Form1(const Services& services, QWidget* parent)
 
     m_P3->setObjectName(QStringLiteral("P3"));
     m_P3->hide();
+    m_P3->installEventFilter(this);  // tool tips of the swatches
 
     SelectionController::Rules rules;
     rules.unitsPerPixel = m_workspace.scale();
@@ -346,12 +348,17 @@ void Form1::PushColorSwatch(QRgb colour) {
     QImage strip = m_P3->image();
     pushSwatch(strip, colour, n, kStripHeight, scale, m_P3->background().rgb());
     m_P3->setImage(strip);
+    m_recordedSwatches = std::min(m_recordedSwatches + 1, 1 << 20);
     layOutStrip();
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_area && event->type() == QEvent::Resize) {
         layOutStrip();
+    }
+    if (watched == m_P3 && event->type() == QEvent::ToolTip) {
+        showSwatchToolTip(*static_cast<QHelpEvent*>(event));
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -2,11 +2,14 @@
 
 #include "app/Form1Menus.h"
 #include "canvas/Workspace.h"
+#include "overlay/GridStyleDialog.h"
 #include "paper/PaperOptionsDialog.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QScrollArea>
+
+class QHelpEvent;
 
 namespace kiramo {
 
@@ -35,6 +38,8 @@ public:
     [[nodiscard]] const Workspace& workspace() const { return m_workspace; }
     // What Export PDF and Print ask before they put the picture on paper.
     [[nodiscard]] PaperOptionsPrompt& paperOptions() { return m_paperOptions; }
+    // What "Grid Style..." asks.
+    [[nodiscard]] GridStylePrompt& gridStylePrompt() { return m_gridStyle; }
     [[nodiscard]] const Form1Menus& menus() const { return m_menus; }
     // The colour strip, docked to the bottom.
     [[nodiscard]] Surface* P3() const { return m_P3; }
@@ -56,6 +61,9 @@ public:
     void toggleColorTable();
     // Records a colour in the strip, newest at the left; ignored while the strip is hidden.
     void PushColorSwatch(QRgb colour);
+    // The colours recorded in the strip, left to right, as far as the window's width takes
+    // them in (Form1Colours.cpp).
+    [[nodiscard]] QList<QRgb> swatchColours() const;
 
     // "&Capture": the hourglass, the main window leaves the screen and a capture window freezes
     // it. Does nothing while a capture is already under way.
@@ -105,6 +113,8 @@ private:
     [[nodiscard]] int stripHeight() const;
     // Moves the window, `size` large, so that its frame lies on the screen it is on.
     void keepOnScreen(QSize size);
+    // Shows the values of the recorded colour under the pointer, if any (Form1Colours.cpp).
+    void showSwatchToolTip(const QHelpEvent& event) const;
 
     QWidget* const m_area;
     QScrollArea* const m_scroll;  // holds the canvas; scrolls when it is larger than the screen
@@ -114,6 +124,7 @@ private:
     FirstStepHint* m_hint = nullptr;          // over the canvas area while the canvas is empty
     QImage m_blankCanvas;                     // the canvas as start-up leaves it
     PaperOptionsDialog m_paperOptions{this};  // what Export PDF and Print ask first
+    GridStyleDialog m_gridStyle{this};
     QPointer<Capture> m_capture;
     QPoint m_placeBeforeCapture;   // where the window was when the capture began
     bool m_returning = false;      // just shown again after a capture
@@ -123,6 +134,7 @@ private:
     // How long after a capture the window manager's placement of the window is taken back.
     static constexpr int kReturnMilliseconds = 1000;
     bool m_closing = false;
+    int m_recordedSwatches = 0;  // colours recorded in the strip, the dropped ones included
 };
 
 }  // namespace kiramo

@@ -6,7 +6,9 @@
 #include "exchange/Clipboard.h"
 #include "exchange/HandOff.h"
 #include "files/FileCommands.h"
+#include "overlay/ColourCommands.h"
 #include "overlay/GridCommands.h"
+#include "overlay/GridStyleSettings.h"
 #include "paper/PaperCommands.h"
 
 #include <QAction>
@@ -127,6 +129,11 @@ const MenuEntry kMenuBar[] = {
      .translated = true,
      .needsMode = true,
      .run = [](Form1& f) { drawCentimetreGrid(f.workspace()); }},
+    {.name = "MGridStyle",
+     .in = &M::MGrid,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "グリッドの表示形式(&S)..."),
+     .translated = true,
+     .run = [](Form1& f) { gridStyleCommand(f.workspace(), f.gridStylePrompt()); }},
     {.name = "MGridClear",
      .in = &M::MEdit,
      .action = &M::MGridClear,
@@ -149,6 +156,17 @@ const MenuEntry kMenuBar[] = {
      .startsEnabled = false,
      .keys = "Ctrl+Shift+Z; Ctrl+Y",
      .run = [](Form1& f) { f.workspace().redo(); }},
+    {.name = "MSpColours", .in = &M::MEdit},
+    {.name = "MCopyColours",
+     .in = &M::MEdit,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "色の値をコピー(&V)"),
+     .translated = true,
+     .run = [](Form1& f) { copyColourValues(f.workspace(), f.swatchColours()); }},
+    {.name = "MExportPalette",
+     .in = &M::MEdit,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "パレットを書き出す(&E)..."),
+     .translated = true,
+     .run = [](Form1& f) { exportPalette(f.workspace(), f.swatchColours()); }},
 
     {.name = "MOption", .menu = &M::MOption, .caption = "&Option"},
     {.name = "MCap",

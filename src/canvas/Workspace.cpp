@@ -124,14 +124,16 @@ void Workspace::replacePicture(const QImage& picture, const std::optional<QStrin
 }
 
 void Workspace::drawGridStep(const char* step, const Grid& grid, GridSpacing spacing,
-                             const QList<QLine>& pixelLines,
+                             const QList<QLine>& pixelLines, const GridStyle& style,
                              const std::function<void(QImage&)>& draw) {
     EditStep change;
     change.label = step;
-    change.pixels = PixelPatch::around(pixelLines, picture());
+    // A line `width` pixels wide reaches at most width / 2 pixels beside (and beyond the end of)
+    // its one-pixel course.
+    change.pixels = PixelPatch::around(pixelLines, picture(), std::max(1, style.width) + 1);
     drawOnCanvas(draw);
     change.pixels.finish(picture());
-    recordGrid(grid, spacing);
+    recordGrid(grid, spacing, style);
     change.grids = {m_grids.last()};
     m_history.push(std::move(change));
     historyChange();
@@ -271,8 +273,8 @@ bool Workspace::startProgram(const QString& program, const QStringList& argument
     return false;
 }
 
-void Workspace::recordGrid(const Grid& grid, GridSpacing spacing) {
-    m_grids.append(DrawnGrid{grid, spacing, false});
+void Workspace::recordGrid(const Grid& grid, GridSpacing spacing, const GridStyle& style) {
+    m_grids.append(DrawnGrid{grid, spacing, false, style});
 }
 
 bool Workspace::hasSelection() const {

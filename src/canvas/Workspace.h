@@ -94,10 +94,11 @@ public:
                         const std::optional<QString>& file = std::nullopt);
 
     // Draws a grid into the canvas as one step `step` (a menu caption) for Undo, and records it
-    // (recordGrid). `draw` colours no pixel farther than one pixel from `pixelLines` (device
-    // pixels of the canvas, end points included).
+    // (recordGrid) in `style`. `draw` colours no pixel farther from `pixelLines` (device pixels
+    // of the canvas, end points included) than a line of the style's width reaches.
     void drawGridStep(const char* step, const Grid& grid, GridSpacing spacing,
-                      const QList<QLine>& pixelLines, const std::function<void(QImage&)>& draw);
+                      const QList<QLine>& pixelLines, const GridStyle& style,
+                      const std::function<void(QImage&)>& draw);
 
     // Undo and Redo: the canvas, its committed copy and its grids as they were before (after)
     // the step; a step that brought a picture also brings back the caption and the file.
@@ -141,7 +142,7 @@ public:
     // The grids drawn on the canvas since its picture came, in drawing order, and that picture
     // without them: a printout draws them as lines over it. The canvas pixels are not touched.
     // CommitCanvas marks the grids committed; a new picture forgets them all.
-    void recordGrid(const Grid& grid, GridSpacing spacing);
+    void recordGrid(const Grid& grid, GridSpacing spacing, const GridStyle& style = {});
     [[nodiscard]] const QList<DrawnGrid>& drawnGrids() const { return m_grids; }
     [[nodiscard]] const QImage& gridlessPicture() const { return m_gridless; }
     // The picture as it goes on paper: as it arrived, without grid pixels; before any picture

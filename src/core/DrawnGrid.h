@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/GridGeometry.h"
+#include "core/GridStyle.h"
 
 namespace kiramo {
 
@@ -13,12 +14,14 @@ struct GridSpacing {
     double paperCm = 0.0;
 };
 
-// A grid as drawn on the canvas (twips), with what it was asked for. `committed` grids were on
-// the canvas when it was last committed, so Grid Clear no longer takes them away.
+// A grid as drawn on the canvas (twips), with what it was asked for and how it looked.
+// `committed` grids were on the canvas when it was last committed, so Grid Clear no longer takes
+// them away.
 struct DrawnGrid {
     Grid grid;
     GridSpacing spacing;
     bool committed = false;
+    GridStyle style;
 };
 
 }  // namespace kiramo

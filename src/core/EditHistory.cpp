@@ -15,34 +15,36 @@ void appendPixels(QList<QRgb>& values, const QRgb* from, qsizetype count) {
     std::copy_n(from, count, values.data() + at);
 }
 
-// The pixels of row `y` that an aliased line from `a` to `b` can colour there or in the rows
-// next to it, one pixel more on either side: the line's ideal course over rows y - 1 to y + 1.
-std::pair<int, int> columnsNear(QLine line, int y) {
+// The pixels of row `y` that a line from `a` to `b` drawn `margin` pixels wide (an aliased
+// one-pixel line: 1) can colour: the line's ideal course over rows y - margin to y + margin,
+// `margin` pixels more on either side.
+std::pair<int, int> columnsNear(QLine line, int y, int margin) {
     const QPoint a = line.p1();
     const QPoint b = line.p2();
     if (a.y() == b.y()) {
-        return {std::min(a.x(), b.x()) - 1, std::max(a.x(), b.x()) + 1};
+        return {std::min(a.x(), b.x()) - margin, std::max(a.x(), b.x()) + margin};
     }
     const auto xAt = [&](int row) {
         const int clamped = std::clamp(row, std::min(a.y(), b.y()), std::max(a.y(), b.y()));
         return a.x() + double(clamped - a.y()) * (b.x() - a.x()) / (b.y() - a.y());
     };
-    const double x0 = xAt(y - 1);
-    const double x1 = xAt(y + 1);
-    return {int(std::floor(std::min(x0, x1))) - 1, int(std::ceil(std::max(x0, x1))) + 1};
+    const double x0 = xAt(y - margin);
+    const double x1 = xAt(y + margin);
+    return {int(std::floor(std::min(x0, x1))) - margin,
+            int(std::ceil(std::max(x0, x1))) + margin};
 }
 
 }  // namespace
 
-PixelPatch PixelPatch::around(const QList<QLine>& lines, const QImage& image) {
+PixelPatch PixelPatch::around(const QList<QLine>& lines, const QImage& image, int margin) {
     PixelPatch patch;
     const int width = image.width();
     const int height = image.height();
     for (const QLine& line : lines) {
-        const int top = std::max(0, std::min(line.y1(), line.y2()) - 1);
-        const int bottom = std::min(height - 1, std::max(line.y1(), line.y2()) + 1);
+        const int top = std::max(0, std::min(line.y1(), line.y2()) - margin);
+        const int bottom = std::min(height - 1, std::max(line.y1(), line.y2()) + margin);
         for (int y = top; y <= bottom; ++y) {
-            const auto [first, last] = columnsNear(line, y);
+            const auto [first, last] = columnsNear(line, y, margin);
             const int left = std::max(0, first);
             const int right = std::min(width - 1, last);
             if (left > right) {

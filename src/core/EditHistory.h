@@ -19,10 +19,12 @@ namespace kiramo {
 // listed twice (where two lines cross), with the same values both times.
 class PixelPatch {
 public:
-    // The pixels near the lines `lines` (end points included) inside a picture of `size`: every
-    // pixel that an aliased one-pixel line between the two end points can colour. Records their
-    // present values in `image` as the values before.
-    [[nodiscard]] static PixelPatch around(const QList<QLine>& lines, const QImage& image);
+    // The pixels near the lines `lines` (end points included) inside `image`: every pixel that
+    // an aliased line between the two end points, `margin` pixels wide or less and grown at its
+    // ends by as much, can colour (a one-pixel line: margin 1). Records their present values in
+    // `image` as the values before.
+    [[nodiscard]] static PixelPatch around(const QList<QLine>& lines, const QImage& image,
+                                           int margin = 1);
 
     // The pixels of all `patches`, their values before read from `before` and after from
     // `after`.

@@ -39,4 +39,21 @@ void pushSwatch(QImage& strip, QRgb colour, int n, double side, TwipScale scale,
     fillSwatch(0, colour);
 }
 
+QList<QRgb> swatchColours(const QImage& strip, int count, double side, TwipScale scale) {
+    QList<QRgb> colours;
+    for (int i = 0; i < count; ++i) {
+        // Where pushSwatch begins to fill swatch i.
+        const QPoint first(static_cast<int>(std::floor(scale.toPixelsX(i * side))), 0);
+        if (!strip.valid(first)) {
+            break;
+        }
+        colours.append(strip.pixel(first) | 0xff000000u);
+    }
+    return colours;
+}
+
+int swatchAt(double x, double side) {
+    return side > 0.0 && x >= 0.0 ? static_cast<int>(std::floor(x / side)) : -1;
+}
+
 }  // namespace kiramo

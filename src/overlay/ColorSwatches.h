@@ -3,6 +3,7 @@
 #include "core/TwipScale.h"
 
 #include <QImage>
+#include <QList>
 #include <QRgb>
 
 // The colour table: swatches along the strip under the canvas, the newest at the left. The
@@ -22,5 +23,13 @@ namespace kiramo {
 // i x side to (i + 1) x side twips across. Swatches reaching beyond the image are cut off; a
 // read point outside it reads `background`.
 void pushSwatch(QImage& strip, QRgb colour, int n, double side, TwipScale scale, QRgb background);
+
+// The colours of swatches 0 to count - 1, left to right, each read at its first pixel: as far as
+// the strip's image reaches.
+[[nodiscard]] QList<QRgb> swatchColours(const QImage& strip, int count, double side,
+                                        TwipScale scale);
+
+// The swatch at `x` twips across the strip: its index, -1 left of the strip.
+[[nodiscard]] int swatchAt(double x, double side);
 
 }  // namespace kiramo

@@ -4,6 +4,7 @@
 #include "core/GridGeometry.h"
 #include "core/NumberText.h"
 #include "overlay/GridDrawing.h"
+#include "overlay/GridStyleSettings.h"
 #include "platform/Prompts.h"
 
 #include <QCoreApplication>
@@ -19,12 +20,14 @@ QRectF gridRegion(const Workspace& workspace) {
     return workspace.hasSelection() ? workspace.selectionTwips() : workspace.pictureTwips();
 }
 
-// Draws the grid into the canvas as one step for Undo, named as the Grid menu names the
-// command, and records it for printouts.
+// Draws the grid into the canvas in the style of the moment as one step for Undo, named as the
+// Grid menu names the command, and records it for printouts. The style is read from kiramo.conf
+// each time, so an edit of the file counts from the next grid.
 void draw(Workspace& workspace, const char* step, const Grid& grid, GridSpacing spacing) {
     const TwipScale scale = workspace.scale();
-    workspace.drawGridStep(step, grid, spacing, gridPixelLines(grid, scale),
-                           [&](QImage& image) { drawGrid(image, grid, scale); });
+    const GridStyle style = readGridStyle(workspace.folders().userSettingsFile());
+    workspace.drawGridStep(step, grid, spacing, gridPixelLines(grid, scale), style,
+                           [&](QImage& image) { drawGrid(image, grid, scale, style); });
 }
 
 // A number answer within 1..100, or nothing for an empty or out-of-range answer.

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <cmath>
 
@@ -13,6 +14,7 @@ namespace kiramo {
 namespace {
 
 constexpr double kLineWidthMm = 0.25;
+constexpr double kDotMm = 1.0;
 constexpr double kLegendTextMm = 2.6;  // about 7 points
 constexpr double kLabelTextMm = 3.0;
 
@@ -82,8 +84,8 @@ PaperScene paperScene(const Workspace& workspace, const PaperOptions& options, Q
     const TwipScale scale = workspace.scale();
     QList<GridSpacing> spacings;
     for (const DrawnGrid& drawn : workspace.drawnGrids()) {
-        const QList<QLineF> lines = gridLinesOnPaper(drawn.grid, scene.page.placement, scale);
-        (drawn.grid.dotted ? scene.dottedLines : scene.solidLines).append(lines);
+        scene.grids.append(PaperGrid{gridLinesOnPaper(drawn.grid, scene.page.placement, scale),
+                                     drawn.grid.dotted, drawn.style});
         spacings.append(paper ? spacingOnPaper(drawn, mode.width, mode.height) : drawn.spacing);
     }
     if (options.cellLabels && !workspace.drawnGrids().isEmpty()) {
@@ -108,16 +110,23 @@ void paintScene(QPainter& painter, const PaperScene& scene, const QRectF& partMm
     painter.setRenderHint(QPainter::Antialiasing);
     painter.drawImage(deviceRect(scene.page.pictureMm), scene.picture);
 
-    QPen pen(kGridGrey, kLineWidthMm * unitsPerMm, Qt::SolidLine, Qt::FlatCap);
-    const auto drawLines = [&](const QList<QLineF>& lines) {
-        painter.setPen(pen);
-        for (const QLineF& l : lines) {
-            painter.drawLine(QLineF(device(l.p1()), device(l.p2())));
+    for (const PaperGrid& grid : scene.grids) {
+        // A grid's pixels at the picture's scale; a translucent grid tints a crossing once, as
+        // one path is painted as a whole.
+        const double widthMm = paperLineWidthMm(grid.style.width, scene.page.placement.mmPerPixel);
+        QPen pen(grid.style.penColour(), widthMm * unitsPerMm, Qt::SolidLine, Qt::FlatCap);
+        if (grid.dotted) {
+            // In line widths: 1 mm dots, 1 mm apart, or square dots on lines wider than that.
+            const double dot = std::max(kDotMm, widthMm) / widthMm;
+            pen.setDashPattern({dot, dot});
         }
-    };
-    drawLines(scene.solidLines);
-    pen.setDashPattern({4.0, 4.0});  // in line widths: 1 mm dots, 1 mm apart
-    drawLines(scene.dottedLines);
+        QPainterPath path;
+        for (const QLineF& l : grid.lines) {
+            path.moveTo(device(l.p1()));
+            path.lineTo(device(l.p2()));
+        }
+        painter.strokePath(path, pen);
+    }
 
     for (const CellLabel& label : scene.labels) {
         // Columns just inside the grid's top, rows just inside its left.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/GridStyle.h"
 #include "core/PageLayout.h"
 #include "paper/PaperOptions.h"
 
@@ -11,13 +12,19 @@ namespace kiramo {
 
 class Workspace;
 
+// One grid's lines on a page (millimetres), in the grid's own style.
+struct PaperGrid {
+    QList<QLineF> lines;
+    bool dotted = false;
+    GridStyle style;
+};
+
 // A page as it will be printed: the picture without its grids, the grids as lines, the cell
 // names and the legend, all placed in millimetres of the page.
 struct PaperScene {
     PaperPage page;
     QImage picture;
-    QList<QLineF> solidLines;
-    QList<QLineF> dottedLines;
+    QList<PaperGrid> grids;   // in drawing order
     QList<CellLabel> labels;  // at millimetres of the page
     QString legend;
 };

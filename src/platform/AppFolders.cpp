@@ -33,6 +33,7 @@ AppFolders AppFolders::resolve(const QString& executableFolder, const QString& c
     folders.temporary =
         writable && isOwnFolder(executableFolder) ? executableFolder : runtimeFolder;
     folders.runtime = runtimeFolder;
+    folders.config = configFolder;
     folders.windows = windowsFolder.isEmpty() ? configFolder : windowsFolder;
     return folders;
 }
@@ -74,6 +75,10 @@ QString AppFolders::winIniFile() const {
 
 QString AppFolders::temporaryBitmap() const {
     return joinPath(temporary, QStringLiteral("$KIRTMP$.bmp"));
+}
+
+QString AppFolders::userSettingsFile() const {
+    return joinPath(config, QStringLiteral("kiramo.conf"));
 }
 
 bool removeTemporaryBitmap(const QString& path) {

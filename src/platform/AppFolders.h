@@ -15,6 +15,7 @@ struct AppFolders {
     QString windows;     // holds WIN.INI: the Windows folder on Windows, else the config folder
     QString temporary;   // holds the temporary bitmap handed to other programs
     QString runtime;     // the user's runtime (or cache) folder for KIRAMO; made private on use
+    QString config;      // the user's config folder for KIRAMO; holds kiramo.conf
 
     // The settings live beside the executable. When that folder is not writable and holds no
     // KIRAMO.INI (a copy installed into a system folder), they live in `configFolder` instead;
@@ -32,6 +33,9 @@ struct AppFolders {
     [[nodiscard]] QString settingsFile() const;
     [[nodiscard]] QString winIniFile() const;
     [[nodiscard]] QString temporaryBitmap() const;
+    // The program's own preferences, apart from KIRAMO.INI: kiramo.conf in the config folder,
+    // an INI file that QSettings reads and writes.
+    [[nodiscard]] QString userSettingsFile() const;
 };
 
 // Removes the temporary bitmap if an ordinary file of that name exists; a folder, or a link
