@@ -11,8 +11,10 @@
 #include "core/PageLayout.h"
 #include "core/PictureFile.h"
 #include "core/PictureIntake.h"
+#include "core/PngEncoder.h"
 #include "core/RubberBand.h"
 #include "core/Selection.h"
+#include "core/WorkProgress.h"
 #include "fakes/BitmapFiles.h"
 #include "fakes/Pictures.h"
 
@@ -197,6 +199,9 @@ private slots:
     void legend();
     void centimetreGridOnAnotherPaper_data();
     void centimetreGridOnAnotherPaper();
+    void pngGivesBackEveryPixel_data();
+    void pngGivesBackEveryPixel();
+    void abandonedPngStops();
 };
 
 void TestCore::readNumber_data() {
@@ -1184,6 +1189,54 @@ void TestCore::centimetreGridOnAnotherPaper() {
     QFETCH(double, spacing);
     DrawnGrid grid{centimetreGrid(frame, 500, TwipScale{15.0, 15.0}), drawn, false};
     QCOMPARE(spacingOnPaper(grid, mode.width(), mode.height()).value, spacing);
+}
+
+void TestCore::pngGivesBackEveryPixel_data() {
+    QTest::addColumn<QImage>("image");
+    QTest::newRow("1 x 1") << patternImage(QSize(1, 1));
+    QTest::newRow("one row") << patternImage(QSize(97, 1));
+    QTest::newRow("one column, more rows than threads") << patternImage(QSize(1, 53));
+    QTest::newRow("odd size") << patternImage(QSize(333, 211));
+    QImage noise(257, 129, QImage::Format_RGB32);  // where the filter's wrap-around counts
+    quint32 seed = 7;
+    for (int y = 0; y < noise.height(); ++y) {
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            noise.setPixel(x, y, 0xff000000u | (seed >> 8));
+        }
+    }
+    QTest::newRow("noise") << noise;
+    QImage clear = patternImage(QSize(40, 30)).convertToFormat(QImage::Format_ARGB32);
+    clear.setPixel(3, 4, qRgba(10, 20, 30, 0));
+    clear.setPixel(39, 29, qRgba(200, 100, 50, 128));
+    QTest::newRow("alpha") << clear;
+    QTest::newRow("other format")
+        << patternImage(QSize(20, 10)).convertToFormat(QImage::Format_RGB888);
+}
+
+void TestCore::pngGivesBackEveryPixel() {
+    QFETCH(QImage, image);
+    QString error;
+    WorkProgress progress;
+    const QByteArray png = encodePng(image, &progress, &error);
+    QVERIFY2(!png.isEmpty(), qPrintable(error));
+    QCOMPARE(progress.permille(), 1000);
+    QImage back;
+    QVERIFY(back.loadFromData(png, "png"));
+    const QImage::Format format =
+        image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    QCOMPARE(back.convertToFormat(format), image.convertToFormat(format));
+    QCOMPARE(pictureFormatFor(QStringLiteral("a.PNG")), QByteArray("png"));
+    QCOMPARE(encodePictureFile(QStringLiteral("a.png"), image, &error), png);
+}
+
+void TestCore::abandonedPngStops() {
+    WorkProgress progress;
+    progress.abandon();
+    QString error;
+    QVERIFY(encodePng(patternImage(QSize(50, 40)), &progress, &error).isEmpty());
+    QCOMPARE(error, QStringLiteral("The save was cancelled"));
+    QCOMPARE(progress.permille(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCore)

@@ -10,6 +10,7 @@
 #include "files/ImageFiles.h"
 #include "overlay/GridCommands.h"
 #include "platform/FileChecks.h"
+#include "platform/FileReplacement.h"
 #include "platform/NativeNames.h"
 #include "platform/ProgramStarter.h"
 
@@ -136,6 +137,11 @@ private slots:
     void saveOverAFileInAReadOnlyFolder();
     void saveOntoWhatIsNotAFile_data();
     void saveOntoWhatIsNotAFile();
+    void cancelledSaveKeepsTheOldFile_data();
+    void cancelledSaveKeepsTheOldFile();
+    void abandonedReplacementLeavesNoTrace_data();
+    void abandonedReplacementLeavesNoTrace();
+    void cancelledLoadChangesNothing();
 };
 
 void TestFiles::commandWithFile() {
@@ -937,6 +943,73 @@ void TestFiles::saveOntoWhatIsNotAFile() {
     QVERIFY(!after.isFile());
     QVERIFY(after.exists());
     QVERIFY(s.ws().state.CurrentFile.isEmpty());
+}
+
+void TestFiles::cancelledSaveKeepsTheOldFile_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("bitmap") << "old.bmp";
+    QTest::newRow("PNG") << "old.png";
+    QTest::newRow("JPEG") << "old.jpg";
+}
+
+void TestFiles::cancelledSaveKeepsTheOldFile() {
+    QFETCH(QString, name);
+    Session s;
+    s.setCanvas(patternImage(QSize(300, 200)));
+    s.ws().state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    const QString caption = s.form->windowTitle();
+    const QString path = writeFile(s.fake.path(name), "old contents");
+    s.fake.prompts.yesNoAnswers.enqueue(true);
+    s.fake.prompts.cancelProgress = true;
+    SaveImageFile(s.ws(), path);
+    QCOMPARE(s.fake.prompts.progressTexts,
+             QStringList{QDir::toNativeSeparators(path) + " を保存しています..."});
+    QCOMPARE(s.fake.prompts.calls.size(), 1);  // the question only: no beep, no message
+    QCOMPARE(readFile(path), QByteArray("old contents"));
+    QCOMPARE(QDir(s.fake.root.path()).entryList({"*old*"}, QDir::Files | QDir::Hidden).size(), 1);
+    QCOMPARE(s.ws().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    QCOMPARE(s.form->windowTitle(), caption);
+}
+
+void TestFiles::abandonedReplacementLeavesNoTrace_data() {
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("over a file") << true;
+    QTest::newRow("a new file") << false;
+}
+
+void TestFiles::abandonedReplacementLeavesNoTrace() {
+    QFETCH(bool, exists);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("x.bmp");
+    if (exists) {
+        writeFile(path, "old contents");
+    }
+    const std::atomic_bool abandon{true};
+    QString error;
+    QVERIFY(
+        !replaceFileContents(path, QByteArray(20 << 20, 'n'), &error, FollowLinks::Yes, &abandon));
+    QCOMPARE(error, cannotWriteMessage(path, abandonedReason()));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), exists ? 1 : 0);
+    if (exists) {
+        QCOMPARE(readFile(path), QByteArray("old contents"));
+    }
+}
+
+void TestFiles::cancelledLoadChangesNothing() {
+    Session s;
+    const QImage before = patternImage(QSize(30, 20));
+    s.setCanvas(before);
+    s.ws().state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    const QString caption = s.form->windowTitle();
+    const QString path = writeFile(s.fake.path("big.png"), pngOf(patternImage(QSize(64, 48))));
+    s.fake.prompts.cancelProgress = true;
+    LoadCanvasImage(s.ws(), path);
+    QCOMPARE(s.fake.prompts.progressTexts,
+             QStringList{QDir::toNativeSeparators(path) + " を読み込んでいます..."});
+    QVERIFY2(s.fake.prompts.calls.isEmpty(), qPrintable(s.fake.prompts.calls.join(", ")));
+    QCOMPARE(s.ws().P1->image(), before);
+    QCOMPARE(s.ws().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    QCOMPARE(s.form->windowTitle(), caption);
 }
 
 QTEST_MAIN(TestFiles)
