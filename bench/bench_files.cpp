@@ -155,11 +155,17 @@ int main(int argc, char* argv[]) {
     QElapsedTimer clock;
     qint64 lastTick = 0;
     qint64 longestGap = 0;
+    qint64 longestGapEnd = 0;  // when it ended, from the start of its save
+    auto tick = [&] {
+        const qint64 now = clock.elapsed();
+        if (now - lastTick > longestGap) {
+            longestGap = now - lastTick;
+            longestGapEnd = now;
+        }
+        lastTick = now;
+    };
     QTimer ticks;
-    QObject::connect(&ticks, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, clock.elapsed() - lastTick);
-        lastTick = clock.elapsed();
-    });
+    QObject::connect(&ticks, &QTimer::timeout, tick);
     ticks.start(5);
     const double pngSave = medianMs(
         3,
@@ -195,8 +201,9 @@ int main(int argc, char* argv[]) {
                 kWidth, kHeight, pngSave, pngSave <= 3000 ? "ok" : "OVER TARGET", qtPngSave);
     std::printf("files: PNG file %.1f MB, Qt's %.1f MB, ratio %.2fx (target <= 1.15x) %s\n", pngMb,
                 qtPngMb, pngMb / qtPngMb, pngMb <= 1.15 * qtPngMb ? "ok" : "OVER TARGET");
-    std::printf("files: longest the UI thread went without its timer during PNG saves %lld ms "
-                "(target <= 50 ms) %s\n",
-                static_cast<long long>(longestGap), longestGap <= 50 ? "ok" : "OVER TARGET");
+    std::printf("files: longest the UI thread went without its timer during PNG saves %lld ms, "
+                "until %lld ms into its save (target <= 50 ms) %s\n",
+                static_cast<long long>(longestGap), static_cast<long long>(longestGapEnd),
+                longestGap <= 50 ? "ok" : "OVER TARGET");
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "core/PictureFile.h"
 #include "core/PictureIntake.h"
 #include "core/PngEncoder.h"
+#include "core/RecentFiles.h"
 #include "core/RubberBand.h"
 #include "core/Selection.h"
 #include "core/WorkProgress.h"
@@ -202,6 +203,8 @@ private slots:
     void pngGivesBackEveryPixel_data();
     void pngGivesBackEveryPixel();
     void abandonedPngStops();
+    void recentFiles_data();
+    void recentFiles();
 };
 
 void TestCore::readNumber_data() {
@@ -1237,6 +1240,33 @@ void TestCore::abandonedPngStops() {
     QVERIFY(encodePng(patternImage(QSize(50, 40)), &progress, &error).isEmpty());
     QCOMPARE(error, QStringLiteral("The save was cancelled"));
     QCOMPARE(progress.permille(), 0);
+}
+
+void TestCore::recentFiles_data() {
+    QTest::addColumn<QStringList>("list");
+    QTest::addColumn<QString>("path");  // "" tidies what is stored
+    QTest::addColumn<QStringList>("expected");
+    const QStringList eight{"1", "2", "3", "4", "5", "6", "7", "8"};
+    QTest::newRow("first") << QStringList() << "a" << QStringList{"a"};
+    QTest::newRow("new in front") << QStringList{"a", "b"} << "c" << QStringList{"c", "a", "b"};
+    QTest::newRow("again moves to the front")
+        << QStringList{"a", "b", "c"} << "c" << QStringList{"c", "a", "b"};
+    QTest::newRow("the ninth pushes the oldest out")
+        << eight << "9" << QStringList{"9", "1", "2", "3", "4", "5", "6", "7"};
+    QTest::newRow("the oldest again, nothing lost")
+        << eight << "8" << QStringList{"8", "1", "2", "3", "4", "5", "6", "7"};
+    QTest::newRow("case counts") << QStringList{"/p/A.bmp"} << "/p/a.bmp"
+                                 << QStringList{"/p/a.bmp", "/p/A.bmp"};
+    QTest::newRow("stored: repeats and blanks dropped, first kept")
+        << QStringList{"b", "", "a", "b", "c", "a"} << "" << QStringList{"b", "a", "c"};
+    QTest::newRow("stored: at most eight") << eight + QStringList{"9", "10"} << "" << eight;
+}
+
+void TestCore::recentFiles() {
+    QFETCH(QStringList, list);
+    QFETCH(QString, path);
+    QFETCH(QStringList, expected);
+    QCOMPARE(path.isEmpty() ? recentFileList(list) : pushRecentFile(list, path), expected);
 }
 
 QTEST_GUILESS_MAIN(TestCore)

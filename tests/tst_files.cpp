@@ -20,7 +20,9 @@
 #include <QDropEvent>
 #include <QImageWriter>
 #include <QMimeData>
+#include <QMenu>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -142,7 +144,27 @@ private slots:
     void abandonedReplacementLeavesNoTrace_data();
     void abandonedReplacementLeavesNoTrace();
     void cancelledLoadChangesNothing();
+    void openRecentListsWhatWasOpenedAndSaved();
+    void exitKeepsUnsavedWorkForTheNextRun_data();
+    void exitKeepsUnsavedWorkForTheNextRun();
+    void autosaveAfterLongWork_data();
+    void autosaveAfterLongWork();
 };
+
+namespace {
+
+// The items of File > Open Recent as it opens: text, and " off" when greyed.
+QStringList recentItems(const Form1& form) {
+    QMenu* menu = form.menus().MRecent;
+    emit menu->aboutToShow();
+    QStringList items;
+    for (const QAction* a : menu->actions()) {
+        items.append(a->isSeparator() ? "-" : a->text() + (a->isEnabled() ? "" : " off"));
+    }
+    return items;
+}
+
+}  // namespace
 
 void TestFiles::commandWithFile() {
     const CommandLine plain = kiramo::commandWithFile("gimp", "/tmp/a b;rm x.png", "/etc");
@@ -1010,6 +1032,95 @@ void TestFiles::cancelledLoadChangesNothing() {
     QCOMPARE(s.ws().P1->image(), before);
     QCOMPARE(s.ws().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
     QCOMPARE(s.form->windowTitle(), caption);
+}
+
+void TestFiles::openRecentListsWhatWasOpenedAndSaved() {
+    Session s;
+    const QString a = s.fake.path("a.bmp");
+    const QString b = s.fake.path("b&c.bmp");
+    QVERIFY(patternImage(QSize(20, 10)).save(a, "BMP"));
+    QVERIFY(patternImage(QSize(30, 10)).save(b, "BMP"));
+    const QString saved = s.fake.path("saved.png");
+    QCOMPARE(recentItems(*s.form), QStringList({"(なし) off", "-", "一覧を消去(&C) off"}));
+    LoadCanvasImage(s.ws(), a);
+    SaveImageFile(s.ws(), saved);
+    LoadCanvasImage(s.ws(), b);
+    LoadCanvasImage(s.ws(), a);
+    QFile::remove(b);
+    auto shown = [](const QString& path) {
+        return QDir::toNativeSeparators(path).replace("&", "&&");
+    };
+    QCOMPARE(recentItems(*s.form), QStringList({"&1 " + shown(a), "&2 " + shown(b) + " off",
+                                                "&3 " + shown(saved), "-", "一覧を消去(&C)"}));
+    s.form->menus().MRecent->actions().at(2)->trigger();
+    QCOMPARE(s.ws().currentFile(), saved);
+    QCOMPARE(s.ws().pictureSize(), QSize(20, 10));
+
+    // Kept for the next run, in the program's own preferences.
+    QString error;
+    std::unique_ptr<Form1> next = startKiramo(s.fake.services(), QString(), &error);
+    QCOMPARE(recentItems(*next).size(), 5);
+    QSettings conf(s.fake.path("config/kiramo.conf"), QSettings::IniFormat);
+    QCOMPARE(conf.value("Files/recent").toStringList(), QStringList({saved, a, b}));
+    next->menus().MRecent->findChild<QAction*>("MRecentClear")->trigger();
+    QCOMPARE(recentItems(*s.form), QStringList({"(なし) off", "-", "一覧を消去(&C) off"}));
+}
+
+void TestFiles::exitKeepsUnsavedWorkForTheNextRun_data() {
+    QTest::addColumn<bool>("unsaved");
+    QTest::newRow("a grid on a loaded picture") << true;
+    QTest::newRow("a loaded picture as it is") << false;
+}
+
+void TestFiles::exitKeepsUnsavedWorkForTheNextRun() {
+    QFETCH(bool, unsaved);
+    Session s;
+    const QString file = s.fake.path("a.bmp");
+    QVERIFY(patternImage(QSize(64, 40)).save(file, "BMP"));
+    LoadCanvasImage(s.ws(), file);
+    if (unsaved) {
+        s.form->menus().MGrid8->trigger();
+    }
+    const QImage canvas = s.ws().picture().copy();
+    s.form->close();
+
+    QString error;
+    std::unique_ptr<Form1> next = startKiramo(s.fake.services(), QString(), &error);
+    QVERIFY(next->workspace().pictureSize() != canvas.size());  // start-up is still empty
+    emit next->menus().MFile->aboutToShow();
+    QCOMPARE(Form1Menus::isCommandEnabled(next->menus().MRestore), unsaved);
+    if (!unsaved) {
+        return;
+    }
+    next->menus().MRestore->trigger();
+    QCOMPARE(next->workspace().picture(), canvas);
+    QVERIFY(next->workspace().currentFile().isEmpty());  // Save As does not write over a.bmp
+    QVERIFY2(next->windowTitle().startsWith("Untitled (64x40) Mode:"),
+             qPrintable(next->windowTitle()));
+    QVERIFY(next->workspace().hasUnsavedChanges());
+}
+
+void TestFiles::autosaveAfterLongWork_data() {
+    QTest::addColumn<qint64>("afterMs");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("work enough") << qint64(0) << true;
+    QTest::newRow("not yet") << qint64(3600000) << false;
+}
+
+void TestFiles::autosaveAfterLongWork() {
+    QFETCH(qint64, afterMs);
+    QFETCH(bool, kept);
+    Session s;
+    s.form->lastPicture().setAutosaveAfter(afterMs);
+    s.setCanvas(patternImage(QSize(50, 30)));
+    s.form->menus().MGrid8->trigger();
+    QCoreApplication::processEvents();  // the change is looked at once the command is over
+    s.form->lastPicture().waitForWrites();
+    const QString path = s.fake.services().folders.lastPictureFile();
+    QCOMPARE(QFileInfo::exists(path), kept);
+    if (kept) {
+        QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), s.ws().picture());
+    }
 }
 
 QTEST_MAIN(TestFiles)

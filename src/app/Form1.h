@@ -2,6 +2,7 @@
 
 #include "app/Form1Menus.h"
 #include "canvas/Workspace.h"
+#include "files/LastPicture.h"
 #include "paper/PaperOptionsDialog.h"
 
 #include <QMainWindow>
@@ -35,6 +36,8 @@ public:
     // What Export PDF and Print ask before they put the picture on paper.
     [[nodiscard]] PaperOptionsPrompt& paperOptions() { return m_paperOptions; }
     [[nodiscard]] const Form1Menus& menus() const { return m_menus; }
+    // The canvas kept for the next run: at exit and after long work.
+    [[nodiscard]] LastPicture& lastPicture() { return m_lastPicture; }
     // The colour strip, docked to the bottom.
     [[nodiscard]] Surface* P3() const { return m_P3; }
     // The primary monitor's capture window, while the screen is frozen.
@@ -100,6 +103,7 @@ private:
     QScrollArea* const m_scroll;  // holds the canvas; scrolls when it is larger than the screen
     Surface* const m_P3;
     Workspace m_workspace;
+    LastPicture m_lastPicture{m_workspace};
     Form1Menus m_menus;
     PaperOptionsDialog m_paperOptions{this};  // what Export PDF and Print ask first
     QPointer<Capture> m_capture;

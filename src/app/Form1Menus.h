@@ -27,6 +27,8 @@ struct Form1Menus {
     QAction* MORBELLO = nullptr;
     QAction* MSPExit = nullptr;
     QAction* MExit = nullptr;
+    QMenu* MRecent = nullptr;  // filled as it opens (fillRecentMenu)
+    QAction* MRestore = nullptr;
 
     QMenu* MEdit = nullptr;
     QAction* MCopy = nullptr;

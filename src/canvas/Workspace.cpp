@@ -18,6 +18,7 @@ Workspace::Workspace(const Services& services_, Surface* canvas, SizeLabel* sele
     : services(services_)
     , P1(canvas)
     , L1(selection) {
+    m_sinceSaved.start();
 }
 
 CaptureMode Workspace::currentMode() const {
@@ -39,6 +40,7 @@ QRectF Workspace::pictureTwips() const {
 
 void Workspace::drawOnCanvas(const std::function<void(QImage&)>& draw) {
     P1->editImage(draw);
+    noteChange();
 }
 
 void Workspace::CommitCanvas() {
@@ -62,6 +64,7 @@ void Workspace::restoreCommittedCanvas() {
     P1->setImage(P2.copy());
     m_grids.removeIf([](const DrawnGrid& drawn) { return !drawn.committed; });
     emit canvasCommitted();
+    noteChange();
 }
 
 void Workspace::EnableImageCommands() {
@@ -77,6 +80,17 @@ void Workspace::replacePicture(const QImage& picture, const std::optional<QStrin
         setCaption(*subject);
     }
     EnableImageCommands();
+    noteChange();
+}
+
+void Workspace::noteChange() {
+    m_unsaved = true;
+    emit canvasChanged();
+}
+
+void Workspace::markSaved() {
+    m_unsaved = false;
+    m_sinceSaved.restart();
 }
 
 void Workspace::setCaption(const QString& subject) {

@@ -5,6 +5,7 @@
 #include "core/TwipScale.h"
 #include "platform/Services.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -99,6 +100,14 @@ public:
     // the user says yes to replacing it (No is the default button).
     [[nodiscard]] bool mayReplace(const QString& name);
 
+    // True when the canvas changed (a new picture, a grid, Grid Clear) since it was last loaded
+    // from or saved to its current file, or since start-up.
+    [[nodiscard]] bool hasUnsavedChanges() const { return m_unsaved; }
+    // The canvas is what its current file holds: after a load or a save.
+    void markSaved();
+    // Milliseconds since the last load or save (or start-up): how much work a change may hold.
+    [[nodiscard]] qint64 msSinceSaved() const { return m_sinceSaved.elapsed(); }
+
     // Starts `program` without waiting; when it cannot be started, a beep and
     // "<program> を起動できません". False then.
     bool startProgram(const QString& program, const QStringList& arguments);
@@ -134,11 +143,16 @@ signals:
     void captionChanged(const QString& caption);
     // The canvas holds an image: the commands that need one are enabled.
     void imageCommandsEnabled();
+    // The canvas changed: a new picture, a grid, Grid Clear.
+    void canvasChanged();
 
 private:
     QImage m_gridless;
     QList<DrawnGrid> m_grids;
     QString m_subject;  // what the caption names before " Mode:"; "" at start-up
+    bool m_unsaved = false;
+    QElapsedTimer m_sinceSaved;
+    void noteChange();
 };
 
 }  // namespace kiramo

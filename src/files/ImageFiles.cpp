@@ -1,4 +1,5 @@
 #include "files/ImageFiles.h"
+#include "files/RecentPictures.h"
 
 #include "core/BitmapCodec.h"
 #include "core/PictureFile.h"
@@ -131,6 +132,8 @@ void LoadCanvasImage(Workspace& workspace, const QString& path) {
     const QString subject = fileSubject(path, picture.size());
     workspace.setCurrentFile(path);
     workspace.replacePicture(picture, subject);
+    workspace.markSaved();
+    rememberRecentPicture(workspace, path);
 }
 
 void SaveImageFile(Workspace& workspace, const QString& name) {
@@ -167,6 +170,8 @@ void SaveImageFile(Workspace& workspace, const QString& name) {
     }
     workspace.setCurrentFile(name);
     workspace.setCaption(fileSubject(name, workspace.pictureSize()));
+    workspace.markSaved();
+    rememberRecentPicture(workspace, name);
 }
 
 }  // namespace kiramo

@@ -33,6 +33,8 @@ AppFolders AppFolders::resolve(const QString& executableFolder, const QString& c
     folders.temporary =
         writable && isOwnFolder(executableFolder) ? executableFolder : runtimeFolder;
     folders.runtime = runtimeFolder;
+    folders.config = configFolder;
+    folders.cache = runtimeFolder;
     folders.windows = windowsFolder.isEmpty() ? configFolder : windowsFolder;
     return folders;
 }
@@ -61,7 +63,11 @@ AppFolders AppFolders::forThisProgram() {
         windows = QString::fromWCharArray(buffer, static_cast<int>(length));
     }
 #endif
-    return resolve(QCoreApplication::applicationDirPath(), config, runtime, windows);
+    AppFolders folders = resolve(QCoreApplication::applicationDirPath(), config, runtime, windows);
+    // Kept between runs and sessions: not the runtime folder, which the session's end clears.
+    folders.cache = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+                        .filePath(QStringLiteral("KIRAMO"));
+    return folders;
 }
 
 QString AppFolders::settingsFile() const {
@@ -74,6 +80,14 @@ QString AppFolders::winIniFile() const {
 
 QString AppFolders::temporaryBitmap() const {
     return joinPath(temporary, QStringLiteral("$KIRTMP$.bmp"));
+}
+
+QString AppFolders::preferencesFile() const {
+    return joinPath(config, QStringLiteral("kiramo.conf"));
+}
+
+QString AppFolders::lastPictureFile() const {
+    return joinPath(cache, QStringLiteral("last-picture.png"));
 }
 
 bool removeTemporaryBitmap(const QString& path) {

@@ -15,6 +15,10 @@ struct AppFolders {
     QString windows;     // holds WIN.INI: the Windows folder on Windows, else the config folder
     QString temporary;   // holds the temporary bitmap handed to other programs
     QString runtime;     // the user's runtime (or cache) folder for KIRAMO; made private on use
+    QString config;      // the user's config folder for KIRAMO: KIRAMO's own preferences
+    // The user's cache folder for KIRAMO (the runtime folder unless forThisProgram says
+    // otherwise): the last picture, kept between runs; made private on use.
+    QString cache;
 
     // The settings live beside the executable. When that folder is not writable and holds no
     // KIRAMO.INI (a copy installed into a system folder), they live in `configFolder` instead;
@@ -32,6 +36,10 @@ struct AppFolders {
     [[nodiscard]] QString settingsFile() const;
     [[nodiscard]] QString winIniFile() const;
     [[nodiscard]] QString temporaryBitmap() const;
+    // kiramo.conf (INI) in the config folder: the program's own preferences.
+    [[nodiscard]] QString preferencesFile() const;
+    // last-picture.png in the cache folder.
+    [[nodiscard]] QString lastPictureFile() const;
 };
 
 // Removes the temporary bitmap if an ordinary file of that name exists; a folder, or a link
