@@ -19,8 +19,8 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QImageWriter>
-#include <QMimeData>
 #include <QMenu>
+#include <QMimeData>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>

@@ -111,9 +111,8 @@ void LastPicture::restore() {
         return;
     }
     m_workspace.setCurrentFile(QString());
-    m_workspace.replacePicture(picture, QStringLiteral("Untitled (%1x%2)")
-                                            .arg(picture.width())
-                                            .arg(picture.height()));
+    m_workspace.replacePicture(
+        picture, QStringLiteral("Untitled (%1x%2)").arg(picture.width()).arg(picture.height()));
 }
 
 }  // namespace kiramo
