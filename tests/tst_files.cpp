@@ -25,6 +25,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QtEndian>
 
 #ifdef Q_OS_UNIX
@@ -149,6 +150,7 @@ private slots:
     void exitKeepsUnsavedWorkForTheNextRun();
     void autosaveAfterLongWork_data();
     void autosaveAfterLongWork();
+    void exitDuringASaveFinishesIt();
 };
 
 namespace {
@@ -1121,6 +1123,23 @@ void TestFiles::autosaveAfterLongWork() {
     if (kept) {
         QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), s.ws().picture());
     }
+}
+
+void TestFiles::exitDuringASaveFinishesIt() {
+    Session s;
+    s.setCanvas(patternImage(QSize(600, 400)));
+    s.form->menus().MGrid8->trigger();
+    const QImage canvas = s.ws().picture().copy();
+    const QString path = s.fake.path("late.png");
+    // Posted before the save begins: delivered while it runs, as a close request would be.
+    QTimer::singleShot(0, s.form.get(), [&] { s.form->close(); });
+    SaveImageFile(s.ws(), path);
+    QVERIFY(s.form->isClosing());
+    QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), canvas);
+    QCOMPARE(s.ws().currentFile(), path);
+    // Not saved yet when the window closed: kept for the next run as well.
+    const QString kept = s.fake.services().folders.lastPictureFile();
+    QCOMPARE(QImage(kept).convertToFormat(QImage::Format_RGB32), canvas);
 }
 
 QTEST_MAIN(TestFiles)

@@ -12,9 +12,9 @@ class Workspace;
 
 // The canvas kept for the next run in the user's cache folder (AppFolders::lastPictureFile),
 // grids included: written at exit when it holds unsaved changes, and meanwhile, off the UI
-// thread, after each change that ends more than autosaveAfterMs of work since the last load,
-// save or keeping, so that a crash or a kill leaves the last one. "Restore Last Picture"
-// brings it back.
+// thread, after each change that ends more than kAutosaveAfterMs (setAutosaveAfter) of work
+// since the last load, save or keeping, so that a crash or a kill leaves the last one. "Restore
+// Last Picture" brings it back.
 class LastPicture : public QObject {
     Q_OBJECT
 
