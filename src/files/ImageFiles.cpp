@@ -1,5 +1,4 @@
 #include "files/ImageFiles.h"
-#include "files/RecentPictures.h"
 
 #include "core/BitmapCodec.h"
 #include "core/PictureFile.h"
@@ -8,6 +7,7 @@
 #include "canvas/Workspace.h"
 #include "core/FileNames.h"
 #include "core/WorkProgress.h"
+#include "files/RecentPictures.h"
 #include "platform/FileChecks.h"
 #include "platform/FileReplacement.h"
 #include "platform/NativeNames.h"
