@@ -1,13 +1,16 @@
 #include "files/LastPicture.h"
 
+#include "canvas/BackgroundWork.h"
 #include "canvas/Workspace.h"
 #include "core/PngEncoder.h"
+#include "core/WorkProgress.h"
 #include "files/ImageFiles.h"
 #include "platform/FileChecks.h"
 #include "platform/FileReplacement.h"
 #include "platform/Prompts.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -105,7 +108,15 @@ void LastPicture::restore() {
         return;
     }
     QString error;
-    const QImage picture = readPictureFile(path, &error);
+    QImage picture;
+    WorkProgress progress;
+    runOffUiThread(m_workspace.prompts(),
+                   QCoreApplication::translate("ImageFiles", "%1 を読み込んでいます...")
+                       .arg(QDir::toNativeSeparators(path)),
+                   progress, [&] { picture = readPictureFile(path, &error, &progress); });
+    if (progress.abandoned()) {
+        return;
+    }
     if (picture.isNull()) {
         m_workspace.prompts().showMessage(error);
         return;
