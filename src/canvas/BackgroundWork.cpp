@@ -3,7 +3,9 @@
 #include "core/WorkProgress.h"
 #include "platform/Prompts.h"
 
+#include <QCursor>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QThread>
 #include <QTimer>
 
@@ -20,6 +22,7 @@ void runOffUiThread(Prompts& prompts, const QString& text, WorkProgress& progres
     QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
     const std::unique_ptr<ProgressWindow> window = prompts.showProgress(text, kProgressDelayMs);
     bool takingInput = false;
+    bool arrow = false;  // the hourglass of the command gave way to the pointer for Cancel
     auto look = [&] {
         if (!window) {
             return;
@@ -29,6 +32,10 @@ void runOffUiThread(Prompts& prompts, const QString& text, WorkProgress& progres
         }
         window->setPermille(progress.permille());
         if (!takingInput && window->isShown()) {
+            if (!arrow && QGuiApplication::overrideCursor() != nullptr) {
+                QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+                arrow = true;
+            }
             loop.quit();  // from now on the loop takes input, for the window
         }
     };
@@ -47,6 +54,9 @@ void runOffUiThread(Prompts& prompts, const QString& text, WorkProgress& progres
         }
     }
     thread->wait();
+    if (arrow) {
+        QGuiApplication::restoreOverrideCursor();
+    }
 }
 
 }  // namespace kiramo
