@@ -1,10 +1,15 @@
+#include "canvas/BackgroundWork.h"
 #include "canvas/SelectionController.h"
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
+#include "core/WorkProgress.h"
 #include "fakes/MouseInput.h"
 #include "fakes/Session.h"
+#include "platform/QtPrompts.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -64,6 +69,7 @@ private slots:
     void everyRightPressPicksAColour();
     void repaintCoversEveryDevicePixel_data();
     void repaintCoversEveryDevicePixel();
+    void longWorkShowsAProgressWindowThatCancels();
 };
 
 void TestCanvas::dragShowsSizeOverTheRectangle() {
@@ -418,6 +424,37 @@ void TestCanvas::repaintCoversEveryDevicePixel() {
                      qPrintable(QStringLiteral("device pixel %1,%2").arg(x).arg(y)));
         }
     }
+}
+
+void TestCanvas::longWorkShowsAProgressWindowThatCancels() {
+    // The real progress window: Escape on it, once it shows, asks the work to stop.
+    QWidget window;
+    window.show();
+    QtPrompts prompts;
+    prompts.setParentWindow(&window);
+    WorkProgress progress;
+    QString shown;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &window, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QProgressDialog*>(w);
+            if (dialog != nullptr && dialog->isVisible() && shown.isEmpty()) {
+                shown = dialog->labelText();
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            }
+        }
+    });
+    look.start(20);
+    QTimer::singleShot(20000, &window, [&] { progress.abandon(); });  // never hang the test
+    bool offTheUiThread = false;
+    runOffUiThread(prompts, QStringLiteral("作業中"), progress, [&] {
+        offTheUiThread = QThread::currentThread() != QCoreApplication::instance()->thread();
+        while (!progress.abandoned()) {
+            QThread::msleep(5);
+        }
+    });
+    QVERIFY(offTheUiThread);
+    QCOMPARE(shown, QStringLiteral("作業中"));
 }
 
 QTEST_MAIN(TestCanvas)

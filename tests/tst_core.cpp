@@ -16,8 +16,11 @@
 #include "core/PictureFile.h"
 #include "core/PictureIntake.h"
 #include "core/PictureTypes.h"
+#include "core/PngEncoder.h"
+#include "core/RecentFiles.h"
 #include "core/RubberBand.h"
 #include "core/Selection.h"
+#include "core/WorkProgress.h"
 #include "fakes/BitmapFiles.h"
 #include "fakes/Pictures.h"
 
@@ -220,6 +223,11 @@ private slots:
     void paperLineWidth();
     void colourTexts_data();
     void colourTexts();
+    void pngGivesBackEveryPixel_data();
+    void pngGivesBackEveryPixel();
+    void abandonedPngStops();
+    void recentFiles_data();
+    void recentFiles();
 };
 
 void TestCore::readNumber_data() {
@@ -1459,6 +1467,81 @@ void TestCore::colourTexts() {
         QCOMPARE(parseHexColour(hexColour(c).toLower()),
                  std::optional<QRgb>(qRgb(qRed(c), qGreen(c), qBlue(c))));
     }
+}
+
+void TestCore::pngGivesBackEveryPixel_data() {
+    QTest::addColumn<QImage>("image");
+    QTest::newRow("1 x 1") << patternImage(QSize(1, 1));
+    QTest::newRow("one row") << patternImage(QSize(97, 1));
+    QTest::newRow("one column, more rows than threads") << patternImage(QSize(1, 53));
+    QTest::newRow("odd size") << patternImage(QSize(333, 211));
+    QImage noise(257, 129, QImage::Format_RGB32);  // where the filter's wrap-around counts
+    quint32 seed = 7;
+    for (int y = 0; y < noise.height(); ++y) {
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            noise.setPixel(x, y, 0xff000000u | (seed >> 8));
+        }
+    }
+    QTest::newRow("noise") << noise;
+    QImage clear = patternImage(QSize(40, 30)).convertToFormat(QImage::Format_ARGB32);
+    clear.setPixel(3, 4, qRgba(10, 20, 30, 0));
+    clear.setPixel(39, 29, qRgba(200, 100, 50, 128));
+    QTest::newRow("alpha") << clear;
+    QTest::newRow("other format")
+        << patternImage(QSize(20, 10)).convertToFormat(QImage::Format_RGB888);
+}
+
+void TestCore::pngGivesBackEveryPixel() {
+    QFETCH(QImage, image);
+    QString error;
+    WorkProgress progress;
+    const QByteArray png = encodePng(image, &progress, &error);
+    QVERIFY2(!png.isEmpty(), qPrintable(error));
+    QCOMPARE(progress.permille(), 1000);
+    QImage back;
+    QVERIFY(back.loadFromData(png, "png"));
+    const QImage::Format format =
+        image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    QCOMPARE(back.convertToFormat(format), image.convertToFormat(format));
+    QCOMPARE(pictureFormatFor(QStringLiteral("a.PNG")), QByteArray("png"));
+    QCOMPARE(encodePictureFile(QStringLiteral("a.png"), image, &error), png);
+}
+
+void TestCore::abandonedPngStops() {
+    WorkProgress progress;
+    progress.abandon();
+    QString error;
+    QVERIFY(encodePng(patternImage(QSize(50, 40)), &progress, &error).isEmpty());
+    QCOMPARE(error, QStringLiteral("The save was cancelled"));
+    QCOMPARE(progress.permille(), 0);
+}
+
+void TestCore::recentFiles_data() {
+    QTest::addColumn<QStringList>("list");
+    QTest::addColumn<QString>("path");  // "" tidies what is stored
+    QTest::addColumn<QStringList>("expected");
+    const QStringList eight{"1", "2", "3", "4", "5", "6", "7", "8"};
+    QTest::newRow("first") << QStringList() << "a" << QStringList{"a"};
+    QTest::newRow("new in front") << QStringList{"a", "b"} << "c" << QStringList{"c", "a", "b"};
+    QTest::newRow("again moves to the front")
+        << QStringList{"a", "b", "c"} << "c" << QStringList{"c", "a", "b"};
+    QTest::newRow("the ninth pushes the oldest out")
+        << eight << "9" << QStringList{"9", "1", "2", "3", "4", "5", "6", "7"};
+    QTest::newRow("the oldest again, nothing lost")
+        << eight << "8" << QStringList{"8", "1", "2", "3", "4", "5", "6", "7"};
+    QTest::newRow("case counts") << QStringList{"/p/A.bmp"} << "/p/a.bmp"
+                                 << QStringList{"/p/a.bmp", "/p/A.bmp"};
+    QTest::newRow("stored: repeats and blanks dropped, first kept")
+        << QStringList{"b", "", "a", "b", "c", "a"} << "" << QStringList{"b", "a", "c"};
+    QTest::newRow("stored: at most eight") << eight + QStringList{"9", "10"} << "" << eight;
+}
+
+void TestCore::recentFiles() {
+    QFETCH(QStringList, list);
+    QFETCH(QString, path);
+    QFETCH(QStringList, expected);
+    QCOMPARE(path.isEmpty() ? recentFileList(list) : pushRecentFile(list, path), expected);
 }
 
 QTEST_GUILESS_MAIN(TestCore)

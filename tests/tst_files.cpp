@@ -10,6 +10,7 @@
 #include "files/ImageFiles.h"
 #include "overlay/GridCommands.h"
 #include "platform/FileChecks.h"
+#include "platform/FileReplacement.h"
 #include "platform/NativeNames.h"
 #include "platform/ProgramStarter.h"
 
@@ -18,10 +19,13 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QImageWriter>
+#include <QMenu>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QtEndian>
 
 #ifdef Q_OS_UNIX
@@ -136,7 +140,33 @@ private slots:
     void saveOverAFileInAReadOnlyFolder();
     void saveOntoWhatIsNotAFile_data();
     void saveOntoWhatIsNotAFile();
+    void cancelledSaveKeepsTheOldFile_data();
+    void cancelledSaveKeepsTheOldFile();
+    void abandonedReplacementLeavesNoTrace_data();
+    void abandonedReplacementLeavesNoTrace();
+    void cancelledLoadChangesNothing();
+    void openRecentListsWhatWasOpenedAndSaved();
+    void exitKeepsUnsavedWorkForTheNextRun_data();
+    void exitKeepsUnsavedWorkForTheNextRun();
+    void autosaveAfterLongWork_data();
+    void autosaveAfterLongWork();
+    void exitDuringASaveFinishesIt();
 };
+
+namespace {
+
+// The items of File > Open Recent as it opens: text, and " off" when greyed.
+QStringList recentItems(const Form1& form) {
+    QMenu* menu = form.menus().MRecent;
+    emit menu->aboutToShow();
+    QStringList items;
+    for (const QAction* a : menu->actions()) {
+        items.append(a->isSeparator() ? "-" : a->text() + (a->isEnabled() ? "" : " off"));
+    }
+    return items;
+}
+
+}  // namespace
 
 void TestFiles::commandWithFile() {
     const CommandLine plain = kiramo::commandWithFile("gimp", "/tmp/a b;rm x.png", "/etc");
@@ -950,6 +980,179 @@ void TestFiles::saveOntoWhatIsNotAFile() {
     QVERIFY(!after.isFile());
     QVERIFY(after.exists());
     QVERIFY(s.ws().state.CurrentFile.isEmpty());
+}
+
+void TestFiles::cancelledSaveKeepsTheOldFile_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("bitmap") << "old.bmp";
+    QTest::newRow("PNG") << "old.png";
+    QTest::newRow("JPEG") << "old.jpg";
+}
+
+void TestFiles::cancelledSaveKeepsTheOldFile() {
+    QFETCH(QString, name);
+    Session s;
+    s.setCanvas(patternImage(QSize(300, 200)));
+    s.ws().state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    const QString caption = s.form->windowTitle();
+    const QString path = writeFile(s.fake.path(name), "old contents");
+    s.fake.prompts.yesNoAnswers.enqueue(true);
+    s.fake.prompts.cancelProgress = true;
+    SaveImageFile(s.ws(), path);
+    QCOMPARE(s.fake.prompts.progressTexts,
+             QStringList{QDir::toNativeSeparators(path) + " を保存しています..."});
+    QCOMPARE(s.fake.prompts.calls.size(), 1);  // the question only: no beep, no message
+    QCOMPARE(readFile(path), QByteArray("old contents"));
+    QCOMPARE(QDir(s.fake.root.path()).entryList({"*old*"}, QDir::Files | QDir::Hidden).size(), 1);
+    QCOMPARE(s.ws().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    QCOMPARE(s.form->windowTitle(), caption);
+}
+
+void TestFiles::abandonedReplacementLeavesNoTrace_data() {
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("over a file") << true;
+    QTest::newRow("a new file") << false;
+}
+
+void TestFiles::abandonedReplacementLeavesNoTrace() {
+    QFETCH(bool, exists);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("x.bmp");
+    if (exists) {
+        writeFile(path, "old contents");
+    }
+    const std::atomic_bool abandon{true};
+    QString error;
+    QVERIFY(
+        !replaceFileContents(path, QByteArray(20 << 20, 'n'), &error, FollowLinks::Yes, &abandon));
+    QCOMPARE(error, cannotWriteMessage(path, abandonedReason()));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), exists ? 1 : 0);
+    if (exists) {
+        QCOMPARE(readFile(path), QByteArray("old contents"));
+    }
+}
+
+void TestFiles::cancelledLoadChangesNothing() {
+    Session s;
+    const QImage before = patternImage(QSize(30, 20));
+    s.setCanvas(before);
+    s.ws().state.CurrentFile = QStringLiteral("/pics/a.bmp");
+    const QString caption = s.form->windowTitle();
+    const QString path = writeFile(s.fake.path("big.png"), pngOf(patternImage(QSize(64, 48))));
+    s.fake.prompts.cancelProgress = true;
+    LoadCanvasImage(s.ws(), path);
+    QCOMPARE(s.fake.prompts.progressTexts,
+             QStringList{QDir::toNativeSeparators(path) + " を読み込んでいます..."});
+    QVERIFY2(s.fake.prompts.calls.isEmpty(), qPrintable(s.fake.prompts.calls.join(", ")));
+    QCOMPARE(s.ws().P1->image(), before);
+    QCOMPARE(s.ws().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
+    QCOMPARE(s.form->windowTitle(), caption);
+}
+
+void TestFiles::openRecentListsWhatWasOpenedAndSaved() {
+    Session s;
+    const QString a = s.fake.path("a.bmp");
+    const QString b = s.fake.path("b&c.bmp");
+    QVERIFY(patternImage(QSize(20, 10)).save(a, "BMP"));
+    QVERIFY(patternImage(QSize(30, 10)).save(b, "BMP"));
+    const QString saved = s.fake.path("saved.png");
+    QCOMPARE(recentItems(*s.form), QStringList({"(なし) off", "-", "一覧を消去(&C) off"}));
+    LoadCanvasImage(s.ws(), a);
+    SaveImageFile(s.ws(), saved);
+    LoadCanvasImage(s.ws(), b);
+    LoadCanvasImage(s.ws(), a);
+    QFile::remove(b);
+    auto shown = [](const QString& path) {
+        return QDir::toNativeSeparators(path).replace("&", "&&");
+    };
+    QCOMPARE(recentItems(*s.form), QStringList({"&1 " + shown(a), "&2 " + shown(b) + " off",
+                                                "&3 " + shown(saved), "-", "一覧を消去(&C)"}));
+    s.form->menus().MRecent->actions().at(2)->trigger();
+    QCOMPARE(s.ws().currentFile(), saved);
+    QCOMPARE(s.ws().pictureSize(), QSize(20, 10));
+
+    // Kept for the next run, in the program's own preferences.
+    QString error;
+    std::unique_ptr<Form1> next = startKiramo(s.fake.services(), QString(), &error);
+    QCOMPARE(recentItems(*next).size(), 5);
+    QSettings conf(s.fake.path("config/kiramo.conf"), QSettings::IniFormat);
+    QCOMPARE(conf.value("Files/recent").toStringList(), QStringList({saved, a, b}));
+    next->menus().MRecent->findChild<QAction*>("MRecentClear")->trigger();
+    QCOMPARE(recentItems(*s.form), QStringList({"(なし) off", "-", "一覧を消去(&C) off"}));
+}
+
+void TestFiles::exitKeepsUnsavedWorkForTheNextRun_data() {
+    QTest::addColumn<bool>("unsaved");
+    QTest::newRow("a grid on a loaded picture") << true;
+    QTest::newRow("a loaded picture as it is") << false;
+}
+
+void TestFiles::exitKeepsUnsavedWorkForTheNextRun() {
+    QFETCH(bool, unsaved);
+    Session s;
+    const QString file = s.fake.path("a.bmp");
+    QVERIFY(patternImage(QSize(64, 40)).save(file, "BMP"));
+    LoadCanvasImage(s.ws(), file);
+    if (unsaved) {
+        s.form->menus().MGrid8->trigger();
+    }
+    const QImage canvas = s.ws().picture().copy();
+    s.form->close();
+
+    QString error;
+    std::unique_ptr<Form1> next = startKiramo(s.fake.services(), QString(), &error);
+    QVERIFY(next->workspace().pictureSize() != canvas.size());  // start-up is still empty
+    emit next->menus().MFile->aboutToShow();
+    QCOMPARE(Form1Menus::isCommandEnabled(next->menus().MRestore), unsaved);
+    if (!unsaved) {
+        return;
+    }
+    next->menus().MRestore->trigger();
+    QCOMPARE(next->workspace().picture(), canvas);
+    QVERIFY(next->workspace().currentFile().isEmpty());  // Save As does not write over a.bmp
+    QVERIFY2(next->windowTitle().startsWith("Untitled (64x40) Mode:"),
+             qPrintable(next->windowTitle()));
+    QVERIFY(next->workspace().hasUnsavedChanges());
+}
+
+void TestFiles::autosaveAfterLongWork_data() {
+    QTest::addColumn<qint64>("afterMs");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("work enough") << qint64(0) << true;
+    QTest::newRow("not yet") << qint64(3600000) << false;
+}
+
+void TestFiles::autosaveAfterLongWork() {
+    QFETCH(qint64, afterMs);
+    QFETCH(bool, kept);
+    Session s;
+    s.form->lastPicture().setAutosaveAfter(afterMs);
+    s.setCanvas(patternImage(QSize(50, 30)));
+    s.form->menus().MGrid8->trigger();
+    QCoreApplication::processEvents();  // the change is looked at once the command is over
+    s.form->lastPicture().waitForWrites();
+    const QString path = s.fake.services().folders.lastPictureFile();
+    QCOMPARE(QFileInfo::exists(path), kept);
+    if (kept) {
+        QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), s.ws().picture());
+    }
+}
+
+void TestFiles::exitDuringASaveFinishesIt() {
+    Session s;
+    s.setCanvas(patternImage(QSize(600, 400)));
+    s.form->menus().MGrid8->trigger();
+    const QImage canvas = s.ws().picture().copy();
+    const QString path = s.fake.path("late.png");
+    // Posted before the save begins: delivered while it runs, as a close request would be.
+    QTimer::singleShot(0, s.form.get(), [&] { s.form->close(); });
+    SaveImageFile(s.ws(), path);
+    QVERIFY(s.form->isClosing());
+    QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), canvas);
+    QCOMPARE(s.ws().currentFile(), path);
+    // Not saved yet when the window closed: kept for the next run as well.
+    const QString kept = s.fake.services().folders.lastPictureFile();
+    QCOMPARE(QImage(kept).convertToFormat(QImage::Format_RGB32), canvas);
 }
 
 QTEST_MAIN(TestFiles)

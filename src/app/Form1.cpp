@@ -404,6 +404,9 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::shutDown() {
     m_closing = true;
     removeTemporaryBitmap(m_workspace.services.folders.temporaryBitmap());
+    // Nothing is asked: unsaved work is kept for "Restore Last Picture" in the next run.
+    hide();
+    m_lastPicture.keepAtExit();
     if (m_capture) {
         m_capture->abandon();
     }

@@ -3,6 +3,7 @@
 #include "app/Form1Menus.h"
 #include "canvas/Workspace.h"
 #include "overlay/GridStyleDialog.h"
+#include "files/LastPicture.h"
 #include "paper/PaperOptionsDialog.h"
 
 #include <QMainWindow>
@@ -41,6 +42,8 @@ public:
     // What "Grid Style..." asks.
     [[nodiscard]] GridStylePrompt& gridStylePrompt() { return m_gridStyle; }
     [[nodiscard]] const Form1Menus& menus() const { return m_menus; }
+    // The canvas kept for the next run: at exit and after long work.
+    [[nodiscard]] LastPicture& lastPicture() { return m_lastPicture; }
     // The colour strip, docked to the bottom.
     [[nodiscard]] Surface* P3() const { return m_P3; }
     // The primary monitor's capture window, while the screen is frozen.
@@ -120,6 +123,7 @@ private:
     QScrollArea* const m_scroll;  // holds the canvas; scrolls when it is larger than the screen
     Surface* const m_P3;
     Workspace m_workspace;
+    LastPicture m_lastPicture{m_workspace};
     Form1Menus m_menus;
     FirstStepHint* m_hint = nullptr;          // over the canvas area while the canvas is empty
     QImage m_blankCanvas;                     // the canvas as start-up leaves it

@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "app/MenuEntry.h"
 #include "app/MenuRules.h"
+#include "app/RecentMenu.h"
 #include "exchange/Clipboard.h"
 #include "exchange/HandOff.h"
 #include "files/FileCommands.h"
@@ -78,13 +79,28 @@ const MenuEntry kMenuBar[] = {
      .action = &M::MExit,
      .caption = "E&xit",
      .run = [](Form1& f) { f.close(); }},
+    {.name = "MSpRecent", .in = &M::MFile},
     {.name = "MSaveFile",
      .in = &M::MFile,
      .action = &M::MSaveFile,
-     .caption = "&Save",
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "上書き保存(&S)"),
+     .translated = true,
      .keys = "Ctrl+S",
      .needsImage = true,
      .run = [](Form1& f) { saveCommand(f.workspace()); }},
+    {.name = "MRecent",
+     .in = &M::MFile,
+     .menu = &M::MRecent,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "最近使ったファイル(&R)"),
+     .translated = true},
+    // Enabled as File opens while a picture is kept from an earlier run (LastPicture).
+    {.name = "MRestore",
+     .in = &M::MFile,
+     .action = &M::MRestore,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "前回の画像を復元(&L)"),
+     .translated = true,
+     .startsEnabled = false,
+     .run = [](Form1& f) { f.lastPicture().restore(); }},
 
     {.name = "MEdit", .menu = &M::MEdit, .caption = "&Edit"},
     {.name = "MCopy",
@@ -216,6 +232,10 @@ void Form1::connectCommands() {
         }
     }
     connectModeItem(0);
+    connect(m_menus.MRecent, &QMenu::aboutToShow, this,
+            [this] { fillRecentMenu(m_menus.MRecent, m_workspace); });
+    connect(m_menus.MFile, &QMenu::aboutToShow, this,
+            [this] { Form1Menus::setCommandEnabled(m_menus.MRestore, m_lastPicture.exists()); });
 }
 
 }  // namespace kiramo

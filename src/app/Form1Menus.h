@@ -28,6 +28,8 @@ struct Form1Menus {
     QAction* MSPExit = nullptr;
     QAction* MExit = nullptr;
     QAction* MSaveFile = nullptr;
+    QMenu* MRecent = nullptr;  // filled as it opens (fillRecentMenu)
+    QAction* MRestore = nullptr;
 
     QMenu* MEdit = nullptr;
     QAction* MCopy = nullptr;

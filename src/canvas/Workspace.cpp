@@ -18,6 +18,7 @@ Workspace::Workspace(const Services& services_, Surface* canvas, SizeLabel* sele
     : services(services_)
     , P1(canvas)
     , L1(selection) {
+    m_sinceSaved.start();
 }
 
 CaptureMode Workspace::currentMode() const {
@@ -39,6 +40,7 @@ QRectF Workspace::pictureTwips() const {
 
 void Workspace::drawOnCanvas(const std::function<void(QImage&)>& draw) {
     P1->editImage(draw);
+    noteChange();
 }
 
 void Workspace::CommitCanvas() {
@@ -92,6 +94,7 @@ void Workspace::restoreCommittedCanvas() {
         m_history.push(std::move(step));
         historyChange();
     }
+    noteChange();
 }
 
 void Workspace::EnableImageCommands() {
@@ -121,6 +124,11 @@ void Workspace::replacePicture(const QImage& picture, const std::optional<QStrin
         setCaption(*subject);
     }
     EnableImageCommands();
+    noteChange();
+}
+
+void Workspace::noteChange() {
+    emit canvasChanged();
 }
 
 void Workspace::drawGridStep(const char* step, const Grid& grid, GridSpacing spacing,
@@ -166,6 +174,7 @@ void Workspace::undo() {
     swapStep(m_history.undoStep(), true);
     m_history.stepBack();
     historyChange();
+    noteChange();
 }
 
 void Workspace::redo() {
@@ -175,6 +184,7 @@ void Workspace::redo() {
     swapStep(m_history.redoStep(), false);
     m_history.stepForward();
     historyChange();
+    noteChange();
 }
 
 void Workspace::swapStep(EditStep& step, bool back) {
@@ -233,6 +243,7 @@ void Workspace::swapStep(EditStep& step, bool back) {
 
 void Workspace::markSaved() {
     m_history.markClean();
+    m_sinceSaved.restart();
     historyChange();
 }
 

@@ -6,6 +6,7 @@
 #include "core/TwipScale.h"
 #include "platform/Services.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLine>
 #include <QList>
@@ -107,7 +108,7 @@ public:
     [[nodiscard]] const EditHistory& history() const { return m_history; }
     // False from a load or a save until the canvas changes (Undo and Redo included).
     [[nodiscard]] bool hasUnsavedChanges() const { return !m_history.isClean(); }
-    // The canvas is what the current file holds.
+    // The canvas is what the current file holds: after a load or a save.
     void markSaved();
 
     // The caption: `subject` + " Mode:" + the current mode's name + the notice, with a "*" in
@@ -122,6 +123,9 @@ public:
     // True when `name` may be written: no file of that name exists, hidden ones included, or
     // the user says yes to replacing it (No is the default button).
     [[nodiscard]] bool mayReplace(const QString& name);
+
+    // Milliseconds since the last load or save (or start-up): how much work a change may hold.
+    [[nodiscard]] qint64 msSinceSaved() const { return m_sinceSaved.elapsed(); }
 
     // Starts `program` without waiting; when it cannot be started, a beep and
     // "<program> を起動できません". False then.
@@ -160,6 +164,8 @@ signals:
     void captionChanged(const QString& caption);
     // The canvas holds an image: the commands that need one are enabled.
     void imageCommandsEnabled();
+    // The canvas changed: a new picture, a grid, Grid Clear, Undo, Redo.
+    void canvasChanged();
 
 private:
     [[nodiscard]] CanvasSnapshot snapshot() const;
@@ -173,6 +179,8 @@ private:
     QImage m_gridless;
     QList<DrawnGrid> m_grids;
     QString m_subject;  // what the caption names before " Mode:"; "" at start-up
+    QElapsedTimer m_sinceSaved;
+    void noteChange();
 };
 
 }  // namespace kiramo

@@ -15,7 +15,7 @@ void openCommand(Workspace& workspace);
 // "&Save As...": asks for a name, proposing the current file or "image", then saves.
 void saveAsCommand(Workspace& workspace);
 
-// "&Save": the canvas written over the current file in the format its name asks for, without a
+// Save (Ctrl+S): the canvas written over the current file in the format its name asks for, without a
 // dialog; Save As when the canvas has no file.
 void saveCommand(Workspace& workspace);
 

@@ -3,8 +3,11 @@
 #include "core/BitmapCodec.h"
 #include "core/PictureFile.h"
 
+#include "canvas/BackgroundWork.h"
 #include "canvas/Workspace.h"
 #include "core/FileNames.h"
+#include "core/WorkProgress.h"
+#include "files/RecentPictures.h"
 #include "platform/FileChecks.h"
 #include "platform/FileReplacement.h"
 #include "platform/NativeNames.h"
@@ -21,7 +24,43 @@
 
 namespace kiramo {
 
-QImage readPictureFile(const QString& path, QString* error) {
+namespace {
+
+// Reads through to an open file, counting what it read into a progress, and failing once the
+// progress is abandoned, so that a decoder stops early.
+class WatchedReader final : public QIODevice {
+public:
+    WatchedReader(QFile& file, WorkProgress& progress)
+        : m_file(file)
+        , m_progress(progress) {
+        m_progress.setTotal(file.size());
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);  // every read at pos(), from the file
+    }
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return m_file.size(); }
+    bool seek(qint64 pos) override { return QIODevice::seek(pos) && m_file.seek(pos); }
+
+protected:
+    qint64 readData(char* data, qint64 size) override {
+        if (m_progress.abandoned()) {
+            return -1;
+        }
+        const qint64 n = m_file.read(data, size);
+        if (n > 0) {
+            m_progress.advance(n);
+        }
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QFile& m_file;
+    WorkProgress& m_progress;
+};
+
+}  // namespace
+
+QImage readPictureFile(const QString& path, QString* error, WorkProgress* progress) {
     // Opening a pipe would wait for a writer, and a device may never end: both are refused by
     // their type, before anything opens them.
     const QString name = QDir::toNativeSeparators(path);
@@ -44,7 +83,13 @@ QImage readPictureFile(const QString& path, QString* error) {
         *error = QStringLiteral("%1 cannot be opened: %2").arg(name, reason);
         return QImage();
     }
-    QImage picture = decodePicture(file, &reason);
+    QImage picture;
+    if (progress != nullptr) {
+        WatchedReader watched(file, *progress);
+        picture = decodePicture(watched, &reason);
+    } else {
+        picture = decodePicture(file, &reason);
+    }
     if (picture.isNull()) {
         *error = QStringLiteral("%1 cannot be loaded: %2").arg(name, reason);
     }
@@ -70,7 +115,15 @@ void LoadCanvasImage(Workspace& workspace, const QString& path) {
     // the current file, so that Save As cannot write over the old file with an empty canvas.
     std::optional<WaitCursor> hourglass(std::in_place);
     QString error;
-    const QImage picture = readPictureFile(path, &error);
+    QImage picture;
+    WorkProgress progress;
+    runOffUiThread(workspace.prompts(),
+                   QCoreApplication::translate("ImageFiles", "%1 を読み込んでいます...")
+                       .arg(QDir::toNativeSeparators(path)),
+                   progress, [&] { picture = readPictureFile(path, &error, &progress); });
+    if (progress.abandoned()) {
+        return;  // cancelled: everything stays as it was
+    }
     if (picture.isNull()) {
         hourglass.reset();
         workspace.prompts().showMessage(error);
@@ -78,6 +131,7 @@ void LoadCanvasImage(Workspace& workspace, const QString& path) {
     }
     const QString subject = fileSubject(path, picture.size());
     workspace.replacePicture(picture, subject, "&Open...", path);
+    rememberRecentPicture(workspace, path);
 }
 
 void SaveImageFile(Workspace& workspace, const QString& name) {
@@ -88,12 +142,29 @@ void SaveImageFile(Workspace& workspace, const QString& name) {
 
 bool writeCanvasFile(Workspace& workspace, const QString& name) {
     Prompts& prompts = workspace.prompts();
+    // The worker reads its own handle on the pixels: what the window draws meanwhile gets a
+    // copy of its own (QImage copies on write).
+    const QImage picture = workspace.picture();
     QString error;
-    const QByteArray contents = encodePictureFile(name, workspace.picture(), &error);
-    if (contents.isEmpty()) {
-        error = cannotWriteMessage(name, error);
+    bool written = false;
+    WorkProgress progress;
+    runOffUiThread(prompts,
+                   QCoreApplication::translate("ImageFiles", "%1 を保存しています...")
+                       .arg(QDir::toNativeSeparators(name)),
+                   progress,
+                   [&] {
+        const QByteArray contents = encodePictureFile(name, picture, &error, &progress);
+        if (contents.isEmpty()) {
+            error = cannotWriteMessage(name, error);
+            return;
+        }
+        written =
+            replaceFileContents(name, contents, &error, FollowLinks::Yes, &progress.abandonFlag());
+    });
+    if (!written && progress.abandoned()) {
+        return false;  // cancelled: the old file is as it was, and the user knows why
     }
-    if (contents.isEmpty() || !replaceFileContents(name, contents, &error)) {
+    if (!written) {
         prompts.beep();
         prompts.showMessage(error);
         return false;
@@ -101,6 +172,7 @@ bool writeCanvasFile(Workspace& workspace, const QString& name) {
     workspace.setCurrentFile(name);
     workspace.markSaved();
     workspace.setCaption(fileSubject(name, workspace.pictureSize()));
+    rememberRecentPicture(workspace, name);
     return true;
 }
 

@@ -34,6 +34,7 @@ AppFolders AppFolders::resolve(const QString& executableFolder, const QString& c
         writable && isOwnFolder(executableFolder) ? executableFolder : runtimeFolder;
     folders.runtime = runtimeFolder;
     folders.config = configFolder;
+    folders.cache = runtimeFolder;
     folders.windows = windowsFolder.isEmpty() ? configFolder : windowsFolder;
     return folders;
 }
@@ -62,7 +63,11 @@ AppFolders AppFolders::forThisProgram() {
         windows = QString::fromWCharArray(buffer, static_cast<int>(length));
     }
 #endif
-    return resolve(QCoreApplication::applicationDirPath(), config, runtime, windows);
+    AppFolders folders = resolve(QCoreApplication::applicationDirPath(), config, runtime, windows);
+    // Kept between runs and sessions: not the runtime folder, which the session's end clears.
+    folders.cache = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+                        .filePath(QStringLiteral("KIRAMO"));
+    return folders;
 }
 
 QString AppFolders::settingsFile() const {
@@ -79,6 +84,10 @@ QString AppFolders::temporaryBitmap() const {
 
 QString AppFolders::userSettingsFile() const {
     return joinPath(config, QStringLiteral("kiramo.conf"));
+}
+
+QString AppFolders::lastPictureFile() const {
+    return joinPath(cache, QStringLiteral("last-picture.png"));
 }
 
 bool removeTemporaryBitmap(const QString& path) {

@@ -16,6 +16,9 @@ struct AppFolders {
     QString temporary;   // holds the temporary bitmap handed to other programs
     QString runtime;     // the user's runtime (or cache) folder for KIRAMO; made private on use
     QString config;      // the user's config folder for KIRAMO; holds kiramo.conf
+    // The user's cache folder for KIRAMO (the runtime folder unless forThisProgram says
+    // otherwise): the last picture, kept between runs; made private on use.
+    QString cache;
 
     // The settings live beside the executable. When that folder is not writable and holds no
     // KIRAMO.INI (a copy installed into a system folder), they live in `configFolder` instead;
@@ -36,6 +39,8 @@ struct AppFolders {
     // The program's own preferences, apart from KIRAMO.INI: kiramo.conf in the config folder,
     // an INI file that QSettings reads and writes.
     [[nodiscard]] QString userSettingsFile() const;
+    // last-picture.png in the cache folder.
+    [[nodiscard]] QString lastPictureFile() const;
 };
 
 // Removes the temporary bitmap if an ordinary file of that name exists; a folder, or a link

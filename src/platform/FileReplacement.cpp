@@ -31,6 +31,18 @@ QString cannotWriteMessage(const QString& path, const QString& reason) {
     return QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
+QString abandonedReason() {
+    return QStringLiteral("the save was cancelled; the old file is kept");
+}
+
+namespace {
+
+bool isAbandoned(const std::atomic_bool* abandon) {
+    return abandon != nullptr && abandon->load();
+}
+
+}  // namespace
+
 #ifdef Q_OS_UNIX
 
 namespace {
@@ -276,7 +288,11 @@ bool writeInPlace(const QString& path, const QByteArray& target, const struct st
 }  // namespace
 
 bool replaceFileContents(const QString& path, const QByteArray& contents, QString* error,
-                         FollowLinks links) {
+                         FollowLinks links, const std::atomic_bool* abandon) {
+    if (isAbandoned(abandon)) {
+        *error = cannotWriteMessage(path, abandonedReason());
+        return false;
+    }
     const QByteArray target =
         links == FollowLinks::Yes ? finalTarget(encodeFileName(path)) : encodeFileName(path);
     // The end of the chain, or the link itself: a link not followed is not the old file, and
@@ -330,7 +346,14 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
         return false;
     }
     Descriptor file(fd);
-    int code = writeAt(fd, contents.constData(), contents.size(), 0);
+    // In parts, so that an abandoned save stops soon; ECANCELED stands for that below.
+    constexpr qint64 kPart = qint64(8) << 20;
+    int code = 0;
+    for (qint64 at = 0; code == 0 && at < contents.size(); at += kPart) {
+        code = isAbandoned(abandon) ? ECANCELED
+                                    : writeAt(fd, contents.constData() + at,
+                                              std::min<qint64>(kPart, contents.size() - at), at);
+    }
     if (code == 0 && exists) {
         code = keepAttributes(fd, target, old);
     }
@@ -340,11 +363,18 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
     if (code == 0) {
         code = file.close();
     }
+    if (code == 0 && isAbandoned(abandon)) {
+        code = ECANCELED;
+    }
     if (code == 0 && ::rename(temporary.constData(), target.constData()) != 0) {
         code = errno;
     }
     if (code != 0) {
         ::unlink(temporary.constData());
+        if (code == ECANCELED) {
+            *error = cannotWriteMessage(path, abandonedReason());
+            return false;
+        }
         // A folder with the sticky bit lets only a file's owner replace it, though others may
         // write it: a refusal by permission, as above.
         if (code == EACCES || code == EPERM) {
@@ -365,7 +395,7 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
 #else
 
 bool replaceFileContents(const QString& path, const QByteArray& contents, QString* error,
-                         FollowLinks links) {
+                         FollowLinks links, const std::atomic_bool* abandon) {
     Q_UNUSED(links);  // links to files are rare on Windows and need rights to make
     const QFileInfo info(path);
     if (info.isDir()) {
@@ -377,8 +407,16 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
         return false;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size()) {
+        *error = cannotWriteMessage(path, file.errorString());
+        return false;
+    }
+    if (isAbandoned(abandon)) {
+        file.cancelWriting();
+        *error = cannotWriteMessage(path, abandonedReason());
+        return false;
+    }
+    if (!file.commit()) {
         *error = cannotWriteMessage(path, file.errorString());
         return false;
     }

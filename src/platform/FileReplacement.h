@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+
 namespace kiramo {
 
 // "<path> cannot be written: <reason>", the path in the platform's spelling.
@@ -31,9 +33,16 @@ enum class FollowLinks { Yes, No };
 //   until it holds the whole new contents;
 // - no space for a temporary file (a full disk, no free inodes) is a failure, never a reason
 //   to write in place.
+// - `abandon` (from another thread) is looked at between parts of the writing, up to the
+//   rename: once it is set, the temporary file is removed and the old file stays as it was.
+//   Writing in place is abandoned only before it begins.
 // False on failure, with `error` naming the file and the system's reason; the temporary file is
 // gone, and when the old contents could not be kept the message says so.
 [[nodiscard]] bool replaceFileContents(const QString& path, const QByteArray& contents,
-                                       QString* error, FollowLinks links = FollowLinks::Yes);
+                                       QString* error, FollowLinks links = FollowLinks::Yes,
+                                       const std::atomic_bool* abandon = nullptr);
+
+// The reason replaceFileContents gives for a save that was abandoned.
+[[nodiscard]] QString abandonedReason();
 
 }  // namespace kiramo

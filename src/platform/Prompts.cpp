@@ -14,4 +14,10 @@ QList<FileFilter> parseFilterText(const QString& text) {
     return filters;
 }
 
+std::unique_ptr<ProgressWindow> Prompts::showProgress(const QString& text, int delayMs) {
+    Q_UNUSED(text);
+    Q_UNUSED(delayMs);
+    return nullptr;
+}
+
 }  // namespace kiramo

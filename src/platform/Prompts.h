@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QPrinter;
@@ -38,6 +39,19 @@ struct PrintRequest {
     QString pdfFile;   // the file proposed when the user prints to a PDF file
 };
 
+// A window over the main window, modal to it, that shows a long piece of work going on and
+// offers to cancel it. It goes when the object does.
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    // How far the work has come: 0 to 1000, or -1 while that is not known.
+    virtual void setPermille(int permille) = 0;
+    // True once the window is on the screen: from then on it takes the user's input.
+    [[nodiscard]] virtual bool isShown() const = 0;
+    // True once the user asked to cancel (the button, Escape, closing the window).
+    [[nodiscard]] virtual bool cancelRequested() const = 0;
+};
+
 // The program's dialogs with the user: message boxes titled KIRAMO, the text-input prompt, the
 // Open and Save As dialogs and the system beep. Widgets and commands call this interface only,
 // so that tests can answer each question from a script.
@@ -62,6 +76,10 @@ public:
     // the preview needs; from there the user chooses the printer and prints, or closes it.
     virtual void previewPrint(const PrintRequest& request,
                               const std::function<void(QPrinter&)>& render) = 0;
+    // A progress window saying `text`, which comes on the screen `delayMs` after this call if
+    // the work has not ended by then (work that is soon done shows none). Null for none, as
+    // here.
+    virtual std::unique_ptr<ProgressWindow> showProgress(const QString& text, int delayMs);
 };
 
 }  // namespace kiramo

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 
 namespace kiramo {
 
@@ -126,6 +127,47 @@ std::optional<QString> QtPrompts::askFileName(const FileDialogRequest& request, 
         name += u'.' + request.defaultSuffix;
     }
     return QDir::toNativeSeparators(info.dir().filePath(name));
+}
+
+namespace {
+
+class QtProgressWindow final : public ProgressWindow {
+public:
+    QtProgressWindow(QWidget* parent, const QString& text, int delayMs)
+        : m_dialog(text, QString(), 0, 0, parent) {
+        m_dialog.setWindowTitle(QtPrompts::title());
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        // The dialog shows itself after this time, or earlier when its estimate says the work
+        // will take longer; the time counts from a value at the bar's minimum.
+        m_dialog.setValue(0);
+        m_dialog.setMinimumDuration(delayMs);
+        // Escape hides a dialog (reject) without the cancel that its button and closing give.
+        QObject::connect(&m_dialog, &QDialog::rejected, &m_dialog, &QProgressDialog::cancel);
+    }
+
+    void setPermille(int permille) override {
+        if (permille < 0) {
+            m_dialog.setRange(0, 0);  // a bar that only shows that something goes on
+            return;
+        }
+        m_dialog.setRange(0, 1000);
+        if (permille != m_dialog.value()) {
+            m_dialog.setValue(permille);
+        }
+    }
+    bool isShown() const override { return m_dialog.isVisible(); }
+    bool cancelRequested() const override { return m_dialog.wasCanceled(); }
+
+private:
+    QProgressDialog m_dialog;
+};
+
+}  // namespace
+
+std::unique_ptr<ProgressWindow> QtPrompts::showProgress(const QString& text, int delayMs) {
+    return std::make_unique<QtProgressWindow>(m_parent, text, delayMs);
 }
 
 void QtPrompts::previewPrint(const PrintRequest& request,

@@ -23,6 +23,8 @@ public:
     std::optional<QString> askSaveFileName(const FileDialogRequest& request) override;
     void previewPrint(const PrintRequest& request,
                       const std::function<void(QPrinter&)>& render) override;
+    // A QProgressDialog titled KIRAMO, modal to the parent window.
+    std::unique_ptr<ProgressWindow> showProgress(const QString& text, int delayMs) override;
 
     // The name filters as QFileDialog takes them: a description without its pattern in
     // parentheses gets it appended; off Windows "*.*" becomes "*", as names need no dot there.

@@ -71,4 +71,18 @@ void FakePrompts::previewPrint(const PrintRequest& request,
     render(printer);
 }
 
+std::unique_ptr<ProgressWindow> FakePrompts::showProgress(const QString& text, int delayMs) {
+    Q_UNUSED(delayMs);
+    struct Window final : ProgressWindow {
+        bool cancel = false;
+        void setPermille(int) override {}
+        bool isShown() const override { return true; }
+        bool cancelRequested() const override { return cancel; }
+    };
+    progressTexts.append(text);
+    auto window = std::make_unique<Window>();
+    window->cancel = cancelProgress;
+    return window;
+}
+
 }  // namespace kiramo::testing

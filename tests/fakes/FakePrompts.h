@@ -28,6 +28,10 @@ public:
     QQueue<QString> printFiles;
     QList<PrintRequest> printRequests;
     QPageSize printerPage = QPageSize(QPageSize::A4);
+    // The text of every progress window, which shows at once; each asks to cancel as soon as
+    // it shows while `cancelProgress` is set.
+    QStringList progressTexts;
+    bool cancelProgress = false;
 
     void beep() override;
     void showMessage(const QString& text) override;
@@ -39,6 +43,7 @@ public:
     std::optional<PaperOptions> askPaperOptions(const PaperOptionsRequest& request) override;
     void previewPrint(const PrintRequest& request,
                       const std::function<void(QPrinter&)>& render) override;
+    std::unique_ptr<ProgressWindow> showProgress(const QString& text, int delayMs) override;
 };
 
 }  // namespace kiramo::testing
