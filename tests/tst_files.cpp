@@ -1110,7 +1110,7 @@ void TestFiles::exitKeepsUnsavedWorkForTheNextRun() {
     next->menus().MRestore->trigger();
     QCOMPARE(next->workspace().picture(), canvas);
     QVERIFY(next->workspace().currentFile().isEmpty());  // Save As does not write over a.bmp
-    QVERIFY2(next->windowTitle().startsWith("Untitled (64x40) Mode:"),
+    QVERIFY2(next->windowTitle().startsWith("*Untitled (64x40) Mode:"),
              qPrintable(next->windowTitle()));
     QVERIFY(next->workspace().hasUnsavedChanges());
 }

@@ -121,9 +121,11 @@ void LastPicture::restore() {
         m_workspace.prompts().showMessage(error);
         return;
     }
-    m_workspace.setCurrentFile(QString());
+    // Untitled and unsaved: the file it came from is ours, not the user's. One step for Undo,
+    // named as the File menu names the command.
     m_workspace.replacePicture(
-        picture, QStringLiteral("Untitled (%1x%2)").arg(picture.width()).arg(picture.height()));
+        picture, QStringLiteral("Untitled (%1x%2)").arg(picture.width()).arg(picture.height()),
+        "前回の画像を復元(&L)", QString());
 }
 
 }  // namespace kiramo
