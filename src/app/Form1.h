@@ -93,6 +93,9 @@ private:
     void returnToPlace();
     // The screen could not be read: the main window comes back, then the message.
     void captureFailed(const QString& reason);
+    // The desktop denied reading the screen quietly: the message offers the desktop's own
+    // screenshot dialog instead, which starts a capture of that kind.
+    void captureDenied(const QString& reason);
     // The strip's height in logical pixels, as the window's layout measures it.
     [[nodiscard]] int stripHeight() const;
 
@@ -108,6 +111,7 @@ private:
     // How long after a capture the window manager's placement of the window is taken back.
     static constexpr int kReturnMilliseconds = 1000;
     bool m_closing = false;
+    bool m_interactiveCapture = false;  // the next capture goes through the desktop's dialog
 };
 
 }  // namespace kiramo

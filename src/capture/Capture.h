@@ -33,6 +33,9 @@ public:
     Capture(ScreenGrabber& grabber, const ModeTable& modes, const int& modeIndex);
     ~Capture() override;
 
+    // The desktop lets the user choose what to take in a dialog of its own (the portal's
+    // interactive screenshot); the frozen screen is what that returns. Before start().
+    void setInteractive(bool interactive) { m_interactive = interactive; }
     // GrabScreen: after the settle time the grab starts; returns at once.
     void start();
     // Ends the capture without a picture, whatever stage it is at.
@@ -52,10 +55,14 @@ signals:
     void abandoned();
     // Over because the screen could not be read; `reason` is for the user.
     void failed(const QString& reason);
+    // Over because the desktop keeps the program from reading the screen quietly; an
+    // interactive capture may still work.
+    void denied(const QString& reason);
 
 private:
     void onGrabbed(const FrozenScreens& screens);
     void showWaiting();
+    void startGrab();
     void finish();
     void restoreCursor();
     Form2* addWindow(const QString& screenName, QRect place);
@@ -67,7 +74,11 @@ private:
     QList<QPointer<Form2>> m_windows;
     QPointer<WaitWindow> m_wait;
     bool m_grabbing = false;
-    bool m_shown = false;  // the frozen screen is on the windows
+    bool m_interactive = false;
+    // The waiting window was on the screen while the grab was out: the picture may show it.
+    bool m_waitSeen = false;
+    bool m_retried = false;  // one picture was thrown away for that
+    bool m_shown = false;    // the frozen screen is on the windows
     bool m_cursorRestored = false;
     bool m_done = false;
 };
