@@ -7,6 +7,7 @@
 #include "core/FileNames.h"
 #include "platform/FileChecks.h"
 #include "platform/FileReplacement.h"
+#include "platform/Logging.h"
 #include "platform/NativeNames.h"
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
@@ -72,10 +73,12 @@ void LoadCanvasImage(Workspace& workspace, const QString& path) {
     QString error;
     const QImage picture = readPictureFile(path, &error);
     if (picture.isNull()) {
+        qCInfo(lcFiles) << "load failed:" << error;
         hourglass.reset();
         workspace.prompts().showMessage(error);
         return;
     }
+    qCInfo(lcFiles) << "loaded" << path << picture.size() << picture.format();
     const QString subject = fileSubject(path, picture.size());
     workspace.setCurrentFile(path);
     workspace.replacePicture(picture, subject);
@@ -92,10 +95,12 @@ void SaveImageFile(Workspace& workspace, const QString& name) {
         error = cannotWriteMessage(name, error);
     }
     if (contents.isEmpty() || !replaceFileContents(name, contents, &error)) {
+        qCInfo(lcFiles) << "save failed:" << error;
         prompts.beep();
         prompts.showMessage(error);
         return;
     }
+    qCInfo(lcFiles) << "saved" << name << contents.size() << "bytes";
     workspace.setCurrentFile(name);
     workspace.setCaption(fileSubject(name, workspace.pictureSize()));
 }
