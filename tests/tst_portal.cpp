@@ -379,7 +379,8 @@ void TestPortal::denial() {
     QFETCH(bool, useDesktop);
     QTemporaryDir scratch;
     const QString path = scratch.filePath(QStringLiteral("screen.png"));
-    const QImage screen = patternImage(deviceSize(), 7);
+    // The block the user chose in the desktop's dialog: frozen as it is, not stretched.
+    const QImage screen = patternImage(QSize(300, 200), 7);
     QVERIFY(screen.save(path));
     FakePortal portal;
     QVERIFY(portal.start({QStringLiteral("deny"), QUrl::fromLocalFile(path).toString(),

@@ -12,6 +12,13 @@
 
 namespace kiramo {
 
+namespace {
+
+// A quiet grab has succeeded in this process (see kWaitNoticeAfterGrantMilliseconds).
+bool s_grantSeen = false;
+
+}  // namespace
+
 Capture::Capture(ScreenGrabber& grabber, const ModeTable& modes, const int& modeIndex)
     : m_grabber(grabber)
     , m_modes(modes)
@@ -64,7 +71,8 @@ void Capture::start() {
     for (QScreen* screen : screensPrimaryFirst()) {
         addWindow(screen->name(), screen->geometry())->prepare();
     }
-    QTimer::singleShot(kWaitNoticeMilliseconds, this, &Capture::showWaiting);
+    QTimer::singleShot(s_grantSeen ? kWaitNoticeAfterGrantMilliseconds : kWaitNoticeMilliseconds,
+                       this, &Capture::showWaiting);
 }
 
 void Capture::startGrab() {
@@ -117,6 +125,9 @@ void Capture::onGrabbed(const FrozenScreens& screens) {
         return;
     }
     m_grabbing = false;
+    if (!m_interactive) {
+        s_grantSeen = true;
+    }
     if (m_wait) {
         m_wait->dismiss();
     }

@@ -29,6 +29,9 @@ public:
     static constexpr int kSettleMilliseconds = 40;
     // How long the grab may take before the waiting window shows.
     static constexpr int kWaitNoticeMilliseconds = 700;
+    // The same once a grab has gone through without the user in this process: the desktop
+    // no longer asks, and a slow grab (a large screen) is not worth a picture thrown away.
+    static constexpr int kWaitNoticeAfterGrantMilliseconds = 3000;
 
     Capture(ScreenGrabber& grabber, const ModeTable& modes, const int& modeIndex);
     ~Capture() override;

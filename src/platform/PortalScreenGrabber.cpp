@@ -267,7 +267,7 @@ void PortalScreenGrabber::onAnswer(PortalRequest* request, uint response,
     m_current = nullptr;
     switch (response) {
     case 0:
-        finishWithPicture(results, ms);
+        finishWithPicture(results, ms, request->interactive());
         break;
     case 1:
         emit refused();
@@ -322,7 +322,8 @@ void PortalScreenGrabber::answerFailure(qint64 answeredAfterMs, bool interactive
     });
 }
 
-void PortalScreenGrabber::finishWithPicture(const QVariantMap& results, qint64 answeredAfterMs) {
+void PortalScreenGrabber::finishWithPicture(const QVariantMap& results, qint64 answeredAfterMs,
+                                            bool interactive) {
     const QString path = pictureFile(results);
     QElapsedTimer clock;
     clock.start();
@@ -339,6 +340,18 @@ void PortalScreenGrabber::finishWithPicture(const QVariantMap& results, qint64 a
                       << "ms, read in" << clock.elapsed() << "ms";
     picture = picture.convertToFormat(QImage::Format_RGB32);
     FrozenScreens frozen;
+    if (interactive) {
+        // Whatever the user chose in the desktop's dialog (a region, a window, a screen): not
+        // a picture of the whole desktop to cut up, but shown as it is on the primary monitor.
+        const QList<MonitorPlace> places = monitors();
+        if (!places.isEmpty()) {
+            picture.setDevicePixelRatio(1.0);
+            frozen.append(
+                FrozenScreen{places.constFirst().name, places.constFirst().geometry, picture});
+        }
+        emit grabbed(frozen);
+        return;
+    }
     for (const MonitorPicture& part : splitDesktopPicture(picture, monitors())) {
         qCInfo(lcCapture) << "monitor" << part.name << part.geometry << "frozen as"
                           << part.image.size();

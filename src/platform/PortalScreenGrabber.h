@@ -59,7 +59,7 @@ public:
 private:
     void onAnswer(PortalRequest* request, uint response, const QVariantMap& results);
     void answerFailure(qint64 answeredAfterMs, bool interactive);
-    void finishWithPicture(const QVariantMap& results, qint64 answeredAfterMs);
+    void finishWithPicture(const QVariantMap& results, qint64 answeredAfterMs, bool interactive);
 
     QDBusConnection m_bus;
     QPointer<PortalRequest> m_current;  // the request whose answer is awaited

@@ -14,7 +14,8 @@ namespace kiramo {
 struct FrozenScreen {
     QString name;    // QScreen::name(), to find the monitor again
     QRect geometry;  // its place on the desktop, logical pixels (QScreen::geometry())
-    QImage image;    // its pixels, device pixels, pixel (x, y) = monitor pixel (x, y), ratio 1
+    QImage image;    // its pixels, device pixels, pixel (x, y) = monitor pixel (x, y), ratio 1;
+                     // fewer where the desktop's picture had fewer (see monitorParts)
 };
 using FrozenScreens = QList<FrozenScreen>;
 
