@@ -13,7 +13,8 @@ portal does. The first argument says how:
   late URI      neither the call's reply nor a Response until the test asks, through the
                 methods of org.kiramo.FakePortal: Calls() counts the calls so far, Reply(i)
                 sends call i's reply, Respond(i, code) its Response (with URI when code is 0);
-                Interactive() lists each call's interactive option
+                Interactive() lists each call's interactive option, Path(i) names call i's
+                Request object
 Options:
   --into DIR    every picture answered is a new copy of URI's file in DIR, named as GNOME
                 names them (Screenshot.png, Screenshot-1.png, ...)
@@ -103,6 +104,10 @@ class Portal(dbus.service.Object):
     @dbus.service.method("org.kiramo.FakePortal", out_signature="ab")
     def Interactive(self):
         return self.interactive
+
+    @dbus.service.method("org.kiramo.FakePortal", in_signature="u", out_signature="o")
+    def Path(self, i):
+        return self.requests[i][0].__dbus_object_path__
 
 
 class PermissionStore(dbus.service.Object):

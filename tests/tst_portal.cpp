@@ -14,6 +14,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -111,6 +112,7 @@ private slots:
     void denial_data();
     void denial();
     void waitWindowInPictureAsksAgain();
+    void answerFromAnotherProgram();
 };
 
 void TestPortal::initTestCase() {
@@ -439,6 +441,41 @@ void TestPortal::waitWindowInPictureAsksAgain() {
     QCOMPARE(s.form->captureWindow()->frozenImage(), screen);
     s.form->captureWindow()->abandon();
     QTRY_VERIFY(s.form->isVisible());
+}
+
+void TestPortal::answerFromAnotherProgram() {
+    // Another program on the bus sends a Response on our Request object, naming a file of the
+    // user's: neither taken for the portal's answer nor removed.
+    QTemporaryDir kept(QDir::currentPath() + QStringLiteral("/portal-XXXXXX"));
+    const QString path = kept.filePath(QStringLiteral("photo.png"));
+    QVERIFY(patternImage(deviceSize(), 5).save(path));
+    FakePortal portal;
+    QVERIFY(portal.start({QStringLiteral("late"), QUrl::fromLocalFile(path).toString()}));
+    PortalSession s;
+    s.form->startCapture();
+    QTRY_COMPARE_WITH_TIMEOUT(tellPortal(QStringLiteral("Calls")).toUInt(), 1u, 10000);
+    const QString request =
+        tellPortal(QStringLiteral("Path"), {0u}).value<QDBusObjectPath>().path();
+    QVERIFY(!request.isEmpty());
+    QDBusConnection other =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("other"));
+    QDBusMessage forged = QDBusMessage::createSignal(
+        request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+    forged << 0u << QVariantMap{{QStringLiteral("uri"), QUrl::fromLocalFile(path).toString()}};
+    QVERIFY(other.send(forged));
+    // The bus passes messages on in order: once it has answered the other program, and then
+    // this one, the forged answer has reached this program if it ever will.
+    other.call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
+    tellPortal(QStringLiteral("Calls"));
+    QCoreApplication::processEvents();
+    QVERIFY(QFile::exists(path));
+    QVERIFY(!s.form->captureWindow());
+    QDBusConnection::disconnectFromBus(QStringLiteral("other"));
+    tellPortal(QStringLiteral("Reply"), {0u});
+    tellPortal(QStringLiteral("Respond"), {0u, 1u});
+    QTRY_VERIFY_WITH_TIMEOUT(s.form->isVisible(), 10000);
 }
 
 QTEST_MAIN(TestPortal)
