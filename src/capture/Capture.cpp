@@ -96,8 +96,8 @@ void Capture::startGrab() {
 
 void Capture::showWaiting() {
     // An interactive grab shows the desktop's own dialog, which may picture what is on the
-    // screen; a grab asked for again must not see this window either.
-    if (!m_grabbing || m_done || m_wait || m_interactive || m_retried) {
+    // screen, and lets the user give up there.
+    if (!m_grabbing || m_done || m_wait || m_interactive) {
         return;
     }
     m_waitSeen = true;
@@ -112,16 +112,19 @@ void Capture::onGrabbed(const FrozenScreens& screens) {
     if (!m_grabbing || m_done) {
         return;
     }
-    if (m_waitSeen && !m_retried) {
+    if (m_waitSeen && m_retries < kMaxRetries) {
         // The waiting window was there while the desktop took the picture (on GNOME it is taken
         // right after the user allowed it): thrown away, and asked for again once it is gone.
+        // The window comes back only if the new grab is slow too, so the user can still give up.
         qCInfo(lcCapture) << "capture: the waiting window was on the screen; asking again";
-        m_retried = true;
+        ++m_retries;
         m_waitSeen = false;
         if (m_wait) {
             m_wait->dismiss();
+            m_wait.clear();
         }
         startGrab();
+        QTimer::singleShot(kWaitNoticeAfterGrantMilliseconds, this, &Capture::showWaiting);
         return;
     }
     m_grabbing = false;

@@ -32,6 +32,9 @@ public:
     // The same once a grab has gone through without the user in this process: the desktop
     // no longer asks, and a slow grab (a large screen) is not worth a picture thrown away.
     static constexpr int kWaitNoticeAfterGrantMilliseconds = 3000;
+    // How often a picture taken while the waiting window showed is asked for again; after
+    // that (a desktop slower than the notice every time) it is taken as it is.
+    static constexpr int kMaxRetries = 2;
 
     Capture(ScreenGrabber& grabber, const ModeTable& modes, const int& modeIndex);
     ~Capture() override;
@@ -80,8 +83,8 @@ private:
     bool m_interactive = false;
     // The waiting window was on the screen while the grab was out: the picture may show it.
     bool m_waitSeen = false;
-    bool m_retried = false;  // one picture was thrown away for that
-    bool m_shown = false;    // the frozen screen is on the windows
+    int m_retries = 0;     // pictures thrown away for that
+    bool m_shown = false;  // the frozen screen is on the windows
     bool m_cursorRestored = false;
     bool m_done = false;
 };
