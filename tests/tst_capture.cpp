@@ -71,6 +71,8 @@ private slots:
     void screenSource();
     void monitorBlocks_data();
     void monitorBlocks();
+    void monitorParts_data();
+    void monitorParts();
     void everyMonitorIsFrozen();
     void aMonitorGoneMeanwhile();
     void grabOutcomes_data();
@@ -517,7 +519,7 @@ void TestCapture::monitorBlocks() {
         QCOMPARE(monitorBlock(picture, monitors, monitors.at(i)), blocks.at(i));
     }
     // Cut at each monitor's own scale, the parts are that monitor's device pixels, exact where
-    // the scales agree.
+    // the scales agree; never more pixels than the picture has.
     const QImage desktop = patternScreen(picture);
     QList<MonitorPlace> places;
     for (int i = 0; i < monitors.size(); ++i) {
@@ -530,8 +532,47 @@ void TestCapture::monitorBlocks() {
         if (blocks.at(i).size() == device) {
             QCOMPARE(parts.at(i).image, desktop.copy(blocks.at(i)));
         } else {
-            QCOMPARE(parts.at(i).image.size(), device);
+            QCOMPARE(parts.at(i).image.size(), blocks.at(i).size().boundedTo(device));
         }
+    }
+}
+
+void TestCapture::monitorParts_data() {
+    QTest::addColumn<QList<QRect>>("monitors");  // logical desktop geometries
+    QTest::addColumn<QList<double>>("ratios");   // the toolkit's device pixels per logical one
+    QTest::addColumn<QSize>("picture");          // what the portal returned
+    QTest::addColumn<QList<QRect>>("blocks");
+    QTest::addColumn<QList<QSize>>("sizes");  // each monitor's frozen pixels
+    // mutter's virtual monitor at scale 2: the toolkit's ratio is not the picture's.
+    QTest::newRow("ratio 2, picture at 1")
+        << QList<QRect>{{0, 0, 1920, 1080}} << QList<double>{2.0} << QSize(1920, 1080)
+        << QList<QRect>{{0, 0, 1920, 1080}} << QList<QSize>{{1920, 1080}};
+    QTest::newRow("ratio 2, picture at 2")
+        << QList<QRect>{{0, 0, 1920, 1080}} << QList<double>{2.0} << QSize(3840, 2160)
+        << QList<QRect>{{0, 0, 3840, 2160}} << QList<QSize>{{3840, 2160}};
+    QTest::newRow("ratio 1, picture at 2")
+        << QList<QRect>{{0, 0, 1920, 1080}} << QList<double>{1.0} << QSize(3840, 2160)
+        << QList<QRect>{{0, 0, 3840, 2160}} << QList<QSize>{{1920, 1080}};
+    QTest::newRow("scales 1 and 2, picture at 2")
+        << QList<QRect>{{0, 0, 1920, 1080}, {1920, 0, 1280, 720}} << QList<double>{1.0, 2.0}
+        << QSize(6400, 2160) << QList<QRect>{{0, 0, 3840, 2160}, {3840, 0, 2560, 1440}}
+        << QList<QSize>{{1920, 1080}, {2560, 1440}};
+    QTest::newRow("scales 2 and 1, picture at 1")
+        << QList<QRect>{{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}} << QList<double>{2.0, 1.0}
+        << QSize(3840, 1080) << QList<QRect>{{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}}
+        << QList<QSize>{{1920, 1080}, {1920, 1080}};
+}
+
+void TestCapture::monitorParts() {
+    QFETCH(QList<QRect>, monitors);
+    QFETCH(QList<double>, ratios);
+    QFETCH(QSize, picture);
+    QFETCH(QList<QRect>, blocks);
+    QFETCH(QList<QSize>, sizes);
+    const QList<MonitorPart> parts = kiramo::monitorParts(picture, monitors, ratios);
+    QCOMPARE(parts.size(), monitors.size());
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        QCOMPARE(parts.at(i), (MonitorPart{blocks.at(i), sizes.at(i)}));
     }
 }
 

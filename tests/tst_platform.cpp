@@ -1,6 +1,7 @@
 #include "fakes/Scale.h"
 #include "platform/AppFolders.h"
 #include "platform/InstanceChannel.h"
+#include "platform/Logging.h"
 #include "platform/QtPrompts.h"
 #include "platform/ScreenMetrics.h"
 
@@ -64,6 +65,9 @@ private slots:
     void filterText();
     void metricsAt96Dpi();
     void messageBox();
+    void messageWithChoice_data();
+    void messageWithChoice();
+    void loggingOffByDefault();
     void yesNo_data();
     void yesNo();
     void textPrompt_data();
@@ -198,6 +202,55 @@ void TestPlatform::messageBox() {
     prompts.showMessage(QStringLiteral("範囲が選択されていません"));
     QCOMPARE(title, QStringLiteral("KIRAMO"));
     QCOMPARE(text, QStringLiteral("範囲が選択されていません"));
+}
+
+void TestPlatform::messageWithChoice_data() {
+    QTest::addColumn<QString>("press");  // "OK", "Enter" or "choice"
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("OK") << "OK" << false;
+    QTest::newRow("Enter takes OK") << "Enter" << false;
+    QTest::newRow("the other button") << "choice" << true;
+}
+
+void TestPlatform::messageWithChoice() {
+    QFETCH(QString, press);
+    QFETCH(bool, expected);
+    QtPrompts prompts;
+    answerNextDialog([&](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        QVERIFY(box);
+        QCOMPARE(box->text(), QStringLiteral("text"));
+        QPushButton* other = nullptr;
+        for (QAbstractButton* b : box->buttons()) {
+            if (b->text() == QLatin1String("other")) {
+                other = qobject_cast<QPushButton*>(b);
+            }
+        }
+        QVERIFY(other);
+        if (press == QLatin1String("choice")) {
+            other->click();
+        } else if (press == QLatin1String("Enter")) {
+            QTest::keyClick(box, Qt::Key_Return);
+        } else {
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    QCOMPARE(prompts.showMessageWithChoice(QStringLiteral("text"), QStringLiteral("other")),
+             expected);
+}
+
+void TestPlatform::loggingOffByDefault() {
+    // Nothing below a warning is printed until the user's rules ask for it.
+    for (const QLoggingCategory* c : {&lcCapture(), &lcFiles()}) {
+        QVERIFY(QByteArray(c->categoryName()).startsWith("kiramo."));
+        QVERIFY(!c->isInfoEnabled());
+        QVERIFY(!c->isDebugEnabled());
+        QVERIFY(c->isWarningEnabled());
+    }
+    QLoggingCategory::setFilterRules(QStringLiteral("kiramo.*=true"));
+    const bool on = lcCapture().isInfoEnabled() && lcFiles().isDebugEnabled();
+    QLoggingCategory::setFilterRules(QString());
+    QVERIFY(on);
 }
 
 void TestPlatform::yesNo_data() {

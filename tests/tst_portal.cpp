@@ -10,13 +10,16 @@
 #include "platform/PortalScreenGrabber.h"
 
 #include <QApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -102,6 +105,14 @@ private slots:
     void abandonWhileWaiting_data();
     void abandonWhileWaiting();
     void lateAnswerAfterGivingUp();
+    void noPictureLeft_data();
+    void noPictureLeft();
+    void denialRules_data();
+    void denialRules();
+    void denial_data();
+    void denial();
+    void waitWindowInPictureAsksAgain();
+    void answerFromAnotherProgram();
 };
 
 void TestPortal::initTestCase() {
@@ -153,12 +164,13 @@ void TestPortal::answers_data() {
     QTest::newRow("picture in a scratch folder") << "picture"
                                                  << "scratch"
                                                  << "frozen";
-    QTest::newRow("picture the user keeps") << "picture"
-                                            << "kept"
-                                            << "frozen";
+    QTest::newRow("picture among the user's files") << "picture"
+                                                    << "kept"
+                                                    << "frozen";
     QTest::newRow("user says no") << "refuse"
                                   << "scratch"
                                   << "quiet";
+    // The permission store says "yes": a failure, however quick.
     QTest::newRow("portal fails") << "fail"
                                   << "scratch"
                                   << "デスクトップが画面の読み取りに失敗しました。";
@@ -184,7 +196,8 @@ void TestPortal::answers() {
         QVERIFY(screen.save(path));
     }
     FakePortal portal;
-    QVERIFY(portal.start({how, QUrl::fromLocalFile(path).toString()}));
+    QVERIFY(portal.start({how, QUrl::fromLocalFile(path).toString(), QStringLiteral("--store"),
+                          QStringLiteral("yes")}));
     PortalSession s;
     const QString caption = s.form->windowTitle();
 
@@ -194,8 +207,8 @@ void TestPortal::answers() {
                                  20000);
         QVERIFY(!s.form->isVisible());
         QCOMPARE(s.form->captureWindow()->frozenImage(), screen);
-        // The portal's scratch copy is gone; a picture elsewhere stays.
-        QCOMPARE(QFile::exists(path), file == QLatin1String("kept"));
+        // The portal made the picture for this request: gone, wherever it lay.
+        QVERIFY(!QFile::exists(path));
         s.form->captureWindow()->abandon();
         QTRY_VERIFY(s.form->isVisible());
         QVERIFY(s.fake.prompts.calls.isEmpty());
@@ -285,6 +298,184 @@ void TestPortal::lateAnswerAfterGivingUp() {
     QVERIFY(s.fake.prompts.calls.isEmpty());
     s.form->captureWindow()->abandon();
     QTRY_VERIFY(s.form->isVisible());
+}
+
+void TestPortal::noPictureLeft_data() {
+    QTest::addColumn<bool>("late");  // answered only after the user gave up
+    QTest::newRow("answered") << false;
+    QTest::newRow("late") << true;
+}
+
+void TestPortal::noPictureLeft() {
+    // The desktop writes a new file into the user's Pictures folder for every request, as GNOME
+    // and KDE do; none stays.
+    QFETCH(bool, late);
+    QTemporaryDir home(QDir::currentPath() + QStringLiteral("/home-XXXXXX"));
+    const QString pictures = home.filePath(QStringLiteral("Pictures"));
+    QVERIFY(QDir().mkpath(pictures));
+    const QString source = home.filePath(QStringLiteral("screen.png"));
+    const QImage screen = patternImage(deviceSize(), 3);
+    QVERIFY(screen.save(source));
+    FakePortal portal;
+    QVERIFY(
+        portal.start({late ? QStringLiteral("late") : QStringLiteral("picture"),
+                      QUrl::fromLocalFile(source).toString(), QStringLiteral("--into"), pictures}));
+    PortalSession s;
+    for (uint i = 0; i < 3; ++i) {
+        s.form->startCapture();
+        if (late) {
+            QTRY_VERIFY_WITH_TIMEOUT(visibleWaitWindow() != nullptr, 10000);
+            QTest::keyClick(visibleWaitWindow(), Qt::Key_Escape);
+            QTRY_VERIFY(s.form->isVisible());
+            tellPortal(QStringLiteral("Reply"), {i});
+            tellPortal(QStringLiteral("Respond"), {i, 0u});
+            QVERIFY(!s.form->captureWindow());
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(
+                s.form->captureWindow() && s.form->captureWindow()->isVisible(), 20000);
+            QCOMPARE(s.form->captureWindow()->frozenImage(), screen);
+            s.form->captureWindow()->abandon();
+            QTRY_VERIFY(s.form->isVisible());
+        }
+        QTRY_COMPARE(QDir(pictures).entryList(QDir::Files), QStringList());
+    }
+    QCOMPARE(tellPortal(QStringLiteral("Calls")).toUInt(), 3u);
+}
+
+void TestPortal::denialRules_data() {
+    QTest::addColumn<QStringList>("stored");  // the entry for programs outside a sandbox
+    QTest::addColumn<int>("ms");              // how soon the failure came
+    QTest::addColumn<bool>("interactive");
+    QTest::addColumn<bool>("denial");
+    QTest::newRow("stored no, slow") << QStringList{"no"} << 5000 << false << true;
+    QTest::newRow("stored yes, quick") << QStringList{"yes"} << 10 << false << false;
+    QTest::newRow("unset, quick") << QStringList{} << 50 << false << true;
+    QTest::newRow("unset, slow") << QStringList{} << 1000 << false << false;
+    QTest::newRow("interactive") << QStringList{"no"} << 10 << true << false;
+}
+
+void TestPortal::denialRules() {
+    QFETCH(QStringList, stored);
+    QFETCH(int, ms);
+    QFETCH(bool, interactive);
+    QFETCH(bool, denial);
+    // An entry of a sandboxed program says nothing about this one.
+    QMap<QString, QStringList> permissions{{QStringLiteral("org.example.App"), {"no"}}};
+    if (!stored.isEmpty()) {
+        permissions.insert(QString(), stored);
+    }
+    QCOMPARE(PortalScreenGrabber::isDenial(PortalScreenGrabber::storedPermission(permissions), ms,
+                                           interactive),
+             denial);
+}
+
+void TestPortal::denial_data() {
+    QTest::addColumn<bool>("useDesktop");  // the message's other button
+    QTest::newRow("desktop's own capture") << true;
+    QTest::newRow("OK") << false;
+}
+
+void TestPortal::denial() {
+    // The desktop keeps a "no": the message says so and offers the desktop's own screenshot,
+    // which is not subject to it.
+    QFETCH(bool, useDesktop);
+    QTemporaryDir scratch;
+    const QString path = scratch.filePath(QStringLiteral("screen.png"));
+    // The block the user chose in the desktop's dialog: frozen as it is, not stretched.
+    const QImage screen = patternImage(QSize(300, 200), 7);
+    QVERIFY(screen.save(path));
+    FakePortal portal;
+    QVERIFY(portal.start({QStringLiteral("deny"), QUrl::fromLocalFile(path).toString(),
+                          QStringLiteral("--store"), QStringLiteral("no")}));
+    PortalSession s;
+    s.fake.prompts.choiceAnswers.enqueue(useDesktop);
+    s.form->startCapture();
+    QTRY_COMPARE_WITH_TIMEOUT(s.fake.prompts.calls.size(), 2, 20000);
+    QCOMPARE(s.fake.prompts.calls.at(0), QStringLiteral("beep"));
+    const QString message = s.fake.prompts.calls.at(1);
+    QVERIFY2(message.startsWith(QStringLiteral("choice: 画面を取り込めません。\nデスクトップが"
+                                               "画面の読み取りを許可していません")),
+             qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("DeletePermission screenshot screenshot ''")),
+             qPrintable(message));
+    QVERIFY2(message.endsWith(QStringLiteral(" | デスクトップの画面取り込みを使う")),
+             qPrintable(message));
+    if (useDesktop) {
+        QTRY_VERIFY_WITH_TIMEOUT(s.form->captureWindow() && s.form->captureWindow()->isVisible(),
+                                 20000);
+        QCOMPARE(s.form->captureWindow()->frozenImage(), screen);
+        QCOMPARE(qdbus_cast<QList<bool>>(tellPortal(QStringLiteral("Interactive"))),
+                 QList<bool>({false, true}));
+        s.form->captureWindow()->abandon();
+    } else {
+        QCOMPARE(qdbus_cast<QList<bool>>(tellPortal(QStringLiteral("Interactive"))),
+                 QList<bool>({false}));
+    }
+    QTRY_VERIFY(s.form->isVisible());
+    QCOMPARE(s.fake.prompts.calls.size(), 2);
+}
+
+void TestPortal::waitWindowInPictureAsksAgain() {
+    // The desktop hands over a picture taken while the waiting window was on the screen (GNOME
+    // takes it right after the user allowed it): thrown away, and asked for again without it.
+    QTemporaryDir scratch;
+    const QString path = scratch.filePath(QStringLiteral("screen.png"));
+    const QImage screen = patternImage(deviceSize(), 5);
+    QVERIFY(screen.save(path));
+    FakePortal portal;
+    QVERIFY(portal.start({QStringLiteral("late"), QUrl::fromLocalFile(path).toString()}));
+    PortalSession s;
+    s.form->startCapture();
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWaitWindow() != nullptr, 10000);
+    tellPortal(QStringLiteral("Reply"), {0u});
+    tellPortal(QStringLiteral("Respond"), {0u, 0u});
+    QTRY_COMPARE_WITH_TIMEOUT(tellPortal(QStringLiteral("Calls")).toUInt(), 2u, 10000);
+    QVERIFY(visibleWaitWindow() == nullptr);
+    QVERIFY(!s.form->captureWindow());
+    QVERIFY(!QFile::exists(path));  // the picture thrown away is removed all the same
+    QVERIFY(screen.save(path));
+    tellPortal(QStringLiteral("Reply"), {1u});
+    tellPortal(QStringLiteral("Respond"), {1u, 0u});
+    QTRY_VERIFY_WITH_TIMEOUT(s.form->captureWindow() && s.form->captureWindow()->isVisible(),
+                             20000);
+    QCOMPARE(s.form->captureWindow()->frozenImage(), screen);
+    s.form->captureWindow()->abandon();
+    QTRY_VERIFY(s.form->isVisible());
+}
+
+void TestPortal::answerFromAnotherProgram() {
+    // Another program on the bus sends a Response on our Request object, naming a file of the
+    // user's: neither taken for the portal's answer nor removed.
+    QTemporaryDir kept(QDir::currentPath() + QStringLiteral("/portal-XXXXXX"));
+    const QString path = kept.filePath(QStringLiteral("photo.png"));
+    QVERIFY(patternImage(deviceSize(), 5).save(path));
+    FakePortal portal;
+    QVERIFY(portal.start({QStringLiteral("late"), QUrl::fromLocalFile(path).toString()}));
+    PortalSession s;
+    s.form->startCapture();
+    QTRY_COMPARE_WITH_TIMEOUT(tellPortal(QStringLiteral("Calls")).toUInt(), 1u, 10000);
+    const QString request =
+        tellPortal(QStringLiteral("Path"), {0u}).value<QDBusObjectPath>().path();
+    QVERIFY(!request.isEmpty());
+    QDBusConnection other =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("other"));
+    QDBusMessage forged = QDBusMessage::createSignal(
+        request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+    forged << 0u << QVariantMap{{QStringLiteral("uri"), QUrl::fromLocalFile(path).toString()}};
+    QVERIFY(other.send(forged));
+    // The bus passes messages on in order: once it has answered the other program, and then
+    // this one, the forged answer has reached this program if it ever will.
+    other.call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
+    tellPortal(QStringLiteral("Calls"));
+    QCoreApplication::processEvents();
+    QVERIFY(QFile::exists(path));
+    QVERIFY(!s.form->captureWindow());
+    QDBusConnection::disconnectFromBus(QStringLiteral("other"));
+    tellPortal(QStringLiteral("Reply"), {0u});
+    tellPortal(QStringLiteral("Respond"), {0u, 1u});
+    QTRY_VERIFY_WITH_TIMEOUT(s.form->isVisible(), 10000);
 }
 
 QTEST_MAIN(TestPortal)

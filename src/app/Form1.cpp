@@ -31,6 +31,7 @@
 #include <QWindow>
 
 #include <cmath>
+#include <utility>
 
 // The icon lives in a resource of this static library: it must be registered by hand.
 static void initKiramoResources() {
@@ -430,6 +431,8 @@ void Form1::startCapture() {
         captureEnded();
     });
     connect(m_capture, &Capture::failed, this, &Form1::captureFailed);
+    connect(m_capture, &Capture::denied, this, &Form1::captureDenied);
+    m_capture->setInteractive(std::exchange(m_interactiveCapture, false));
     // The main window must have left the screen before the screen is read: hide it and let the
     // window system carry that out. It comes back where it was.
     m_placeBeforeCapture = pos();
@@ -467,6 +470,21 @@ void Form1::captureFailed(const QString& reason) {
         QCoreApplication::translate("Form1", "画面を取り込めません。\n%1").arg(reason));
     if (alone) {
         close();
+    }
+}
+
+void Form1::captureDenied(const QString& reason) {
+    captureEnded();
+    if (m_closing) {
+        return;
+    }
+    m_workspace.prompts().beep();
+    const bool desktopDialog = m_workspace.prompts().showMessageWithChoice(
+        QCoreApplication::translate("Form1", "画面を取り込めません。\n%1").arg(reason),
+        QCoreApplication::translate("Form1", "デスクトップの画面取り込みを使う"));
+    if (desktopDialog && !m_closing) {
+        m_interactiveCapture = true;
+        startCapture();
     }
 }
 

@@ -112,6 +112,9 @@ private:
     void returnToPlace();
     // The screen could not be read: the main window comes back, then the message.
     void captureFailed(const QString& reason);
+    // The desktop denied reading the screen quietly: the message offers the desktop's own
+    // screenshot dialog instead, which starts a capture of that kind.
+    void captureDenied(const QString& reason);
     // The strip's height in logical pixels, as the window's layout measures it.
     [[nodiscard]] int stripHeight() const;
     // Moves the window, `size` large, so that its frame lies on the screen it is on.
@@ -139,6 +142,7 @@ private:
     static constexpr int kReturnMilliseconds = 1000;
     bool m_closing = false;
     int m_recordedSwatches = 0;  // colours recorded in the strip, the dropped ones included
+    bool m_interactiveCapture = false;  // the next capture goes through the desktop's dialog
 };
 
 }  // namespace kiramo

@@ -3,11 +3,21 @@
 #include "capture/Form2.h"
 #include "capture/WaitWindow.h"
 
+#include "platform/Logging.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 namespace kiramo {
+
+namespace {
+
+// A quiet grab has succeeded in this process (see kWaitNoticeAfterGrantMilliseconds).
+bool s_grantSeen = false;
+
+}  // namespace
 
 Capture::Capture(ScreenGrabber& grabber, const ModeTable& modes, const int& modeIndex)
     : m_grabber(grabber)
@@ -24,6 +34,12 @@ Capture::Capture(ScreenGrabber& grabber, const ModeTable& modes, const int& mode
         if (m_grabbing) {
             finish();
             emit failed(reason);
+        }
+    });
+    connect(&m_grabber, &ScreenGrabber::denied, this, [this](const QString& reason) {
+        if (m_grabbing) {
+            finish();
+            emit denied(reason);
         }
     });
 }
@@ -48,23 +64,43 @@ void Capture::start() {
     // The caller's windows have left the screen; the windows below get a moment to repaint
     // what they covered before the screen is read (a compositor draws a frame without them).
     m_grabbing = true;
-    QTimer::singleShot(kSettleMilliseconds, Qt::PreciseTimer, this, [this] {
-        if (m_grabbing && !m_done) {
-            m_grabber.start();
-        }
-    });
+    m_grabber.setInteractive(m_interactive);
+    startGrab();
     // Meanwhile the grabber, and the windows that will show the frozen screen, get ready.
     m_grabber.prepare();
     for (QScreen* screen : screensPrimaryFirst()) {
         addWindow(screen->name(), screen->geometry())->prepare();
     }
-    QTimer::singleShot(kWaitNoticeMilliseconds, this, &Capture::showWaiting);
+    QTimer::singleShot(s_grantSeen ? kWaitNoticeAfterGrantMilliseconds : kWaitNoticeMilliseconds,
+                       this, &Capture::showWaiting);
+}
+
+void Capture::startGrab() {
+    // A Wayland compositor gives no frame callback to a program with no surface on the screen,
+    // and a surface of ours kept for one would be in the picture: the round trip (sync) makes
+    // sure the compositor has taken our windows down, the settle time lets it draw without them.
+    QGuiApplication::sync();
+    QTimer::singleShot(kSettleMilliseconds, Qt::PreciseTimer, this, [this] {
+        if (!m_grabbing || m_done) {
+            return;
+        }
+        for (const QWindow* window : QGuiApplication::topLevelWindows()) {
+            if (window->isVisible()) {
+                qCInfo(lcCapture) << "capture: a window of ours is on the screen:" << window;
+            }
+        }
+        m_waitSeen = m_wait && m_wait->isVisible();
+        m_grabber.start();
+    });
 }
 
 void Capture::showWaiting() {
-    if (!m_grabbing || m_done || m_wait) {
+    // An interactive grab shows the desktop's own dialog, which may picture what is on the
+    // screen, and lets the user give up there.
+    if (!m_grabbing || m_done || m_wait || m_interactive) {
         return;
     }
+    m_waitSeen = true;
     m_wait = new WaitWindow;
     connect(m_wait, &WaitWindow::cancelled, this, &Capture::abandon);
     restoreCursor();  // the user is to answer the desktop or press Escape
@@ -76,7 +112,25 @@ void Capture::onGrabbed(const FrozenScreens& screens) {
     if (!m_grabbing || m_done) {
         return;
     }
+    if (m_waitSeen && m_retries < kMaxRetries) {
+        // The waiting window was there while the desktop took the picture (on GNOME it is taken
+        // right after the user allowed it): thrown away, and asked for again once it is gone.
+        // The window comes back only if the new grab is slow too, so the user can still give up.
+        qCInfo(lcCapture) << "capture: the waiting window was on the screen; asking again";
+        ++m_retries;
+        m_waitSeen = false;
+        if (m_wait) {
+            m_wait->dismiss();
+            m_wait.clear();
+        }
+        startGrab();
+        QTimer::singleShot(kWaitNoticeAfterGrantMilliseconds, this, &Capture::showWaiting);
+        return;
+    }
     m_grabbing = false;
+    if (!m_interactive) {
+        s_grantSeen = true;
+    }
     if (m_wait) {
         m_wait->dismiss();
     }

@@ -29,10 +29,19 @@ public:
     static constexpr int kSettleMilliseconds = 40;
     // How long the grab may take before the waiting window shows.
     static constexpr int kWaitNoticeMilliseconds = 700;
+    // The same once a grab has gone through without the user in this process: the desktop
+    // no longer asks, and a slow grab (a large screen) is not worth a picture thrown away.
+    static constexpr int kWaitNoticeAfterGrantMilliseconds = 3000;
+    // How often a picture taken while the waiting window showed is asked for again; after
+    // that (a desktop slower than the notice every time) it is taken as it is.
+    static constexpr int kMaxRetries = 2;
 
     Capture(ScreenGrabber& grabber, const ModeTable& modes, const int& modeIndex);
     ~Capture() override;
 
+    // The desktop lets the user choose what to take in a dialog of its own (the portal's
+    // interactive screenshot); the frozen screen is what that returns. Before start().
+    void setInteractive(bool interactive) { m_interactive = interactive; }
     // GrabScreen: after the settle time the grab starts; returns at once.
     void start();
     // Ends the capture without a picture, whatever stage it is at.
@@ -52,10 +61,14 @@ signals:
     void abandoned();
     // Over because the screen could not be read; `reason` is for the user.
     void failed(const QString& reason);
+    // Over because the desktop keeps the program from reading the screen quietly; an
+    // interactive capture may still work.
+    void denied(const QString& reason);
 
 private:
     void onGrabbed(const FrozenScreens& screens);
     void showWaiting();
+    void startGrab();
     void finish();
     void restoreCursor();
     Form2* addWindow(const QString& screenName, QRect place);
@@ -67,6 +80,10 @@ private:
     QList<QPointer<Form2>> m_windows;
     QPointer<WaitWindow> m_wait;
     bool m_grabbing = false;
+    bool m_interactive = false;
+    // The waiting window was on the screen while the grab was out: the picture may show it.
+    bool m_waitSeen = false;
+    int m_retries = 0;     // pictures thrown away for that
     bool m_shown = false;  // the frozen screen is on the windows
     bool m_cursorRestored = false;
     bool m_done = false;

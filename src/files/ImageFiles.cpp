@@ -10,6 +10,7 @@
 #include "files/RecentPictures.h"
 #include "platform/FileChecks.h"
 #include "platform/FileReplacement.h"
+#include "platform/Logging.h"
 #include "platform/NativeNames.h"
 #include "platform/Prompts.h"
 #include "platform/WaitCursor.h"
@@ -125,10 +126,12 @@ void LoadCanvasImage(Workspace& workspace, const QString& path) {
         return;  // cancelled: everything stays as it was
     }
     if (picture.isNull()) {
+        qCInfo(lcFiles) << "load failed:" << error;
         hourglass.reset();
         workspace.prompts().showMessage(error);
         return;
     }
+    qCInfo(lcFiles) << "loaded" << path << picture.size() << picture.format();
     const QString subject = fileSubject(path, picture.size());
     workspace.replacePicture(picture, subject, "&Open...", path);
     rememberRecentPicture(workspace, path);
@@ -165,10 +168,12 @@ bool writeCanvasFile(Workspace& workspace, const QString& name) {
         return false;  // cancelled: the old file is as it was, and the user knows why
     }
     if (!written) {
+        qCInfo(lcFiles) << "save failed:" << error;
         prompts.beep();
         prompts.showMessage(error);
         return false;
     }
+    qCInfo(lcFiles) << "saved" << name;
     workspace.setCurrentFile(name);
     workspace.markSaved();
     workspace.setCaption(fileSubject(name, workspace.pictureSize()));

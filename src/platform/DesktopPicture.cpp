@@ -35,22 +35,39 @@ QRect monitorBlock(QSize picture, const QList<QRect>& geometries, QRect geometry
     return QRect(left, top, right - left, bottom - top);
 }
 
+QList<MonitorPart> monitorParts(QSize picture, const QList<QRect>& geometries,
+                                const QList<double>& ratios) {
+    const QRect bounds = boundsOf(geometries);
+    QList<MonitorPart> parts;
+    for (qsizetype i = 0; i < geometries.size(); ++i) {
+        const QRect geometry = geometries.at(i);
+        const QRect block = monitorBlock(picture, geometries, geometry);
+        const double ratio = ratios.value(i, 1.0);
+        // The toolkit's device pixels, where fewer than the block's: the picture is finer.
+        const QSize device(scaled(geometry.width(), ratio), scaled(geometry.height(), ratio));
+        parts.append(
+            MonitorPart{block, bounds.isEmpty() ? QSize() : block.size().boundedTo(device)});
+    }
+    return parts;
+}
+
 QList<MonitorPicture> splitDesktopPicture(const QImage& picture,
                                           const QList<MonitorPlace>& monitors) {
     QList<QRect> geometries;
+    QList<double> ratios;
     for (const MonitorPlace& m : monitors) {
         geometries.append(m.geometry);
+        ratios.append(m.ratio);
     }
+    const QList<MonitorPart> cuts = monitorParts(picture.size(), geometries, ratios);
     QList<MonitorPicture> parts;
-    for (const MonitorPlace& m : monitors) {
-        QImage part = picture.copy(monitorBlock(picture.size(), geometries, m.geometry));
-        const QSize device(scaled(m.geometry.width(), m.ratio),
-                           scaled(m.geometry.height(), m.ratio));
-        if (part.size() != device && !part.isNull()) {
-            part = part.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    for (qsizetype i = 0; i < monitors.size(); ++i) {
+        QImage part = picture.copy(cuts.at(i).block);
+        if (part.size() != cuts.at(i).size && !part.isNull()) {
+            part = part.scaled(cuts.at(i).size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         }
         part.setDevicePixelRatio(1.0);
-        parts.append(MonitorPicture{m.name, m.geometry, part});
+        parts.append(MonitorPicture{monitors.at(i).name, monitors.at(i).geometry, part});
     }
     return parts;
 }

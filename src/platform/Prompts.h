@@ -62,6 +62,13 @@ public:
     virtual void beep() = 0;
     // Message box with an OK button only.
     virtual void showMessage(const QString& text) = 0;
+    // Message box with OK and one more button, captioned `choice`; true when the user pressed
+    // that one. Where a front end has no such box, the message is shown with OK alone.
+    virtual bool showMessageWithChoice(const QString& text, const QString& choice) {
+        showMessage(text);
+        (void)choice;
+        return false;
+    }
     enum class Answer { Yes, No };
     // Yes/No message box with the warning icon, `defaultButton` taking Enter; true when the
     // answer is Yes.

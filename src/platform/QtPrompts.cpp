@@ -10,6 +10,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QPushButton>
 
 namespace kiramo {
 
@@ -20,6 +21,14 @@ void QtPrompts::beep() {
 void QtPrompts::showMessage(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, title(), text, QMessageBox::Ok, m_parent);
     box.exec();
+}
+
+bool QtPrompts::showMessageWithChoice(const QString& text, const QString& choice) {
+    QMessageBox box(QMessageBox::NoIcon, title(), text, QMessageBox::Ok, m_parent);
+    QPushButton* other = box.addButton(choice, QMessageBox::AcceptRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == other;
 }
 
 bool QtPrompts::askYesNo(const QString& text, Answer defaultButton) {

@@ -16,6 +16,7 @@ public:
 
     void beep() override;
     void showMessage(const QString& text) override;
+    bool showMessageWithChoice(const QString& text, const QString& choice) override;
     bool askYesNo(const QString& text, Answer defaultButton) override;
     QString askText(const QString& prompt, const QString& title,
                     const QString& defaultAnswer) override;

@@ -1,5 +1,6 @@
 #include "platform/ScreenGrabber.h"
 
+#include "platform/Logging.h"
 #include "platform/PortalScreenGrabber.h"
 #include "platform/X11ScreenGrabber.h"
 
@@ -25,6 +26,14 @@ ScreenGrabber* createScreenGrabber(QObject* parent) {
     const ScreenSource source =
         screenSourceFor(QGuiApplication::platformName(), qEnvironmentVariable("XDG_SESSION_TYPE"),
                         qEnvironmentVariable("WAYLAND_DISPLAY"));
+    qCInfo(lcCapture) << "grabber:" << (source == ScreenSource::Portal ? "desktop portal" : "X11")
+                      << "for platform" << QGuiApplication::platformName() << "XDG_SESSION_TYPE"
+                      << qEnvironmentVariable("XDG_SESSION_TYPE") << "WAYLAND_DISPLAY"
+                      << qEnvironmentVariable("WAYLAND_DISPLAY");
+    for (QScreen* screen : screensPrimaryFirst()) {
+        qCInfo(lcCapture) << "monitor" << screen->name() << screen->geometry() << "ratio"
+                          << screen->devicePixelRatio();
+    }
     if (source == ScreenSource::Portal) {
         return new PortalScreenGrabber(parent);
     }

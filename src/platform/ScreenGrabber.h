@@ -14,14 +14,15 @@ namespace kiramo {
 struct FrozenScreen {
     QString name;    // QScreen::name(), to find the monitor again
     QRect geometry;  // its place on the desktop, logical pixels (QScreen::geometry())
-    QImage image;    // its pixels, device pixels, pixel (x, y) = monitor pixel (x, y), ratio 1
+    QImage image;    // its pixels, device pixels, pixel (x, y) = monitor pixel (x, y), ratio 1;
+                     // fewer where the desktop's picture had fewer (see monitorParts)
 };
 using FrozenScreens = QList<FrozenScreen>;
 
 // Reads every monitor's pixels as they are displayed. The reading may take long (a desktop can
 // ask the user for permission first), so it is started and answered later: after start(),
-// exactly one of grabbed(), refused() or failed() is emitted from the event loop, never from
-// within start() itself, unless cancel() comes first, after which nothing is emitted.
+// exactly one of grabbed(), refused(), failed() or denied() is emitted from the event loop, never
+// from within start() itself, unless cancel() comes first, after which nothing is emitted.
 class ScreenGrabber : public QObject {
     Q_OBJECT
 
@@ -31,6 +32,10 @@ public:
     // The program's windows are leaving the screen and start() follows soon: a grabber may get
     // ready meanwhile (memory for the pixels, say), so that the grab itself is quick.
     virtual void prepare() {}
+    // Whether the following start()s let the desktop ask the user what to take (its own
+    // screenshot dialog) rather than reading the whole screen quietly. Only the portal has such
+    // a way; elsewhere this changes nothing.
+    virtual void setInteractive(bool interactive) { (void)interactive; }
     virtual void start() = 0;
     virtual void cancel() = 0;
 
@@ -41,6 +46,9 @@ signals:
     void refused();
     // The screen could not be read; `reason` is for the user, in the program's language.
     void failed(const QString& reason);
+    // The desktop keeps the program from reading the screen quietly (a stored "no"); `reason`
+    // says so and how to allow it again. An interactive grab may still work.
+    void denied(const QString& reason);
 };
 
 // Which way of reading the screen suits this session: the X server's own pixels when the program

@@ -26,6 +26,11 @@ void FakePrompts::showMessage(const QString& text) {
     calls.append(QStringLiteral("message: ") + text);
 }
 
+bool FakePrompts::showMessageWithChoice(const QString& text, const QString& choice) {
+    calls.append(QStringLiteral("choice: %1 | %2").arg(text, choice));
+    return takeOr(choiceAnswers, false, calls.last());
+}
+
 bool FakePrompts::askYesNo(const QString& text, Answer defaultButton) {
     calls.append(QStringLiteral("yesno: ") + text);
     yesNoDefaults.append(defaultButton);

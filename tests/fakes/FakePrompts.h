@@ -9,15 +9,16 @@
 namespace kiramo::testing {
 
 // Prompts, and the paper options, answered from a script. Every call is recorded in `calls` as one
-// line ("beep", "message: text", "yesno: text", "text: prompt | title | default", "open: title",
-// "save: title", "paper: title | paper", "print: title"). A print preview with a queued file
-// name prints to that PDF through a QPrinter whose page is `printerPage`. A question without a
-// queued answer fails the running test and is answered as if the user had cancelled, so a test
-// never hangs on a dialog.
+// line ("beep", "message: text", "choice: text | button", "yesno: text", "text: prompt | title |
+// default", "open: title", "save: title", "paper: title | paper", "print: title"). A print preview
+// with a queued file name prints to that PDF through a QPrinter whose page is `printerPage`. A
+// question without a queued answer fails the running test and is answered as if the user had
+// cancelled, so a test never hangs on a dialog.
 class FakePrompts final : public Prompts, public PaperOptionsPrompt {
 public:
     QStringList calls;
     QQueue<bool> yesNoAnswers;
+    QQueue<bool> choiceAnswers;   // true: the message's other button
     QList<Answer> yesNoDefaults;  // the default button of each Yes/No question, in order
     QQueue<QString> textAnswers;
     QQueue<std::optional<QString>> openAnswers;
@@ -35,6 +36,7 @@ public:
 
     void beep() override;
     void showMessage(const QString& text) override;
+    bool showMessageWithChoice(const QString& text, const QString& choice) override;
     bool askYesNo(const QString& text, Answer defaultButton) override;
     QString askText(const QString& prompt, const QString& title,
                     const QString& defaultAnswer) override;
