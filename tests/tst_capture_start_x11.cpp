@@ -126,7 +126,7 @@ void TestCaptureStartX11::captureAloneTakesTheBandMovedByKeys() {
     QTest::qWait(200);
     xdotool({"key", "Right", "Right", "Return"});
     QTRY_VERIFY_WITH_TIMEOUT(
-        visibleWindows(QStringLiteral("^Untitled \\(320x200\\) Mode:FreeSize")) == 1, 20000);
+        visibleWindows(QStringLiteral("^\\*Untitled \\(320x200\\) Mode:FreeSize")) == 1, 20000);
     QCOMPARE(visibleWindows(kCaptureWindow), 0);
     QCOMPARE(process->state(), QProcess::Running);
 
