@@ -9,6 +9,21 @@
     </message>
 </context>
 <context>
+    <name>ColourCommands</name>
+    <message>
+        <source>カラーテーブルに色がありません</source>
+        <translation>The colour table holds no colours</translation>
+    </message>
+    <message>
+        <source>パレットの書き出し</source>
+        <translation>Export Palette</translation>
+    </message>
+    <message>
+        <source>GIMP パレット (*.gpl)</source>
+        <translation>GIMP Palette (*.gpl)</translation>
+    </message>
+</context>
+<context>
     <name>FileChecks</name>
     <message>
         <source>%1 へのリンクで、その先は通常のファイルではありません (%2)。</source>
@@ -77,6 +92,23 @@
         <source>ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|PNG (*.png)|*.png|All Files (*.*)|*.*|</source>
         <translation>Bitmap (*.bmp)|*.bmp|PNG (*.png)|*.png|All Files (*.*)|*.*|</translation>
     </message>
+    <message>
+        <source>画像</source>
+        <translation>Pictures</translation>
+    </message>
+</context>
+<context>
+    <name>FirstStepHint</name>
+    <message>
+        <source>はじめに
+・画面を取り込む: %1 ▸ %2
+・ファイルを開く: %3 ▸ %4
+・または画像をここにドロップ</source>
+        <translation>To begin:
+• Capture the screen: %1 ▸ %2
+• Open a file: %3 ▸ %4
+• Or drop a picture here</translation>
+    </message>
 </context>
 <context>
     <name>Form1</name>
@@ -85,6 +117,18 @@
 %1</source>
         <translation>The screen cannot be captured.
 %1</translation>
+    </message>
+    <message>
+        <source>キャンバス</source>
+        <translation>Canvas</translation>
+    </message>
+    <message>
+        <source>作業中の絵です。ドラッグで範囲を選び、矢印キーで 1 ピクセル (Shift で 10) 動かし、Ctrl+矢印キーで大きさを変えます。Esc で選択をやめます。右クリックで色を拾います。</source>
+        <translation>The picture being worked on. Drag to select a rectangle; the arrow keys move it one pixel (ten with Shift), Ctrl+arrow keys change its size. Escape removes the selection. A right-click picks a colour.</translation>
+    </message>
+    <message>
+        <source>デスクトップの画面取り込みを使う</source>
+        <translation>Use the Desktop&apos;s Screenshot</translation>
     </message>
 </context>
 <context>
@@ -108,6 +152,61 @@
     <message>
         <source>寸法 %1x%2 に 0 以下の値があるため、選択範囲の比率を決められません。幅と高さは 0 より大きい数で書いてください (例: @ A4 29.7x21)</source>
         <translation>The sizes %1x%2 include a value of 0 or less, so the selection has no proportions. Write width and height as numbers above 0 (e.g. @ A4 29.7x21)</translation>
+    </message>
+    <message>
+        <source>上書き保存(&amp;S)</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message>
+        <source>最近使ったファイル(&amp;R)</source>
+        <translation>Open &amp;Recent</translation>
+    </message>
+    <message>
+        <source>前回の画像を復元(&amp;L)</source>
+        <translation>Restore &amp;Last Picture</translation>
+    </message>
+    <message>
+        <source>グリッドの表示形式(&amp;S)...</source>
+        <translation>Grid &amp;Style...</translation>
+    </message>
+    <message>
+        <source>元に戻す(&amp;U)</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>やり直し(&amp;R)</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message>
+        <source>色の値をコピー(&amp;V)</source>
+        <translation>Copy Colour &amp;Values</translation>
+    </message>
+    <message>
+        <source>パレットを書き出す(&amp;E)...</source>
+        <translation>&amp;Export Palette...</translation>
+    </message>
+    <message>
+        <source>横向き(&amp;L)</source>
+        <translation>&amp;Landscape</translation>
+    </message>
+    <message>
+        <source>(なし)</source>
+        <translation>(Empty)</translation>
+    </message>
+    <message>
+        <source>一覧を消去(&amp;C)</source>
+        <translation>&amp;Clear</translation>
+    </message>
+</context>
+<context>
+    <name>Form2</name>
+    <message>
+        <source>画面の取り込み</source>
+        <translation>Screen capture</translation>
+    </message>
+    <message>
+        <source>止めた画面です。ドラッグで範囲を描き、矢印キーで 1 ピクセル (Shift で 10) 動かし、Ctrl+矢印キーで大きさを変えます。Enter かダブルクリックで取り込み、Esc か右クリックでやめます。</source>
+        <translation>The frozen screen. Drag to draw a rectangle; the arrow keys move it one pixel (ten with Shift), Ctrl+arrow keys change its size. Enter or a double-click takes it, Escape or a right-click gives up.</translation>
     </message>
 </context>
 <context>
@@ -158,6 +257,40 @@
     </message>
 </context>
 <context>
+    <name>GridStyleDialog</name>
+    <message>
+        <source>グリッドの表示形式</source>
+        <translation>Grid Style</translation>
+    </message>
+    <message>
+        <source>グリッドの色</source>
+        <translation>Grid Colour</translation>
+    </message>
+    <message>
+        <source>色:</source>
+        <translation>Colour:</translation>
+    </message>
+    <message>
+        <source>線の幅:</source>
+        <translation>Line width:</translation>
+    </message>
+    <message>
+        <source>不透明度:</source>
+        <translation>Opacity:</translation>
+    </message>
+    <message>
+        <source>これから描くグリッドに使われます。</source>
+        <translation>Used for the grids drawn from now on.</translation>
+    </message>
+</context>
+<context>
+    <name>GridStyleSettings</name>
+    <message>
+        <source>グリッドの表示形式を %1 に保存できません</source>
+        <translation>The grid style cannot be saved to %1</translation>
+    </message>
+</context>
+<context>
     <name>HandOff</name>
     <message>
         <source>該当する拡張子 [BMP] が関連付けされていません</source>
@@ -174,6 +307,46 @@
 %1</source>
         <translation>No browser can be started. The help page is here:
 %1</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryItems</name>
+    <message>
+        <source>元に戻す(&amp;U): %1</source>
+        <translation>&amp;Undo %1</translation>
+    </message>
+    <message>
+        <source>やり直し(&amp;R): %1</source>
+        <translation>&amp;Redo %1</translation>
+    </message>
+</context>
+<context>
+    <name>ImageFiles</name>
+    <message>
+        <source>%1 を読み込んでいます...</source>
+        <translation>Loading %1...</translation>
+    </message>
+    <message>
+        <source>%1 を保存しています...</source>
+        <translation>Saving %1...</translation>
+    </message>
+</context>
+<context>
+    <name>LastPicture</name>
+    <message>
+        <source>復元できる前回の画像がありません</source>
+        <translation>There is no last picture to restore</translation>
+    </message>
+</context>
+<context>
+    <name>Orientation</name>
+    <message>
+        <source>縦</source>
+        <translation>portrait</translation>
+    </message>
+    <message>
+        <source>横</source>
+        <translation>landscape</translation>
     </message>
 </context>
 <context>
@@ -201,6 +374,14 @@
     <message>
         <source>画面を読み取れませんでした。</source>
         <translation>The screen could not be read.</translation>
+    </message>
+    <message>
+        <source>デスクトップが画面の読み取りを許可していません (以前の確認で「拒否」が選ばれ、記憶されています)。
+もう一度確認させるには、端末で次を実行してください:
+%1</source>
+        <translation>The desktop does not allow reading the screen (&quot;Deny&quot; was chosen when it asked before, and it is remembered).
+To have it ask again, run this in a terminal:
+%1</translation>
     </message>
 </context>
 <context>
