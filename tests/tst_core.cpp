@@ -1131,27 +1131,43 @@ void TestCore::cellLabelsOfACentimetreGrid() {
 
 void TestCore::legend_data() {
     QTest::addColumn<QString>("subject");
-    QTest::addColumn<QSizeF>("paper");
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<QString>("paper");
     QTest::addColumn<QList<GridSpacing>>("spacings");
     QTest::addColumn<QString>("legend");
     using K = GridSpacing::Kind;
-    QTest::newRow("cm") << QString() << QSizeF(297, 210) << QList<GridSpacing>{{K::Centimetres, 5}}
-                        << "A4 29.7 x 21 cm, grid 5 cm";
+    const QString a4 = modePaperText(QStringLiteral("A4"), 29.7, 21);
+    QTest::newRow("cm") << QString() << QSize(300, 200) << paperText("A4", QSizeF(297, 210))
+                        << QList<GridSpacing>{{K::Centimetres, 5}}
+                        << "A4 29.7 x 21 cm、グリッド 5 cm";
     QTest::newRow("portrait, subject, no grid")
-        << "a.bmp (10x20)" << QSizeF(210, 297) << QList<GridSpacing>{}
-        << "a.bmp (10x20) — A4 21 x 29.7 cm";
+        << "a.bmp (10x20)" << QSize(10, 20) << paperText("A4", QSizeF(210, 297))
+        << QList<GridSpacing>{} << "a.bmp (10x20) — A4 21 x 29.7 cm";
     QTest::newRow("each spacing once")
-        << QString() << QSizeF(297, 210)
+        << QString() << QSize(300, 200) << a4
         << QList<GridSpacing>{{K::Eighths, 8}, {K::EqualParts, 2.5}, {K::Eighths, 8}}
-        << "A4 29.7 x 21 cm, grid 1/8, 2.5 parts";
+        << "A4 29.7 x 21、グリッド 1/8, 2.5 等分";
+    // A capture in a mode gives the caption decimals; the legend names whole pixels.
+    QTest::newRow("captured in a mode")
+        << "Untitled (283.4646x200)" << QSize(283, 200) << a4 << QList<GridSpacing>{}
+        << "Untitled (283x200) — A4 29.7 x 21";
+    QTest::newRow("parentheses in the name")
+        << "A (1x2).BMP (300.5x200.25)" << QSize(300, 200) << a4 << QList<GridSpacing>{}
+        << "A (1x2).BMP (300x200) — A4 29.7 x 21";
+    QTest::newRow("no sizes") << " Untitled " << QSize(5, 5) << a4 << QList<GridSpacing>{}
+                              << "Untitled — A4 29.7 x 21";
+    QTest::newRow("mode sizes as given")
+        << QString() << QSize(5, 5) << modePaperText("F6", 31.8, 41) << QList<GridSpacing>{}
+        << "F6 31.8 x 41";
 }
 
 void TestCore::legend() {
     QFETCH(QString, subject);
-    QFETCH(QSizeF, paper);
+    QFETCH(QSize, pixels);
+    QFETCH(QString, paper);
     QFETCH(QList<GridSpacing>, spacings);
     QFETCH(QString, legend);
-    QCOMPARE(legendText(subject, paperText(QStringLiteral("A4"), paper), spacings), legend);
+    QCOMPARE(legendText(subject, pixels, paper, spacings), legend);
 }
 
 void TestCore::centimetreGridOnAnotherPaper_data() {

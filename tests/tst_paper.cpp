@@ -267,7 +267,7 @@ void TestPaper::gridMeasuresOnThePage() {
     s.fake.prompts.paperAnswers.enqueue(trueSize());
     s.fake.prompts.saveAnswers.enqueue(pdf);
     exportPdfCommand(w, s.fake.prompts);
-    QCOMPARE(s.fake.prompts.calls.last(), QStringLiteral("save: Export PDF"));
+    QCOMPARE(s.fake.prompts.calls.last(), QStringLiteral("save: PDF の書き出し"));
 
     const PdfInfo info = pdfInfo(pdf);
     QCOMPARE(info.pages, 1);
@@ -430,7 +430,7 @@ void TestPaper::cancelledDialogsWriteNothing() {
     FakePrompts& prompts = s.fake.prompts;
     prompts.paperAnswers.enqueue(std::nullopt);
     exportPdfCommand(s.form->workspace(), s.fake.prompts);
-    QCOMPARE(prompts.calls, QStringList({"paper: Export PDF | A4 29.7 x 21 cm"}));
+    QCOMPARE(prompts.calls, QStringList({"paper: PDF の書き出し | A4 29.7 x 21 cm"}));
 
     // An existing file is asked about; No leaves it.
     const QString existing = m_folder.filePath(QStringLiteral("existing.pdf"));
@@ -447,7 +447,7 @@ void TestPaper::cancelledDialogsWriteNothing() {
 
     prompts.paperAnswers.enqueue(std::nullopt);
     printCommand(s.form->workspace(), s.fake.prompts);
-    QCOMPARE(prompts.calls.last(), QStringLiteral("paper: Print | A4 29.7 x 21 cm"));
+    QCOMPARE(prompts.calls.last(), QStringLiteral("paper: 印刷 | A4 29.7 x 21 cm"));
 }
 
 void TestPaper::menuItemsFollowSaveAs() {
@@ -515,11 +515,14 @@ void TestPaper::printProposesTheWholeName_data() {
     QTest::addColumn<QString>("subject");
     QTest::addColumn<QString>("name");
     QTest::newRow("a paper of 29.7 cm") << 1 << "PHOTO.BMP (300x200)"
-                                        << "PHOTO.BMP (300x200) — A4 29.7 x 21 cm.pdf";
-    QTest::newRow("characters no file name holds") << 0 << "A:B?.BMP (300x200)"
-                                                   << "A-B-.BMP (300x200) — FreeSize, on A4.pdf";
+                                        << "PHOTO.BMP (300x200) — A4 29.7 x 21.pdf";
+    QTest::newRow("characters no file name holds")
+        << 0 << "A:B?.BMP (300x200)"
+        << "A-B-.BMP (300x200) — FreeSize (A4 に配置).pdf";
     QTest::newRow("nothing loaded") << 2 << ""
-                                    << "F6 41 x 31.8 cm.pdf";
+                                    << "F6 41 x 31.8.pdf";
+    QTest::newRow("captured in a mode") << 1 << "Untitled (300.4242x200)"
+                                        << "Untitled (300x200) — A4 29.7 x 21.pdf";
 }
 
 void TestPaper::printProposesTheWholeName() {
