@@ -781,11 +781,18 @@ void TestCore::bitmapKinds() {
 void TestCore::badBitmaps_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("error");
-    const QString tooLarge =
-        QStringLiteral("The picture is too large: %1 pixels (at most 16384 x 16384)");
-    const QString endsEarly = QStringLiteral("The bitmap file ends early: %1 are there");
-    const QString unsupported = QStringLiteral(
-        "The bitmap is of a kind that the program does not read (%1 bits a pixel, compression %2)");
+    const QString tooLarge = QStringLiteral("画像が大きすぎます: %1 ピクセル (最大 16384 x 16384)");
+    const QString endsEarly =
+        QStringLiteral("ビットマップファイルが途中で終わっています: %1 バイトしかありません");
+    const QString headersEnd = QStringLiteral(
+        "ビットマップファイルが途中で終わっています: ヘッダーに %1 バイト必要ですが、%2 "
+        "バイトしかありません");
+    const QString rowsEnd = QStringLiteral(
+        "ビットマップファイルが途中で終わっています: 圧縮された画素が %2 行のうち %1 "
+        "行目で切れています");
+    const QString damaged = QStringLiteral("ビットマップファイルが壊れています: ");
+    const QString unsupported =
+        QStringLiteral("読めない種類のビットマップです (1 画素 %1 ビット、圧縮 %2)");
     const int most = std::numeric_limits<qint32>::max();
     QTest::newRow("sides that overflow 32 bits")
         << bmpFile(infoHeader(most, most, 32), {}) << tooLarge.arg("2147483647 x 2147483647");
@@ -795,23 +802,21 @@ void TestCore::badBitmaps_data() {
     QTest::newRow("OS/2 1.x, wide")
         << bmpFile(coreHeader(65535, 2, 24), {}) << tooLarge.arg("65535 x 2");
     QTest::newRow("16384 x 16384, no pixels")
-        << bmpFile(infoHeader(16384, 16384, 24), {}) << endsEarly.arg("54 of 805306422 bytes");
+        << bmpFile(infoHeader(16384, 16384, 24), {}) << endsEarly.arg("805306422 バイトのうち 54");
     QTest::newRow("8 bits, no pixels") << bmpFile(infoHeader(100, 100, 8) + QByteArray(1024, 0), {})
-                                       << endsEarly.arg("1078 of 11078 bytes");
+                                       << endsEarly.arg("11078 バイトのうち 1078");
     QTest::newRow("headers cut short")
-        << bitmap(50, 50, 24, false).left(30)
-        << "The bitmap file ends early: its headers need 54 bytes, 30 are there";
+        << bitmap(50, 50, 24, false).left(30) << headersEnd.arg(54).arg(30);
     QTest::newRow("palette cut short")
         << bmpFile(infoHeader(2, 1, 8, 0, 4) + palette({0, 0, 0, 0}), bytes({0, 0, 0, 0})).left(62)
-        << "The bitmap file ends early: its headers need 70 bytes, 62 are there";
+        << headersEnd.arg(70).arg(62);
     QTest::newRow("RLE8 cut short")
         << bmpFile(infoHeader(4, 2, 8, 1, 2) + palette({0, 0}), bytes({4, 1, 0, 0, 3}))
-        << "The bitmap file ends early: its compressed pixels stop in row 2 of 2";
+        << rowsEnd.arg(2).arg(2);
     QTest::newRow("RLE4 without pixels")
-        << bmpFile(infoHeader(4, 2, 4, 2, 2) + palette({0, 0}), {})
-        << "The bitmap file ends early: its compressed pixels stop in row 1 of 2";
+        << bmpFile(infoHeader(4, 2, 4, 2, 2) + palette({0, 0}), {}) << rowsEnd.arg(1).arg(2);
     QTest::newRow("unknown header") << bmpFile(infoHeader(1, 1, 24, 0, 0, 100), bytes({0, 0, 0, 0}))
-                                    << "The bitmap has a header of an unknown kind (100 bytes)";
+                                    << "ビットマップのヘッダーが未知の種類です (100 バイト)";
     QTest::newRow("JPEG inside") << bmpFile(infoHeader(1, 1, 24, 4), bytes({0, 0, 0, 0}))
                                  << unsupported.arg(24).arg(4);
     QTest::newRow("RLE8 of 4 bits")
@@ -822,13 +827,13 @@ void TestCore::badBitmaps_data() {
         << bmpFile(infoHeader(8, 1, 1, 3, 0, 64), bytes({0, 0, 0, 0})) << unsupported.arg(1).arg(3);
     QTest::newRow("masks of scattered bits")
         << bmpFile(infoHeader(1, 1, 16, 3) + masks({0xf0f0, 0x0f00, 0x000f}), bytes({0, 0, 0, 0}))
-        << "The bitmap file is damaged: its colour masks are not single runs of bits";
+        << damaged + "色のマスクがひと続きのビットになっていません";
     QByteArray early = bitmap(1, 1, 24, false);
     early.replace(10, 4, le32(20));
     QTest::newRow("pixels inside the headers")
-        << early << "The bitmap file is damaged: its pixels start at byte 20, inside its headers";
+        << early << damaged + "画素の始まり (20 バイト目) がヘッダーの中にあります";
     QTest::newRow("no width") << bmpFile(infoHeader(0, 2, 24), {})
-                              << "The bitmap file is damaged: it gives its size as 0 x 2 pixels";
+                              << damaged + "大きさが 0 x 2 ピクセルとなっています";
 }
 
 void TestCore::badBitmaps() {

@@ -373,7 +373,7 @@ void TestPaper::failedExportLeavesTheOldFile_data() {
     QTest::newRow("folder refusing new files") << "read-only"
                                                << "";
     QTest::newRow("named pipe") << "pipe"
-                                << "it is a pipe or a device, not a file";
+                                << "パイプかデバイスで、ファイルではありません";
 }
 
 void TestPaper::failedExportLeavesTheOldFile() {
@@ -417,7 +417,7 @@ void TestPaper::failedExportLeavesTheOldFile() {
     }
     QCOMPARE(s.fake.prompts.calls.mid(s.fake.prompts.calls.size() - 2),
              QStringList({"beep", "message: " + QDir::toNativeSeparators(target) +
-                                      " cannot be written: " + reason}));
+                                      " に書き込めません: " + reason}));
     if (kind == "pipe") {
         QVERIFY(!QFileInfo(target).isFile());
     }
