@@ -514,23 +514,30 @@ void TestPaper::printProposesTheWholeName_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("subject");
     QTest::addColumn<QString>("name");
-    QTest::newRow("a paper of 29.7 cm") << 1 << "PHOTO.BMP (300x200)"
-                                        << "PHOTO.BMP (300x200) — A4 29.7 x 21.pdf";
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("a paper of 29.7 cm")
+        << 1 << "PHOTO.BMP (300x200)"
+        << "PHOTO.BMP (300x200) — A4 29.7 x 21.pdf" << QSize(300, 200);
     QTest::newRow("characters no file name holds")
         << 0 << "A:B?.BMP (300x200)"
-        << "A-B-.BMP (300x200) — FreeSize (A4 に配置).pdf";
+        << "A-B-.BMP (300x200) — FreeSize (A4 に配置).pdf" << QSize(300, 200);
     QTest::newRow("nothing loaded") << 2 << ""
-                                    << "F6 41 x 31.8.pdf";
-    QTest::newRow("captured in a mode") << 1 << "Untitled (300.4242x200)"
-                                        << "Untitled (300x200) — A4 29.7 x 21.pdf";
+                                    << "F6 41 x 31.8.pdf" << QSize(300, 200);
+    QTest::newRow("captured in a mode")
+        << 1 << "Untitled (300.4242x200)"
+        << "Untitled (300x200) — A4 29.7 x 21.pdf" << QSize(300, 200);
+    // An upright paper is still named as the mode names it.
+    QTest::newRow("upright") << 1 << "Untitled (200.4x300)"
+                             << "Untitled (200x300) — A4 29.7 x 21.pdf" << QSize(200, 300);
 }
 
 void TestPaper::printProposesTheWholeName() {
     QFETCH(int, mode);
     QFETCH(QString, subject);
     QFETCH(QString, name);
+    QFETCH(QSize, size);
     Session s(kModes);
-    s.setCanvas(checkerboard(QSize(300, 200)));
+    s.setCanvas(checkerboard(size));
     s.form->selectMode(mode);
     s.ws().setCaption(subject);
     s.fake.prompts.paperAnswers.enqueue(trueSize());
