@@ -812,11 +812,18 @@ void TestCore::bitmapKinds() {
 void TestCore::badBitmaps_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("error");
-    const QString tooLarge =
-        QStringLiteral("The picture is too large: %1 pixels (at most 16384 x 16384)");
-    const QString endsEarly = QStringLiteral("The bitmap file ends early: %1 are there");
-    const QString unsupported = QStringLiteral(
-        "The bitmap is of a kind that the program does not read (%1 bits a pixel, compression %2)");
+    const QString tooLarge = QStringLiteral("画像が大きすぎます: %1 ピクセル (最大 16384 x 16384)");
+    const QString endsEarly =
+        QStringLiteral("ビットマップファイルが途中で終わっています: %1 バイトしかありません");
+    const QString headersEnd = QStringLiteral(
+        "ビットマップファイルが途中で終わっています: ヘッダーに %1 バイト必要ですが、%2 "
+        "バイトしかありません");
+    const QString rowsEnd = QStringLiteral(
+        "ビットマップファイルが途中で終わっています: 圧縮された画素が %2 行のうち %1 "
+        "行目で切れています");
+    const QString damaged = QStringLiteral("ビットマップファイルが壊れています: ");
+    const QString unsupported =
+        QStringLiteral("読めない種類のビットマップです (1 画素 %1 ビット、圧縮 %2)");
     const int most = std::numeric_limits<qint32>::max();
     QTest::newRow("sides that overflow 32 bits")
         << bmpFile(infoHeader(most, most, 32), {}) << tooLarge.arg("2147483647 x 2147483647");
@@ -826,23 +833,21 @@ void TestCore::badBitmaps_data() {
     QTest::newRow("OS/2 1.x, wide")
         << bmpFile(coreHeader(65535, 2, 24), {}) << tooLarge.arg("65535 x 2");
     QTest::newRow("16384 x 16384, no pixels")
-        << bmpFile(infoHeader(16384, 16384, 24), {}) << endsEarly.arg("54 of 805306422 bytes");
+        << bmpFile(infoHeader(16384, 16384, 24), {}) << endsEarly.arg("805306422 バイトのうち 54");
     QTest::newRow("8 bits, no pixels") << bmpFile(infoHeader(100, 100, 8) + QByteArray(1024, 0), {})
-                                       << endsEarly.arg("1078 of 11078 bytes");
+                                       << endsEarly.arg("11078 バイトのうち 1078");
     QTest::newRow("headers cut short")
-        << bitmap(50, 50, 24, false).left(30)
-        << "The bitmap file ends early: its headers need 54 bytes, 30 are there";
+        << bitmap(50, 50, 24, false).left(30) << headersEnd.arg(54).arg(30);
     QTest::newRow("palette cut short")
         << bmpFile(infoHeader(2, 1, 8, 0, 4) + palette({0, 0, 0, 0}), bytes({0, 0, 0, 0})).left(62)
-        << "The bitmap file ends early: its headers need 70 bytes, 62 are there";
+        << headersEnd.arg(70).arg(62);
     QTest::newRow("RLE8 cut short")
         << bmpFile(infoHeader(4, 2, 8, 1, 2) + palette({0, 0}), bytes({4, 1, 0, 0, 3}))
-        << "The bitmap file ends early: its compressed pixels stop in row 2 of 2";
+        << rowsEnd.arg(2).arg(2);
     QTest::newRow("RLE4 without pixels")
-        << bmpFile(infoHeader(4, 2, 4, 2, 2) + palette({0, 0}), {})
-        << "The bitmap file ends early: its compressed pixels stop in row 1 of 2";
+        << bmpFile(infoHeader(4, 2, 4, 2, 2) + palette({0, 0}), {}) << rowsEnd.arg(1).arg(2);
     QTest::newRow("unknown header") << bmpFile(infoHeader(1, 1, 24, 0, 0, 100), bytes({0, 0, 0, 0}))
-                                    << "The bitmap has a header of an unknown kind (100 bytes)";
+                                    << "ビットマップのヘッダーが未知の種類です (100 バイト)";
     QTest::newRow("JPEG inside") << bmpFile(infoHeader(1, 1, 24, 4), bytes({0, 0, 0, 0}))
                                  << unsupported.arg(24).arg(4);
     QTest::newRow("RLE8 of 4 bits")
@@ -853,13 +858,13 @@ void TestCore::badBitmaps_data() {
         << bmpFile(infoHeader(8, 1, 1, 3, 0, 64), bytes({0, 0, 0, 0})) << unsupported.arg(1).arg(3);
     QTest::newRow("masks of scattered bits")
         << bmpFile(infoHeader(1, 1, 16, 3) + masks({0xf0f0, 0x0f00, 0x000f}), bytes({0, 0, 0, 0}))
-        << "The bitmap file is damaged: its colour masks are not single runs of bits";
+        << damaged + "色のマスクがひと続きのビットになっていません";
     QByteArray early = bitmap(1, 1, 24, false);
     early.replace(10, 4, le32(20));
     QTest::newRow("pixels inside the headers")
-        << early << "The bitmap file is damaged: its pixels start at byte 20, inside its headers";
+        << early << damaged + "画素の始まり (20 バイト目) がヘッダーの中にあります";
     QTest::newRow("no width") << bmpFile(infoHeader(0, 2, 24), {})
-                              << "The bitmap file is damaged: it gives its size as 0 x 2 pixels";
+                              << damaged + "大きさが 0 x 2 ピクセルとなっています";
 }
 
 void TestCore::badBitmaps() {
@@ -1296,27 +1301,43 @@ void TestCore::cellLabelsOfACentimetreGrid() {
 
 void TestCore::legend_data() {
     QTest::addColumn<QString>("subject");
-    QTest::addColumn<QSizeF>("paper");
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<QString>("paper");
     QTest::addColumn<QList<GridSpacing>>("spacings");
     QTest::addColumn<QString>("legend");
     using K = GridSpacing::Kind;
-    QTest::newRow("cm") << QString() << QSizeF(297, 210) << QList<GridSpacing>{{K::Centimetres, 5}}
-                        << "A4 29.7 x 21 cm, grid 5 cm";
+    const QString a4 = modePaperText(QStringLiteral("A4"), 29.7, 21);
+    QTest::newRow("cm") << QString() << QSize(300, 200) << paperText("A4", QSizeF(297, 210))
+                        << QList<GridSpacing>{{K::Centimetres, 5}}
+                        << "A4 29.7 x 21 cm、グリッド 5 cm";
     QTest::newRow("portrait, subject, no grid")
-        << "a.bmp (10x20)" << QSizeF(210, 297) << QList<GridSpacing>{}
-        << "a.bmp (10x20) — A4 21 x 29.7 cm";
+        << "a.bmp (10x20)" << QSize(10, 20) << paperText("A4", QSizeF(210, 297))
+        << QList<GridSpacing>{} << "a.bmp (10x20) — A4 21 x 29.7 cm";
     QTest::newRow("each spacing once")
-        << QString() << QSizeF(297, 210)
+        << QString() << QSize(300, 200) << a4
         << QList<GridSpacing>{{K::Eighths, 8}, {K::EqualParts, 2.5}, {K::Eighths, 8}}
-        << "A4 29.7 x 21 cm, grid 1/8, 2.5 parts";
+        << "A4 29.7 x 21、グリッド 1/8, 2.5 等分";
+    // A capture in a mode gives the caption decimals; the legend names whole pixels.
+    QTest::newRow("captured in a mode")
+        << "Untitled (283.4646x200)" << QSize(283, 200) << a4 << QList<GridSpacing>{}
+        << "Untitled (283x200) — A4 29.7 x 21";
+    QTest::newRow("parentheses in the name")
+        << "A (1x2).BMP (300.5x200.25)" << QSize(300, 200) << a4 << QList<GridSpacing>{}
+        << "A (1x2).BMP (300x200) — A4 29.7 x 21";
+    QTest::newRow("no sizes") << " Untitled " << QSize(5, 5) << a4 << QList<GridSpacing>{}
+                              << "Untitled — A4 29.7 x 21";
+    QTest::newRow("mode sizes as given")
+        << QString() << QSize(5, 5) << modePaperText("F6", 31.8, 41) << QList<GridSpacing>{}
+        << "F6 31.8 x 41";
 }
 
 void TestCore::legend() {
     QFETCH(QString, subject);
-    QFETCH(QSizeF, paper);
+    QFETCH(QSize, pixels);
+    QFETCH(QString, paper);
     QFETCH(QList<GridSpacing>, spacings);
     QFETCH(QString, legend);
-    QCOMPARE(legendText(subject, paperText(QStringLiteral("A4"), paper), spacings), legend);
+    QCOMPARE(legendText(subject, pixels, paper, spacings), legend);
 }
 
 void TestCore::centimetreGridOnAnotherPaper_data() {

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QTranslator>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -66,6 +67,8 @@ private slots:
     void sendToOrbello();
     void temporaryBitmapGoesAtShutDown();
     void supportPageShipsWithTheProgram();
+    void helpPageInEachLanguage_data();
+    void helpPageInEachLanguage();
     void handOffFolderIsPrivate_data();
     void handOffFolderIsPrivate();
     void runtimeFolderWithoutTheSessionsIsTheCache();
@@ -300,6 +303,60 @@ void TestExchange::supportPageShipsWithTheProgram() {
     const QUrl page = supportPageUrl(QCoreApplication::applicationDirPath());
     QVERIFY(page.isLocalFile());
     QVERIFY2(QFile::exists(page.toLocalFile()), qPrintable(page.toLocalFile()));
+}
+
+// A translation that names the help page in English, as the program's English does.
+class EnglishHelpName : public QTranslator {
+public:
+    QString translate(const char* context, const char* source, const char* /*disambiguation*/,
+                      int /*n*/) const override {
+        return QByteArrayView(context) == "HandOff" && QByteArrayView(source) == "help.html"
+                   ? QStringLiteral("help.en.html")
+                   : QString();
+    }
+    [[nodiscard]] bool isEmpty() const override { return false; }
+};
+
+void TestExchange::helpPageInEachLanguage_data() {
+    QTest::addColumn<bool>("english");
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QStringList>("says");  // besides the commands' own captions
+    QTest::newRow("Japanese") << false << "ja" << QStringList{"ドラッグ&amp;ドロップ", "1/8 分割"};
+    QTest::newRow("English") << true << "en"
+                             << QStringList{"Drag and drop", "1/8 Divisions", "Spacing (cm)..."};
+}
+
+void TestExchange::helpPageInEachLanguage() {
+    QFETCH(bool, english);
+    QFETCH(QString, lang);
+    QFETCH(QStringList, says);
+    EnglishHelpName translator;
+    if (english) {
+        QCoreApplication::installTranslator(&translator);
+    }
+    // Installed beside the program and shipped inside it, the same page.
+    const QString installed = supportPageUrl(QCoreApplication::applicationDirPath()).toLocalFile();
+    QFile shipped(QStringLiteral(":/") + helpPageName());
+    QCoreApplication::removeTranslator(&translator);
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(shipped.readAll());
+    QFile beside(installed);
+    QVERIFY2(beside.open(QIODevice::ReadOnly), qPrintable(installed));
+    QCOMPARE(QString::fromUtf8(beside.readAll()), page);
+    QVERIFY(page.contains(QStringLiteral("<html lang=\"%1\">").arg(lang)));
+    for (const QString& text : says + QStringList{"Export PDF...", "Print...", "Ctrl+S",
+                                                  "Grid Style...", "<h2>View</h2>"}) {
+        QVERIFY2(page.contains(text), qPrintable(text));
+    }
+    // Each section that may be left out is one block of its own.
+    for (const char* section : {"zoom", "undo", "save", "gridstyle"}) {
+        QCOMPARE(page.count(QStringLiteral("<!-- section:%1 -->").arg(section)), 1);
+    }
+    QCOMPARE(page.count(QStringLiteral("<!-- /section -->")), 4);
+    // Commands hidden from the menus are not offered.
+    for (const char* hidden : {"Send BMP", "ORBELLO", "KIRTMP"}) {
+        QVERIFY2(!page.contains(QLatin1String(hidden)), hidden);
+    }
 }
 
 void TestExchange::handOffFolderIsPrivate_data() {

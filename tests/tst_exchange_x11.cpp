@@ -103,7 +103,7 @@ void TestExchangeX11::pasteTakesWhatAnotherProgramOffers() {
     } else {
         QCOMPARE(s.fake.prompts.calls.size(), 2);
         QCOMPARE(s.fake.prompts.calls.first(), QStringLiteral("beep"));
-        QVERIFY(s.fake.prompts.calls.last().contains(QLatin1String("too large")));
+        QVERIFY(s.fake.prompts.calls.last().contains(QStringLiteral("大きすぎます")));
         QCOMPARE(s.ws().P1->image(), before);
     }
     owner.kill();

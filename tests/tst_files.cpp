@@ -209,14 +209,14 @@ void TestFiles::filesThatAreNotPictures_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("says");  // %1: the path; empty: the system's reason for QFile
     QTest::newRow("folder") << "folder"
-                            << "%1 is a folder, not a picture file";
+                            << "%1 はフォルダーで、画像ファイルではありません";
     QTest::newRow("missing") << "missing"
                              << "";
 #ifdef Q_OS_UNIX
     QTest::newRow("pipe") << "pipe"
-                          << "%1 is not a picture file but a device or a pipe";
+                          << "%1 は画像ファイルではなく、デバイスかパイプです";
     QTest::newRow("device") << "device"
-                            << "%1 is not a picture file but a device or a pipe";
+                            << "%1 は画像ファイルではなく、デバイスかパイプです";
     QTest::newRow("symbolic link to itself") << "loop"
                                              << "";
     QTest::newRow("no permission") << "unreadable"
@@ -245,13 +245,13 @@ void TestFiles::filesThatAreNotPictures() {
         }
         writeFile(path, bitmap(1, 1, 24, false));
         QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
-        says = QStringLiteral("%1 cannot be opened: Permission denied");
+        says = QStringLiteral("%1 を開けません: Permission denied");
     }
 #endif
     if (says.isEmpty()) {
         QFile file(path);
         QVERIFY(!file.open(QIODevice::ReadOnly));
-        says = "%1 cannot be opened: " + file.errorString();
+        says = "%1 を開けません: " + file.errorString();
     }
     QString error;
     QVERIFY(readPictureFile(path, &error).isNull());
@@ -391,10 +391,11 @@ void TestFiles::loadFailureKeepsCommittedState_data() {
     QTest::newRow("missing") << QByteArray() << "";
     QTest::newRow("garbage") << QByteArray("this is not a picture at all") << "";
     QTest::newRow("truncated header") << bitmap(50, 50, 24, false).left(30) << "";
-    QTest::newRow("truncated pixels") << bitmap(50, 50, 24, false).left(54 + 1000) << "ends early";
+    QTest::newRow("truncated pixels")
+        << bitmap(50, 50, 24, false).left(54 + 1000) << "途中で終わっています";
     QByteArray huge = bitmap(2, 2, 24, false);
     huge.replace(18, 8, le32(100000) + le32(100000));  // claims 100000 x 100000 pixels
-    QTest::newRow("impossible size") << huge << "too large";
+    QTest::newRow("impossible size") << huge << "大きすぎます";
     QByteArray tooLarge = bitmap(2, 2, 24, false);
     tooLarge.replace(18, 8, le32(16385) + le32(16385));
     tooLarge.replace(2, 4, le32(54 + 16388 * 3 * 16385));  // the file is cut short too
@@ -782,7 +783,7 @@ void TestFiles::everyWayInTakesTheSameSizes() {
                  QColor(40, 80, 200));
     } else {
         const QString tooLarge =
-            QStringLiteral("The picture is too large: %1 x %2 pixels (at most 16384 x 16384)")
+            QStringLiteral("画像が大きすぎます: %1 x %2 ピクセル (最大 16384 x 16384)")
                 .arg(size.width())
                 .arg(size.height());
         QVERIFY2(!s.fake.prompts.calls.isEmpty() &&
@@ -909,7 +910,7 @@ void TestFiles::saveIntoAMissingFolder() {
     QCOMPARE(s.fake.prompts.calls.first(), QStringLiteral("beep"));
     QCOMPARE(s.fake.prompts.calls.last(),
              "message: " + QDir::toNativeSeparators(path) +
-                 " cannot be written: " + QString::fromLocal8Bit(std::strerror(ENOENT)));
+                 " に書き込めません: " + QString::fromLocal8Bit(std::strerror(ENOENT)));
     QCOMPARE(s.ws().state.CurrentFile, QStringLiteral("/pics/a.bmp"));
     QCOMPARE(s.form->windowTitle(), caption);
 }
@@ -922,7 +923,7 @@ void TestFiles::failedWriteLeavesTheOldFile() {
     SaveImageFile(s.ws(), path);
     QCOMPARE(s.fake.prompts.calls.mid(1),
              QStringList({"beep", "message: " + QDir::toNativeSeparators(path) +
-                                      " cannot be written: There is no picture to write"}));
+                                      " に書き込めません: 書き込む画像がありません"}));
     QCOMPARE(readFile(path), QByteArray("old contents"));
     QCOMPARE(QDir(s.fake.root.path()).entryList({"keep*"}, QDir::Files | QDir::Hidden).size(), 1);
     QVERIFY(s.ws().state.CurrentFile.isEmpty());
@@ -951,9 +952,9 @@ void TestFiles::saveOntoWhatIsNotAFile_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
     QTest::newRow("pipe") << "pipe"
-                          << "it is a pipe or a device, not a file";
+                          << "パイプかデバイスで、ファイルではありません";
     QTest::newRow("folder") << "folder"
-                            << "it is a folder";
+                            << "フォルダーです";
 }
 
 void TestFiles::saveOntoWhatIsNotAFile() {
@@ -975,7 +976,7 @@ void TestFiles::saveOntoWhatIsNotAFile() {
     SaveImageFile(s.ws(), path);
     QCOMPARE(s.fake.prompts.calls,
              QStringList({"beep", "message: " + QDir::toNativeSeparators(path) +
-                                      " cannot be written: " + reason}));
+                                      " に書き込めません: " + reason}));
     const QFileInfo after(path);
     QVERIFY(!after.isFile());
     QVERIFY(after.exists());

@@ -2,11 +2,16 @@
 #include "core/Caption.h"
 #include "fakes/Session.h"
 #include "overlay/GridCommands.h"
+#include "paper/PaperCommands.h"
+#include "paper/PaperOptionsDialog.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 using namespace kiramo;
 using namespace kiramo::testing;
@@ -115,10 +120,33 @@ void TestI18n::systemLanguage() {
     }
     Translations translations;
     translations.install(QLocale::system());
-    Session s;
+    Session s("@ A4 29.7x21\r\n");
     const QString grid8 = s.form->menus().MGrid8->text();
     QCOMPARE(grid8,
              expected == "en" ? QStringLiteral("1/8 Divisions") : QStringLiteral("1/8 分割"));
+
+    // The Export PDF dialog, as the user meets it: its title and the texts of its choices.
+    s.form->selectMode(1);
+    s.setCanvas(QImage(QSize(300, 200), QImage::Format_RGB32));
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            shown.append(dialog->windowTitle());
+            for (const QAbstractButton* b : dialog->findChildren<QAbstractButton*>()) {
+                if (!b->text().isEmpty() && b->isVisibleTo(dialog) && b->isCheckable()) {
+                    shown.append(b->text());
+                }
+            }
+            dialog->reject();
+        }
+    });
+    PaperOptionsDialog paper(s.form.get());
+    exportPdfCommand(s.ws(), paper);
+    const QStringList english{"Export PDF", "True size: A4 29.7 x 21 cm", "Fitted on the page:",
+                              "Cell labels (columns A, B, C… rows 1, 2, 3…)"};
+    const QStringList japanese{"PDF の書き出し", "実寸: A4 29.7 x 21 cm",
+                               "用紙に合わせる:", "マス目の記号 (列 A, B, C… 行 1, 2, 3…)"};
+    QCOMPARE(shown, expected == "en" ? english : japanese);
 }
 
 QTEST_MAIN(TestI18n)

@@ -269,7 +269,7 @@ void TestPaper::gridMeasuresOnThePage() {
     s.fake.prompts.paperAnswers.enqueue(trueSize());
     s.fake.prompts.saveAnswers.enqueue(pdf);
     exportPdfCommand(w, s.fake.prompts);
-    QCOMPARE(s.fake.prompts.calls.last(), QStringLiteral("save: Export PDF"));
+    QCOMPARE(s.fake.prompts.calls.last(), QStringLiteral("save: PDF の書き出し"));
 
     const PdfInfo info = pdfInfo(pdf);
     QCOMPARE(info.pages, 1);
@@ -375,7 +375,7 @@ void TestPaper::failedExportLeavesTheOldFile_data() {
     QTest::newRow("folder refusing new files") << "read-only"
                                                << "";
     QTest::newRow("named pipe") << "pipe"
-                                << "it is a pipe or a device, not a file";
+                                << "パイプかデバイスで、ファイルではありません";
 }
 
 void TestPaper::failedExportLeavesTheOldFile() {
@@ -419,7 +419,7 @@ void TestPaper::failedExportLeavesTheOldFile() {
     }
     QCOMPARE(s.fake.prompts.calls.mid(s.fake.prompts.calls.size() - 2),
              QStringList({"beep", "message: " + QDir::toNativeSeparators(target) +
-                                      " cannot be written: " + reason}));
+                                      " に書き込めません: " + reason}));
     if (kind == "pipe") {
         QVERIFY(!QFileInfo(target).isFile());
     }
@@ -432,7 +432,7 @@ void TestPaper::cancelledDialogsWriteNothing() {
     FakePrompts& prompts = s.fake.prompts;
     prompts.paperAnswers.enqueue(std::nullopt);
     exportPdfCommand(s.form->workspace(), s.fake.prompts);
-    QCOMPARE(prompts.calls, QStringList({"paper: Export PDF | A4 29.7 x 21 cm"}));
+    QCOMPARE(prompts.calls, QStringList({"paper: PDF の書き出し | A4 29.7 x 21 cm"}));
 
     // An existing file is asked about; No leaves it.
     const QString existing = m_folder.filePath(QStringLiteral("existing.pdf"));
@@ -449,7 +449,7 @@ void TestPaper::cancelledDialogsWriteNothing() {
 
     prompts.paperAnswers.enqueue(std::nullopt);
     printCommand(s.form->workspace(), s.fake.prompts);
-    QCOMPARE(prompts.calls.last(), QStringLiteral("paper: Print | A4 29.7 x 21 cm"));
+    QCOMPARE(prompts.calls.last(), QStringLiteral("paper: 印刷 | A4 29.7 x 21 cm"));
 }
 
 void TestPaper::menuItemsFollowSaveAs() {
@@ -578,20 +578,30 @@ void TestPaper::printProposesTheWholeName_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("subject");
     QTest::addColumn<QString>("name");
-    QTest::newRow("a paper of 29.7 cm") << 1 << "PHOTO.BMP (300x200)"
-                                        << "PHOTO.BMP (300x200) — A4 29.7 x 21 cm.pdf";
-    QTest::newRow("characters no file name holds") << 0 << "A:B?.BMP (300x200)"
-                                                   << "A-B-.BMP (300x200) — FreeSize, on A4.pdf";
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("a paper of 29.7 cm")
+        << 1 << "PHOTO.BMP (300x200)"
+        << "PHOTO.BMP (300x200) — A4 29.7 x 21.pdf" << QSize(300, 200);
+    QTest::newRow("characters no file name holds")
+        << 0 << "A:B?.BMP (300x200)"
+        << "A-B-.BMP (300x200) — FreeSize (A4 に配置).pdf" << QSize(300, 200);
     QTest::newRow("nothing loaded") << 2 << ""
-                                    << "F6 41 x 31.8 cm.pdf";
+                                    << "F6 41 x 31.8.pdf" << QSize(300, 200);
+    QTest::newRow("captured in a mode")
+        << 1 << "Untitled (300.4242x200)"
+        << "Untitled (300x200) — A4 29.7 x 21.pdf" << QSize(300, 200);
+    // An upright paper is still named as the mode names it.
+    QTest::newRow("upright") << 1 << "Untitled (200.4x300)"
+                             << "Untitled (200x300) — A4 29.7 x 21.pdf" << QSize(200, 300);
 }
 
 void TestPaper::printProposesTheWholeName() {
     QFETCH(int, mode);
     QFETCH(QString, subject);
     QFETCH(QString, name);
+    QFETCH(QSize, size);
     Session s(kModes);
-    s.setCanvas(checkerboard(QSize(300, 200)));
+    s.setCanvas(checkerboard(size));
     s.form->selectMode(mode);
     s.ws().setCaption(subject);
     s.fake.prompts.paperAnswers.enqueue(trueSize());

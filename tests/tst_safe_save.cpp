@@ -184,7 +184,7 @@ void TestSafeSave::noRoomKeepsTheOldFile() {
         return;
     }
     QVERIFY(!written);
-    QCOMPARE(error, target + QStringLiteral(" cannot be written: ") + reason);
+    QCOMPARE(error, target + QStringLiteral(" に書き込めません: ") + reason);
     QVERIFY(readAll(target) == kOld);
 }
 
@@ -453,8 +453,8 @@ void TestSafeSave::deviceIsNeverReplaced() {
     QVERIFY(QFile::link(QStringLiteral("/dev/null"), target));
     QString error;
     QVERIFY(!replaceFileContents(target, kOld, &error));
-    QCOMPARE(error,
-             target + QStringLiteral(" cannot be written: it is a pipe or a device, not a file"));
+    QCOMPARE(error, target + QStringLiteral(
+                                 " に書き込めません: パイプかデバイスで、ファイルではありません"));
     struct stat st {};
     QCOMPARE(::stat("/dev/null", &st), 0);
     QVERIFY(S_ISCHR(st.st_mode));

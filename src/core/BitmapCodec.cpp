@@ -1,5 +1,6 @@
 #include "core/BitmapCodec.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QtEndian>
 
@@ -23,26 +24,32 @@ constexpr qint64 kBlockBytes = 4 << 20;
 enum Compression : quint32 { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
 
 QString endsEarly(qint64 there, qint64 needed) {
-    return QStringLiteral("The bitmap file ends early: %1 of %2 bytes are there")
+    return QCoreApplication::translate("BitmapCodec", "ビットマップファイルが途中で終わっています: "
+                                                      "%2 バイトのうち %1 バイトしかありません")
         .arg(there)
         .arg(needed);
 }
 
 QString headerEndsEarly(qint64 there, qint64 needed) {
-    return QStringLiteral("The bitmap file ends early: its headers need %1 bytes, %2 are there")
+    return QCoreApplication::translate("BitmapCodec",
+                                       "ビットマップファイルが途中で終わっています: ヘッダーに %1 "
+                                       "バイト必要ですが、%2 バイトしかありません")
         .arg(needed)
         .arg(there);
 }
 
 // `row` counts the file's rows from 0.
 QString compressedEndsEarly(qint64 row, qint64 height) {
-    return QStringLiteral("The bitmap file ends early: its compressed pixels stop in row %1 of %2")
+    return QCoreApplication::translate(
+               "BitmapCodec", "ビットマップファイルが途中で終わっています: 圧縮された画素が "
+                              "%2 行のうち %1 行目で切れています")
         .arg(row + 1)
         .arg(height);
 }
 
 QString damaged(const QString& what) {
-    return QStringLiteral("The bitmap file is damaged: ") + what;
+    return QCoreApplication::translate("BitmapCodec", "ビットマップファイルが壊れています: %1")
+        .arg(what);
 }
 
 // An OS/2 2.x header may stop after any of its fields; those left out read as zero. Windows
@@ -332,7 +339,8 @@ BitmapHeaderResult parseBitmapHeader(QByteArrayView start) {
     QString& error = result.error;
     const qint64 size = start.size();
     if (!isBitmapSignature(start)) {
-        error = QStringLiteral("The file is not a Windows bitmap");
+        error = QCoreApplication::translate("BitmapCodec",
+                                            "Windows ビットマップのファイルではありません");
         return result;
     }
     if (size < kFileHeader + 4) {
@@ -343,8 +351,9 @@ BitmapHeaderResult parseBitmapHeader(QByteArrayView start) {
     const auto u32 = [&](qint64 at) { return qFromLittleEndian<quint32>(start.data() + at); };
     const qint64 infoSize = u32(kFileHeader);
     if (!isKnownInfoSize(infoSize)) {
-        error =
-            QStringLiteral("The bitmap has a header of an unknown kind (%1 bytes)").arg(infoSize);
+        error = QCoreApplication::translate("BitmapCodec",
+                                            "ビットマップのヘッダーが未知の種類です (%1 バイト)")
+                    .arg(infoSize);
         return result;
     }
     if (size < kFileHeader + infoSize) {
@@ -374,14 +383,17 @@ BitmapHeaderResult parseBitmapHeader(QByteArrayView start) {
         colorsUsed = info32(32);
     }
     if (width <= 0 || height == 0) {
-        error =
-            damaged(QStringLiteral("it gives its size as %1 x %2 pixels").arg(width).arg(height));
+        error = damaged(
+            QCoreApplication::translate("BitmapCodec", "大きさが %1 x %2 ピクセルとなっています")
+                .arg(width)
+                .arg(height));
         return result;
     }
     h.topDown = height < 0;
     height = std::abs(height);
     if (width > kMaxPictureSide || height > kMaxPictureSide) {
-        error = QStringLiteral("The picture is too large: %1 x %2 pixels (at most %3 x %3)")
+        error = QCoreApplication::translate("PictureIntake",
+                                            "画像が大きすぎます: %1 x %2 ピクセル (最大 %3 x %3)")
                     .arg(width)
                     .arg(height)
                     .arg(kMaxPictureSide);
@@ -394,8 +406,8 @@ BitmapHeaderResult parseBitmapHeader(QByteArrayView start) {
         !isOs2v2(infoSize) && (compression == kBitFields || compression == kAlphaBitFields);
     const std::optional<BitmapPixels> pixels = pixelKind(compression, h.bits, bitFields);
     if (!pixels) {
-        error = QStringLiteral("The bitmap is of a kind that the program does not read (%1 bits "
-                               "a pixel, compression %2)")
+        error = QCoreApplication::translate(
+                    "BitmapCodec", "読めない種類のビットマップです (1 画素 %1 ビット、圧縮 %2)")
                     .arg(h.bits)
                     .arg(compression);
         return result;
@@ -412,8 +424,9 @@ BitmapHeaderResult parseBitmapHeader(QByteArrayView start) {
     const qint64 paletteAt = kFileHeader + infoSize + masksAfterHeader;
     h.pixelOffset = u32(10);
     if (h.pixelOffset < paletteAt) {
-        error = damaged(
-            QStringLiteral("its pixels start at byte %1, inside its headers").arg(h.pixelOffset));
+        error = damaged(QCoreApplication::translate(
+                            "BitmapCodec", "画素の始まり (%1 バイト目) がヘッダーの中にあります")
+                            .arg(h.pixelOffset));
         return result;
     }
     if (size < paletteAt) {
@@ -425,7 +438,8 @@ BitmapHeaderResult parseBitmapHeader(QByteArrayView start) {
         h.masks = {u32(at), u32(at + 4), u32(at + 8)};
         if (!std::all_of(h.masks.cbegin(), h.masks.cend(),
                          [&](quint32 m) { return isValidMask(m, h.bits); })) {
-            error = damaged(QStringLiteral("its colour masks are not single runs of bits"));
+            error = damaged(QCoreApplication::translate(
+                "BitmapCodec", "色のマスクがひと続きのビットになっていません"));
             return result;
         }
     }
@@ -469,7 +483,8 @@ QImage decodeBitmap(QIODevice& device, QString* error) {
     }
     QImage image(h.width, h.height, QImage::Format_RGB32);
     if (image.isNull()) {
-        *error = QStringLiteral("Not enough memory for a picture of %1 x %2 pixels")
+        *error = QCoreApplication::translate("PictureIntake",
+                                             "%1 x %2 ピクセルの画像に足りるメモリーがありません")
                      .arg(h.width)
                      .arg(h.height);
         return QImage();
@@ -486,7 +501,7 @@ QImage decodeBitmap(QIODevice& device, QString* error) {
 
 QByteArray encodeBitmap(const QImage& source, QString* error) {
     if (source.isNull()) {
-        *error = QStringLiteral("There is no picture to write");
+        *error = QCoreApplication::translate("BitmapCodec", "書き込む画像がありません");
         return QByteArray();
     }
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
@@ -496,7 +511,8 @@ QByteArray encodeBitmap(const QImage& source, QString* error) {
     const qint64 pixelBytes = stride * height;
     const qint64 fileBytes = kFileHeader + kInfoHeader + pixelBytes;
     if (fileBytes > std::numeric_limits<quint32>::max()) {
-        *error = QStringLiteral("The picture is too large for a bitmap file");
+        *error = QCoreApplication::translate("BitmapCodec",
+                                             "画像がビットマップファイルには大きすぎます");
         return QByteArray();
     }
     // The whole file in one allocation, written once: for a large picture the file is

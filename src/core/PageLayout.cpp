@@ -2,7 +2,9 @@
 
 #include "core/NumberText.h"
 
+#include <QCoreApplication>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -203,16 +205,32 @@ QString paperText(const QString& name, QSizeF paperMm) {
            QStringLiteral(" cm");
 }
 
+QString modePaperText(const QString& name, double firstCm, double secondCm) {
+    return name + u' ' + writeNumber(firstCm) + QStringLiteral(" x ") + writeNumber(secondCm);
+}
+
 QString spacingText(const GridSpacing& spacing) {
     switch (spacing.kind) {
     case GridSpacing::Kind::Eighths:
         return QStringLiteral("1/") + writeNumber(spacing.value);
     case GridSpacing::Kind::EqualParts:
-        return writeNumber(spacing.value) + QStringLiteral(" parts");
+        return QCoreApplication::translate("PageLayout", "%1 等分").arg(writeNumber(spacing.value));
     case GridSpacing::Kind::Centimetres:
         return writeNumber(spacing.value) + QStringLiteral(" cm");
     }
     return QString();
+}
+
+QString wholePixelSubject(const QString& subject, QSize pixels) {
+    // The sizes in the last parentheses, which a capture in a mode may have given decimals.
+    static const QRegularExpression sized(QStringLiteral("^(.*) \\([^()]*x[^()]*\\)$"),
+                                          QRegularExpression::DotMatchesEverythingOption);
+    const QString trimmed = subject.trimmed();
+    const QRegularExpressionMatch match = sized.match(trimmed);
+    if (!match.hasMatch()) {
+        return trimmed;
+    }
+    return match.captured(1) + QStringLiteral(" (%1x%2)").arg(pixels.width()).arg(pixels.height());
 }
 
 GridSpacing spacingOnPaper(const DrawnGrid& drawn, double firstCm, double secondCm) {
@@ -232,7 +250,7 @@ GridSpacing spacingOnPaper(const DrawnGrid& drawn, double firstCm, double second
     return spacing;
 }
 
-QString legendText(const QString& subject, const QString& paper,
+QString legendText(const QString& subject, QSize pixels, const QString& paper,
                    const QList<GridSpacing>& spacings) {
     QStringList grids;
     for (const GridSpacing& s : spacings) {
@@ -241,10 +259,11 @@ QString legendText(const QString& subject, const QString& paper,
             grids.append(text);
         }
     }
-    QString legend =
-        subject.trimmed().isEmpty() ? paper : subject.trimmed() + QStringLiteral(" — ") + paper;
+    const QString named = wholePixelSubject(subject, pixels);
+    QString legend = named.isEmpty() ? paper : named + QStringLiteral(" — ") + paper;
     if (!grids.isEmpty()) {
-        legend += QStringLiteral(", grid ") + grids.join(QStringLiteral(", "));
+        legend = QCoreApplication::translate("PageLayout", "%1、グリッド %2")
+                     .arg(legend, grids.join(QStringLiteral(", ")));
     }
     return legend;
 }

@@ -101,15 +101,22 @@ struct CellLabel {
 
 // "A4 29.7 x 21 cm": a mode's paper as laid out, width first.
 [[nodiscard]] QString paperText(const QString& name, QSizeF paperMm);
+// "A4 29.7 x 21": a mode's name and its two sizes in centimetres as the mode gives them,
+// whichever way its paper lies.
+[[nodiscard]] QString modePaperText(const QString& name, double firstCm, double secondCm);
 // What a drawn grid's spacing measures on the paper of a mode of `firstCm` x `secondCm`: a
 // centimetre grid drawn for another paper measures in proportion (5 cm drawn for A4 is 7.07 cm
 // on A3, to a tenth of a millimetre); everything else as asked.
 [[nodiscard]] GridSpacing spacingOnPaper(const DrawnGrid& drawn, double firstCm, double secondCm);
-// "5 cm", "1/8", "10 parts".
+// "5 cm", "1/8", "10 等分" (translated).
 [[nodiscard]] QString spacingText(const GridSpacing& spacing);
-// "picture.bmp (800x600) — A4 29.7 x 21 cm, grid 5 cm": the subject (if any), the paper, then
-// the spacings of the grids, each named once.
-[[nodiscard]] QString legendText(const QString& subject, const QString& paper,
+// A caption's subject with the sizes in its last parentheses made the picture's whole pixels:
+// "Untitled (283.4646x200)" of a 283 x 200 picture is "Untitled (283x200)". A subject without
+// sizes is kept as it is, trimmed.
+[[nodiscard]] QString wholePixelSubject(const QString& subject, QSize pixels);
+// "picture.bmp (800x600) — A4 29.7 x 21、グリッド 5 cm" (translated): the subject (if any) with
+// the picture's whole pixel sizes, the paper, then the spacings of the grids, each named once.
+[[nodiscard]] QString legendText(const QString& subject, QSize pixels, const QString& paper,
                                  const QList<GridSpacing>& spacings);
 
 // The page a fitted picture goes on unless the user chooses: Letter where the locale measures

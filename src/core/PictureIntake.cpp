@@ -2,6 +2,7 @@
 
 #include "core/BitmapCodec.h"
 
+#include <QCoreApplication>
 #include <QImageReader>
 #include <QPainter>
 
@@ -13,13 +14,14 @@ void usePictureMemoryLimit() {
 
 QString pictureSizeError(QSize size) {
     if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide) {
-        return QStringLiteral("The picture is too large: %1 x %2 pixels (at most %3 x %3)")
+        return QCoreApplication::translate("PictureIntake",
+                                           "画像が大きすぎます: %1 x %2 ピクセル (最大 %3 x %3)")
             .arg(size.width())
             .arg(size.height())
             .arg(kMaxPictureSide);
     }
     if (size.width() < 1 || size.height() < 1) {
-        return QStringLiteral("The picture has no pixels: %1 x %2")
+        return QCoreApplication::translate("PictureIntake", "画像に画素がありません: %1 x %2")
             .arg(size.width())
             .arg(size.height());
     }
@@ -28,7 +30,7 @@ QString pictureSizeError(QSize size) {
 
 QImage admitPicture(const QImage& picture, QString* error) {
     if (picture.isNull()) {
-        *error = QStringLiteral("Not a picture that the program can read");
+        *error = QCoreApplication::translate("PictureIntake", "読み込める画像ではありません");
         return QImage();
     }
     if (QString refused = pictureSizeError(picture.size()); !refused.isEmpty()) {
@@ -39,7 +41,8 @@ QImage admitPicture(const QImage& picture, QString* error) {
     QImage flat = transparent ? QImage(picture.size(), QImage::Format_RGB32)
                               : picture.convertToFormat(QImage::Format_RGB32);
     if (flat.isNull()) {
-        *error = QStringLiteral("There is not enough memory for a picture of %1 x %2 pixels")
+        *error = QCoreApplication::translate("PictureIntake",
+                                             "%1 x %2 ピクセルの画像に足りるメモリーがありません")
                      .arg(picture.width())
                      .arg(picture.height());
         return QImage();
@@ -70,7 +73,7 @@ QImage decodePicture(QIODevice& device, QString* error) {
     if (picture.isNull()) {
         // Qt says "Unknown error" where its decoder gave no reason.
         *error = reader.error() == QImageReader::UnknownError
-                     ? QStringLiteral("Not a picture that the program can read")
+                     ? QCoreApplication::translate("PictureIntake", "読み込める画像ではありません")
                      : reader.errorString();
         return QImage();
     }

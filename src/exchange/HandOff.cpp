@@ -76,9 +76,16 @@ void sendImage(Workspace& workspace, const QImage& image) {
 
 }  // namespace
 
+QString helpPageName() {
+    return QCoreApplication::translate("HandOff", "help.html",
+                                       "the file name of the help page in this language");
+}
+
 QUrl supportPageUrl(const QString& executableFolder) {
-    return QUrl::fromLocalFile(
-        QDir::cleanPath(QDir(executableFolder).filePath(QLatin1String(kSupportPage))));
+    return QUrl::fromLocalFile(QDir::cleanPath(QDir(executableFolder)
+                                                   .filePath(QLatin1String(kSupportFolder))
+                                                   .append(u'/')
+                                                   .append(helpPageName())));
 }
 
 void sendBitmap(Workspace& workspace) {
@@ -115,9 +122,9 @@ void openSupportPage(Workspace& workspace) {
     Prompts& prompts = workspace.prompts();
     QString page = supportPageUrl(folders.executable).toLocalFile();
     if (!QFileInfo(page).isFile()) {
-        page = joinPath(folders.runtime, QStringLiteral("help.html"));
+        page = joinPath(folders.runtime, helpPageName());
         QString reason;
-        QFile source(QStringLiteral(":/help.html"));
+        QFile source(QStringLiteral(":/") + helpPageName());
         bool written = makePrivateFolder(folders.runtime, &reason);
         if (written) {
             QFile::remove(page);  // an older copy, which QFile::copy would not replace

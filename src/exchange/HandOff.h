@@ -7,10 +7,15 @@ namespace kiramo {
 
 class Workspace;
 
-// Where an installed copy keeps the help page, relative to the executable's folder.
-inline constexpr const char* kSupportPage = "../share/kiramo/help.html";
+// Where an installed copy keeps the help pages, relative to the executable's folder.
+inline constexpr const char* kSupportFolder = "../share/kiramo";
 
-// The installed help page's address for an executable in `executableFolder`.
+// The help page's file name in the interface language: "help.html" (Japanese) as written, the
+// translation names the page in its own language ("help.en.html").
+[[nodiscard]] QString helpPageName();
+
+// The installed help page's address, in the interface language, for an executable in
+// `executableFolder`.
 [[nodiscard]] QUrl supportPageUrl(const QString& executableFolder);
 
 // "Send BMP": the canvas, grids included, to the program associated with ".BMP".

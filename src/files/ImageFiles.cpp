@@ -67,10 +67,14 @@ QImage readPictureFile(const QString& path, QString* error, WorkProgress* progre
     const QString name = QDir::toNativeSeparators(path);
     switch (fileKind(path)) {
     case FileKind::Folder:
-        *error = QStringLiteral("%1 is a folder, not a picture file").arg(name);
+        *error = QCoreApplication::translate("ImageFiles",
+                                             "%1 はフォルダーで、画像ファイルではありません")
+                     .arg(name);
         return QImage();
     case FileKind::Other:
-        *error = QStringLiteral("%1 is not a picture file but a device or a pipe").arg(name);
+        *error = QCoreApplication::translate("ImageFiles",
+                                             "%1 は画像ファイルではなく、デバイスかパイプです")
+                     .arg(name);
         return QImage();
     case FileKind::Missing:
     case FileKind::Regular:
@@ -81,7 +85,7 @@ QImage readPictureFile(const QString& path, QString* error, WorkProgress* progre
     QFile file(path);
     QString reason;
     if (!openRegularFile(file, &reason)) {
-        *error = QStringLiteral("%1 cannot be opened: %2").arg(name, reason);
+        *error = QCoreApplication::translate("ImageFiles", "%1 を開けません: %2").arg(name, reason);
         return QImage();
     }
     QImage picture;
@@ -92,7 +96,8 @@ QImage readPictureFile(const QString& path, QString* error, WorkProgress* progre
         picture = decodePicture(file, &reason);
     }
     if (picture.isNull()) {
-        *error = QStringLiteral("%1 cannot be loaded: %2").arg(name, reason);
+        *error =
+            QCoreApplication::translate("ImageFiles", "%1 を読み込めません: %2").arg(name, reason);
     }
     return picture;
 }

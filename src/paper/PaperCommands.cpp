@@ -43,6 +43,14 @@ std::optional<PaperOptions> askOptions(Workspace& workspace, PaperOptionsPrompt&
     return prompt.askPaperOptions(request);
 }
 
+QString exportPdfTitle() {
+    return QCoreApplication::translate("PaperCommands", "PDF の書き出し");
+}
+
+QString printTitle() {
+    return QCoreApplication::translate("PaperCommands", "印刷");
+}
+
 // The proposed name: the current file's with ".pdf", or "image.pdf".
 QString proposedName(const Workspace& workspace) {
     const QString& current = workspace.currentFile();
@@ -69,7 +77,8 @@ bool writePdf(const Workspace& workspace, const PaperOptions& options, const QSt
         writer.setPageLayout(pageLayoutOf(scene.page.sizeMm));
         QPainter painter(&writer);
         if (!painter.isActive()) {
-            *error = cannotWriteMessage(path, QStringLiteral("the PDF could not be started"));
+            *error = cannotWriteMessage(
+                path, QCoreApplication::translate("PaperCommands", "PDF を作成できません"));
             return false;
         }
         paintScene(painter, scene, QRectF(QPointF(), scene.page.sizeMm), QPointF(),
@@ -106,14 +115,15 @@ void printPaper(const Workspace& workspace, const PaperOptions& options, QPrinte
 
 void exportPdfCommand(Workspace& workspace, PaperOptionsPrompt& paper) {
     const std::optional<PaperOptions> options =
-        askOptions(workspace, paper, QStringLiteral("Export PDF"), true);
+        askOptions(workspace, paper, exportPdfTitle(), true);
     if (!options) {
         return;
     }
     Prompts& prompts = workspace.prompts();
     FileDialogRequest request;
-    request.title = QStringLiteral("Export PDF");
-    request.filters = parseFilterText(QStringLiteral("PDF (*.pdf)|*.pdf|All Files (*.*)|*.*|"));
+    request.title = exportPdfTitle();
+    request.filters = parseFilterText(QCoreApplication::translate(
+        "PaperCommands", "PDF (*.pdf)|*.pdf|すべてのファイル (*.*)|*.*|"));
     request.defaultSuffix = QStringLiteral("pdf");
     request.initialName = proposedName(workspace);
     request.initialFolder = QDir::currentPath();
@@ -136,13 +146,12 @@ void exportPdfCommand(Workspace& workspace, PaperOptionsPrompt& paper) {
 }
 
 void printCommand(Workspace& workspace, PaperOptionsPrompt& paper) {
-    const std::optional<PaperOptions> options =
-        askOptions(workspace, paper, QStringLiteral("Print"), false);
+    const std::optional<PaperOptions> options = askOptions(workspace, paper, printTitle(), false);
     if (!options) {
         return;
     }
     PrintRequest request;
-    request.title = QStringLiteral("Print");
+    request.title = printTitle();
     request.document =
         paperScene(workspace, *options, options->page.size(QPageSize::Millimeter)).legend;
     // The whole name, "29.7" and all, in the folder that Save As and Export PDF start in.

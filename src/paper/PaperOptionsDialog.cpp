@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QRadioButton>
@@ -16,10 +17,12 @@ PaperOptionsDialog::askPaperOptions(const PaperOptionsRequest& request) {
     QDialog dialog(m_parent);
     dialog.setWindowTitle(request.title);
     auto* layout = new QVBoxLayout(&dialog);
-    auto* trueSize = new QRadioButton(QStringLiteral("True size: ") + request.paper, &dialog);
-    auto* fitted = new QRadioButton(request.choosePage ? QStringLiteral("Fitted on the page:")
-                                                       : QStringLiteral("Fitted on the page"),
-                                    &dialog);
+    auto* trueSize = new QRadioButton(
+        QCoreApplication::translate("PaperOptionsDialog", "実寸: %1").arg(request.paper), &dialog);
+    auto* fitted = new QRadioButton(
+        request.choosePage ? QCoreApplication::translate("PaperOptionsDialog", "用紙に合わせる:")
+                           : QCoreApplication::translate("PaperOptionsDialog", "用紙に合わせる"),
+        &dialog);
     auto* pages = new QComboBox(&dialog);
     for (const QPageSize::PageSizeId id : {QPageSize::A4, QPageSize::Letter, QPageSize::A3,
                                            QPageSize::A5, QPageSize::B5, QPageSize::Legal}) {
@@ -27,8 +30,9 @@ PaperOptionsDialog::askPaperOptions(const PaperOptionsRequest& request) {
     }
     pages->setCurrentIndex(
         std::max(0, pages->findData(static_cast<int>(request.defaults.page.id()))));
-    auto* labels =
-        new QCheckBox(QStringLiteral("Cell labels (columns A, B, C… rows 1, 2, 3…)"), &dialog);
+    auto* labels = new QCheckBox(
+        QCoreApplication::translate("PaperOptionsDialog", "マス目の記号 (列 A, B, C… 行 1, 2, 3…)"),
+        &dialog);
     labels->setChecked(request.defaults.cellLabels);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);

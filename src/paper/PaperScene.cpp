@@ -2,6 +2,7 @@
 
 #include "canvas/Workspace.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -64,21 +65,23 @@ PaperScene paperScene(const Workspace& workspace, const PaperOptions& options, Q
     PaperScene scene;
     scene.picture = workspace.paperPicture();
     const CaptureMode mode = workspace.currentMode();
-    const QString& modeName = mode.name;
     const std::optional<PaperPage> paper = truePaper(workspace);
+    // The mode by its whole name, "A4 29.7 x 21", whichever way the paper lies.
+    const QString modeName = paper ? modePaperText(mode.name, mode.width, mode.height) : mode.name;
     QString paperName;
     if (paper && options.trueSize) {
         scene.page = *paper;
-        paperName = paperText(modeName, paper->sizeMm);
+        paperName = modeName;
     } else {
         scene.page = fittedPage(scene.picture.size(), sheetMm);
         const QString page = options.page.name();
-        paperName = paper ? paperText(modeName, paper->sizeMm) +
-                                QStringLiteral(" at %1 %, on %2")
-                                    .arg(std::lround(100.0 * scene.page.placement.mmPerPixel /
-                                                     paper->placement.mmPerPixel))
-                                    .arg(page)
-                          : modeName + QStringLiteral(", on ") + page;
+        paperName =
+            paper ? QCoreApplication::translate("PaperScene", "%1 (%2 %、%3 に配置)")
+                        .arg(modeName,
+                             QString::number(std::lround(100.0 * scene.page.placement.mmPerPixel /
+                                                         paper->placement.mmPerPixel)),
+                             page)
+                  : QCoreApplication::translate("PaperScene", "%1 (%2 に配置)").arg(modeName, page);
     }
 
     const TwipScale scale = workspace.scale();
@@ -94,7 +97,7 @@ PaperScene paperScene(const Workspace& workspace, const PaperOptions& options, Q
             scene.labels.append(label);
         }
     }
-    scene.legend = legendText(workspace.subject(), paperName, spacings);
+    scene.legend = legendText(workspace.subject(), scene.picture.size(), paperName, spacings);
     return scene;
 }
 
@@ -174,12 +177,10 @@ void paintTileMarks(QPainter& painter, const TilePlan& plan, const SheetTile& ti
         painter.drawLine(device(part.left() - gap - length, y), device(part.left() - gap, y));
         painter.drawLine(device(part.right() + gap, y), device(part.right() + gap + length, y));
     }
-    const QString name = QStringLiteral("Row %1 of %2, column %3 of %4 — ")
-                             .arg(tile.row + 1)
-                             .arg(plan.rows)
-                             .arg(tile.column + 1)
-                             .arg(plan.columns) +
-                         legend;
+    const QString name =
+        QCoreApplication::translate("PaperScene", "%1/%2 行 %3/%4 列 — %5")
+            .arg(QString::number(tile.row + 1), QString::number(plan.rows),
+                 QString::number(tile.column + 1), QString::number(plan.columns), legend);
     boxedText(painter, name,
               device(part.left(), plan.sheetMm.height() - kSheetMarginMm + 2.0 + gap),
               kLegendTextMm, unitsPerMm, false);

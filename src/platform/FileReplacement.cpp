@@ -2,6 +2,7 @@
 
 #include "platform/NativeNames.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,7 +29,8 @@
 namespace kiramo {
 
 QString cannotWriteMessage(const QString& path, const QString& reason) {
-    return QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), reason);
+    return QCoreApplication::translate("FileReplacement", "%1 に書き込めません: %2")
+        .arg(QDir::toNativeSeparators(path), reason);
 }
 
 QString abandonedReason() {
@@ -242,12 +244,15 @@ bool writeInPlace(const QString& path, const QByteArray& target, const struct st
     }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        *error = cannotWriteMessage(path, QStringLiteral("it is not a file"));
+        *error = cannotWriteMessage(
+            path, QCoreApplication::translate("FileReplacement", "通常のファイルではありません"));
         return false;
     }
     // Another file put in its place since it was looked at would be overwritten unchecked.
     if (st.st_dev != old.st_dev || st.st_ino != old.st_ino) {
-        *error = cannotWriteMessage(path, QStringLiteral("it was replaced while being saved"));
+        *error = cannotWriteMessage(
+            path, QCoreApplication::translate("FileReplacement",
+                                              "保存している間に別のファイルに置き換えられました"));
         return false;
     }
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
@@ -278,8 +283,9 @@ bool writeInPlace(const QString& path, const QByteArray& target, const struct st
     }
     if (code != 0) {
         *error = cannotWriteMessage(
-            path, reasonOf(code) + QStringLiteral("; it was being overwritten in "
-                                                  "place and its old contents are lost"));
+            path, QCoreApplication::translate("FileReplacement",
+                                              "%1 (上書きの途中だったため、元の内容は失われました)")
+                      .arg(reasonOf(code)));
         return false;
     }
     return true;
@@ -306,11 +312,14 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
         return false;
     }
     if (exists && S_ISDIR(old.st_mode)) {
-        *error = cannotWriteMessage(path, QStringLiteral("it is a folder"));
+        *error = cannotWriteMessage(
+            path, QCoreApplication::translate("FileReplacement", "フォルダーです"));
         return false;
     }
     if (exists && !S_ISREG(old.st_mode)) {
-        *error = cannotWriteMessage(path, QStringLiteral("it is a pipe or a device, not a file"));
+        *error = cannotWriteMessage(
+            path, QCoreApplication::translate("FileReplacement",
+                                              "パイプかデバイスで、ファイルではありません"));
         return false;
     }
     if (exists && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0) {
@@ -399,11 +408,14 @@ bool replaceFileContents(const QString& path, const QByteArray& contents, QStrin
     Q_UNUSED(links);  // links to files are rare on Windows and need rights to make
     const QFileInfo info(path);
     if (info.isDir()) {
-        *error = cannotWriteMessage(path, QStringLiteral("it is a folder"));
+        *error = cannotWriteMessage(
+            path, QCoreApplication::translate("FileReplacement", "フォルダーです"));
         return false;
     }
     if (info.exists() && !info.isFile()) {
-        *error = cannotWriteMessage(path, QStringLiteral("it is a pipe or a device, not a file"));
+        *error = cannotWriteMessage(
+            path, QCoreApplication::translate("FileReplacement",
+                                              "パイプかデバイスで、ファイルではありません"));
         return false;
     }
     QSaveFile file(path);
