@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "app/CanvasView.h"
 #include "app/WindowRules.h"
 #include "canvas/SelectionController.h"
 #include "canvas/SizeLabel.h"
@@ -116,6 +117,14 @@ Form1::Form1(const Services& services, QWidget* parent)
     menuBar()->setNativeMenuBar(false);
     m_menus.build(menuBar());
     connectCommands();
+    m_view = new CanvasView(m_workspace, *m_scroll, m_menus,
+                            CanvasView::Window{.room =
+                                                   [this] {
+        const AppState& s = m_workspace.state;
+        const int strip = m_P3->isHidden() ? 0 : stripHeight();
+        return screenRoom() - QSize(s.FrameExtraWidth, s.FrameExtraHeight + strip);
+                                               },
+                                               .fitAround = [this] { fitWindowToCanvas(); }});
     setAcceptDrops(true);
     // However the program ends (the session closing, say), the temporary bitmap goes.
     connect(qApp, &QCoreApplication::aboutToQuit, this,
@@ -206,23 +215,27 @@ void Form1::fitWindowToCanvas() {
     const int strip = m_P3->isHidden() ? 0 : stripHeight();
     const QSize needed = committedWindowSize(m_workspace.P1->size(), state.FrameExtraWidth,
                                              state.FrameExtraHeight, state.MinFormWidth, strip);
-    // The window's own area on its screen: the screen less panels, less the window's frame.
-    QSize limit;
-    if (const QScreen* shownOn = screen()) {
-        QSize frame = frameGeometry().size() - size();
-        if (frame.isNull() && !isVisible()) {
-            // Not framed yet (a picture from the command line): room for a usual frame.
-            frame = QSize(2 * kFrameGuess,
-                          kFrameGuess + style()->pixelMetric(QStyle::PM_TitleBarHeight));
-        }
-        limit = shownOn->availableGeometry().size() - frame;
-    }
+    const QSize limit = screenRoom();
     const QSize size = fitToScreen(needed, limit, style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     setBaseSize(stepBaseSize(size, devicePixelRatioF()));
     publishBaseSize();
     resize(size);
     layout()->activate();
     layOutStrip();
+}
+
+QSize Form1::screenRoom() const {
+    const QScreen* shownOn = screen();
+    if (shownOn == nullptr) {
+        return QSize();
+    }
+    QSize frame = frameGeometry().size() - size();
+    if (frame.isNull() && !isVisible()) {
+        // Not framed yet (a picture from the command line): room for a usual frame.
+        frame =
+            QSize(2 * kFrameGuess, kFrameGuess + style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    }
+    return shownOn->availableGeometry().size() - frame;
 }
 
 void Form1::enableImageItems() {

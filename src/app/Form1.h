@@ -10,6 +10,7 @@
 
 namespace kiramo {
 
+class CanvasView;
 class Capture;
 class Form2;
 class Surface;
@@ -35,6 +36,8 @@ public:
     // What Export PDF and Print ask before they put the picture on paper.
     [[nodiscard]] PaperOptionsPrompt& paperOptions() { return m_paperOptions; }
     [[nodiscard]] const Form1Menus& menus() const { return m_menus; }
+    // The zoom, tones, mirror and cell names of the View menu.
+    [[nodiscard]] CanvasView& canvasView() const { return *m_view; }
     // The colour strip, docked to the bottom.
     [[nodiscard]] Surface* P3() const { return m_P3; }
     // The primary monitor's capture window, while the screen is frozen.
@@ -95,12 +98,16 @@ private:
     void captureFailed(const QString& reason);
     // The strip's height in logical pixels, as the window's layout measures it.
     [[nodiscard]] int stripHeight() const;
+    // The window's own area on its screen (the screen less panels, less the window's frame),
+    // logical pixels; empty without a screen.
+    [[nodiscard]] QSize screenRoom() const;
 
     QWidget* const m_area;
     QScrollArea* const m_scroll;  // holds the canvas; scrolls when it is larger than the screen
     Surface* const m_P3;
     Workspace m_workspace;
     Form1Menus m_menus;
+    CanvasView* m_view = nullptr;
     PaperOptionsDialog m_paperOptions{this};  // what Export PDF and Print ask first
     QPointer<Capture> m_capture;
     QPoint m_placeBeforeCapture;  // where the window was when the capture began

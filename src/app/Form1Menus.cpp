@@ -48,6 +48,10 @@ void Form1Menus::build(QMenuBar* bar) {
             if (entry.shortcut != QKeySequence::UnknownKey) {
                 action->setShortcut(entry.shortcut);
             }
+            if (entry.keys != nullptr) {
+                action->setShortcuts(QKeySequence::listFromString(QLatin1String(entry.keys)));
+            }
+            action->setCheckable(entry.checkable);
             if (!entry.startsEnabled || entry.needsImage) {
                 setCommandEnabled(action, false);
             }

@@ -29,6 +29,11 @@ struct MenuEntry {
     bool startsEnabled = true;
     bool visible = true;
     QKeySequence::StandardKey shortcut = QKeySequence::UnknownKey;
+    // Keys of the item's own, in QKeySequence's portable text, several separated by "; " (the
+    // first is the one the menu shows); nullptr for none.
+    const char* keys = nullptr;
+    // Shown with a check mark, which the item's command sets or clears.
+    bool checkable = false;
     // Disabled at start, enabled by EnableImageCommands once the canvas holds a picture.
     bool needsImage = false;
     // Enabled anew each time the menu bar menu that holds the item drops down: only while a

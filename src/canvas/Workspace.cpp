@@ -61,6 +61,7 @@ void Workspace::CommitCanvas() {
 void Workspace::restoreCommittedCanvas() {
     P1->setImage(P2.copy());
     m_grids.removeIf([](const DrawnGrid& drawn) { return !drawn.committed; });
+    emit gridsChanged();
     emit canvasCommitted();
 }
 
@@ -72,6 +73,8 @@ void Workspace::replacePicture(const QImage& picture, const std::optional<QStrin
     P1->setImage(picture);
     m_gridless = picture;
     m_grids.clear();
+    emit gridsChanged();
+    emit pictureArriving();
     CommitCanvas();
     if (subject) {
         setCaption(*subject);
@@ -111,6 +114,7 @@ bool Workspace::startProgram(const QString& program, const QStringList& argument
 
 void Workspace::recordGrid(const Grid& grid, GridSpacing spacing) {
     m_grids.append(DrawnGrid{grid, spacing, false});
+    emit gridsChanged();
 }
 
 bool Workspace::hasSelection() const {

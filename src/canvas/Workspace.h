@@ -134,6 +134,11 @@ signals:
     void captionChanged(const QString& caption);
     // The canvas holds an image: the commands that need one are enabled.
     void imageCommandsEnabled();
+    // A new picture is on the canvas, not yet committed: the view may choose its zoom before
+    // the window fits around it.
+    void pictureArriving();
+    // The grids of drawnGrids() changed.
+    void gridsChanged();
 
 private:
     QImage m_gridless;
