@@ -496,6 +496,19 @@ void TestApp::menuBarAsDesigned() {
         "    MGridT 等分...",
         "    MGridCM 寸法(cm)指定...",
         "  MGridClear Grid Clear",
+        "MView 表示(&V)",
+        "  MZoomIn 拡大(&I)",
+        "  MZoomOut 縮小(&O)",
+        "  MActualSize 実際のサイズ(&A)",
+        "  MFit 画面に合わせる(&F)",
+        "  MSpTone -",
+        "  MGreyscale グレースケール(&G)",
+        "  MValues3 明暗 3 段階(&3)",
+        "  MValues5 明暗 5 段階(&5)",
+        "  MMirror 左右反転(&M)",
+        "  MCellLabels セル番号(&L)",
+        "  MSpZoom -",
+        "  MZoomShown 表示倍率: 100 % off",
         "MOption &Option",
         "  MCap &Capture",
         "  MSpMode -",
@@ -505,11 +518,18 @@ void TestApp::menuBarAsDesigned() {
         "  MWeb Support&Website",
     };
     QCOMPARE(rows, expected);
-    // Only Copy and Paste have keys: the platform's usual ones.
-    QCOMPARE(form->menus().MCopy->shortcut(), QKeySequence(QKeySequence::Copy));
-    QCOMPARE(form->menus().MPaste->shortcut(), QKeySequence(QKeySequence::Paste));
+    // Only Copy and Paste have keys, the platform's usual ones, and the zoom its own.
+    const Form1Menus& m = form->menus();
+    QCOMPARE(m.MCopy->shortcut(), QKeySequence(QKeySequence::Copy));
+    QCOMPARE(m.MPaste->shortcut(), QKeySequence(QKeySequence::Paste));
+    QCOMPARE(m.MZoomIn->shortcuts(),
+             QList<QKeySequence>({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")}));
+    QCOMPARE(m.MZoomOut->shortcut(), QKeySequence("Ctrl+-"));
+    QCOMPARE(m.MActualSize->shortcut(), QKeySequence("Ctrl+1"));
+    QCOMPARE(m.MFit->shortcut(), QKeySequence("Ctrl+0"));
     for (QAction* action : form->findChildren<QAction*>()) {
-        const bool standard = action == form->menus().MCopy || action == form->menus().MPaste;
+        const bool standard = action == m.MCopy || action == m.MPaste || action == m.MZoomIn ||
+                              action == m.MZoomOut || action == m.MActualSize || action == m.MFit;
         QVERIFY2(action->shortcut().isEmpty() != standard, qPrintable(action->text()));
         QVERIFY2(!action->isChecked(), qPrintable(action->text()));
     }
