@@ -9,7 +9,10 @@
 #include "fakes/Pictures.h"
 #include "fakes/Session.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace kiramo;
 using namespace kiramo::testing;
@@ -35,6 +38,8 @@ private slots:
     void viewLeavesThePicture_data();
     void viewLeavesThePicture();
     void cellLabelsOfTheLastDividedGrid();
+    void wheelZoomsAboutThePointer_data();
+    void wheelZoomsAboutThePointer();
 };
 
 void TestView::zoomSteps_data() {
@@ -271,6 +276,49 @@ void TestView::cellLabelsOfTheLastDividedGrid() {
     QCOMPARE(s.ws().picture(), patternImage(QSize(300, 200)));
     view.toggleCellLabels();
     QCOMPARE(s.ws().P1->grab().toImage(), before);
+}
+
+void TestView::wheelZoomsAboutThePointer_data() {
+    QTest::addColumn<int>("delta");  // one notch towards (away from) the user zooms out (in)
+    QTest::addColumn<double>("zoom");
+    QTest::newRow("in") << 120 << 1.5;
+    QTest::newRow("out") << -120 << 2.0 / 3;
+}
+
+void TestView::wheelZoomsAboutThePointer() {
+    QFETCH(int, delta);
+    QFETCH(double, zoom);
+    Session s;
+    // Larger than the screen at either zoom, so that the view scrolls and the window keeps its
+    // size.
+    const QSize size =
+        s.form->screen()->availableGeometry().size() * s.form->devicePixelRatioF() * 3;
+    s.setCanvas(patternImage(size));
+    CanvasView& view = s.form->canvasView();
+    view.actualSize();
+    auto* scroll = s.form->findChild<QScrollArea*>();
+    // Away from the edges, where a zoom about the pointer would scroll past them.
+    scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum() / 2);
+    scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum() / 2);
+    QWidget* port = scroll->viewport();
+    const QPointF pointer(port->width() / 3, port->height() / 3);
+    const auto under = [&] {
+        const QPointF inCanvas = s.ws().P1->mapFrom(port, pointer);
+        return s.ws().P1->view().imagePixelAt(
+            (inCanvas * s.ws().P1->devicePixelRatioF()).toPoint());
+    };
+    const QPoint before = under();
+    QWheelEvent wheel(pointer, port->mapToGlobal(pointer), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(port, &wheel);
+    QCOMPARE(view.zoom(), zoom);
+    // The same picture pixel under the pointer, give or take the rounding of a scroll value.
+    const QPoint after = under();
+    QVERIFY2((after - before).manhattanLength() <= 4, qPrintable(QStringLiteral("%1,%2 -> %3,%4")
+                                                                     .arg(before.x())
+                                                                     .arg(before.y())
+                                                                     .arg(after.x())
+                                                                     .arg(after.y())));
 }
 
 QTEST_MAIN(TestView)
