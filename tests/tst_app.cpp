@@ -580,6 +580,19 @@ void TestApp::menuBarAsDesigned() {
         "  MSpColours -",
         "  MCopyColours 色の値をコピー(&V)",
         "  MExportPalette パレットを書き出す(&E)...",
+        "MView 表示(&V)",
+        "  MZoomIn 拡大(&I)",
+        "  MZoomOut 縮小(&O)",
+        "  MActualSize 実際のサイズ(&A)",
+        "  MFit 画面に合わせる(&F)",
+        "  MSpTone -",
+        "  MGreyscale グレースケール(&G)",
+        "  MValues3 明暗 3 段階(&3)",
+        "  MValues5 明暗 5 段階(&5)",
+        "  MMirror 左右反転(&M)",
+        "  MCellLabels セル番号(&L)",
+        "  MSpZoom -",
+        "  MZoomShown 表示倍率: 100 % off",
         "MOption &Option",
         "  MCap &Capture",
         "  MSpMode -",
@@ -591,7 +604,7 @@ void TestApp::menuBarAsDesigned() {
         "  MWeb Support&Website",
     };
     QCOMPARE(rows, expected);
-    // Only Copy and Paste (the platform's usual keys), Save, Undo and Redo have keys.
+    // Copy and Paste (the platform's usual keys), Save, Undo, Redo and the zoom have keys.
     const Form1Menus& m = form->menus();
     QCOMPARE(m.MCopy->shortcut(), QKeySequence(QKeySequence::Copy));
     QCOMPARE(m.MPaste->shortcut(), QKeySequence(QKeySequence::Paste));
@@ -599,7 +612,13 @@ void TestApp::menuBarAsDesigned() {
     QCOMPARE(m.MUndo->shortcuts(), QList<QKeySequence>{QKeySequence("Ctrl+Z")});
     QCOMPARE(m.MRedo->shortcuts(),
              (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
-    const QList<QAction*> withKeys{m.MCopy, m.MPaste, m.MSaveFile, m.MUndo, m.MRedo};
+    QCOMPARE(m.MZoomIn->shortcuts(),
+             QList<QKeySequence>({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")}));
+    QCOMPARE(m.MZoomOut->shortcut(), QKeySequence("Ctrl+-"));
+    QCOMPARE(m.MActualSize->shortcut(), QKeySequence("Ctrl+1"));
+    QCOMPARE(m.MFit->shortcut(), QKeySequence("Ctrl+0"));
+    const QList<QAction*> withKeys{m.MCopy,   m.MPaste,   m.MSaveFile,   m.MUndo, m.MRedo,
+                                   m.MZoomIn, m.MZoomOut, m.MActualSize, m.MFit};
     for (QAction* action : form->findChildren<QAction*>()) {
         const bool standard = withKeys.contains(action);
         QVERIFY2(action->shortcut().isEmpty() != standard, qPrintable(action->text()));

@@ -1,3 +1,4 @@
+#include "app/CanvasView.h"
 #include "canvas/BackgroundWork.h"
 #include "canvas/SelectionController.h"
 #include "canvas/SizeLabel.h"
@@ -337,6 +338,9 @@ void TestCanvas::pictureLargerThanTheScreenScrolls() {
     }
     s.form->menus().MPal->trigger();  // the colour strip, to see the picks
     s.setCanvas(picture);
+    // It arrives fitted to the screen; Actual Size shows it one to one.
+    QVERIFY(s.form->canvasView().zoom() < 1.0);
+    s.form->canvasView().actualSize();
     QVERIFY(s.form->width() <= available.width() && s.form->height() <= available.height());
     QCOMPARE(s.ws().P1->imageSize(), picture.size());  // one to one, not scaled
 

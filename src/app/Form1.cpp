@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "app/CanvasView.h"
 #include "app/FirstStepHint.h"
 #include "app/HistoryItems.h"
 #include "app/WindowPlacement.h"
@@ -138,6 +139,14 @@ Form1::Form1(const Services& services, QWidget* parent)
     connectCommands();
     connect(&m_workspace, &Workspace::historyChanged, this,
             [this] { showHistoryItems(m_menus, m_workspace); });
+    m_view = new CanvasView(m_workspace, *m_scroll, m_menus,
+                            CanvasView::Window{.room =
+                                                   [this] {
+        const AppState& s = m_workspace.state;
+        const int strip = m_P3->isHidden() ? 0 : stripHeight();
+        return screenRoom() - QSize(s.FrameExtraWidth, s.FrameExtraHeight + strip);
+                                               },
+                                               .fitAround = [this] { fitWindowToCanvas(); }});
     setAcceptDrops(true);
     // However the program ends (the session closing, say), the temporary bitmap goes.
     connect(qApp, &QCoreApplication::aboutToQuit, this,
@@ -251,17 +260,7 @@ void Form1::fitWindowToCanvas() {
               : committedWindowSize(m_workspace.P1->size(), state.FrameExtraWidth,
                                     state.FrameExtraHeight, state.MinFormWidth, strip);
     setMinimumSize(empty ? needed : QSize(state.MinFormWidth, 0));
-    // The window's own area on its screen: the screen less panels, less the window's frame.
-    QSize limit;
-    if (const QScreen* shownOn = screen()) {
-        QSize frame = frameGeometry().size() - size();
-        if (frame.isNull() && !isVisible()) {
-            // Not framed yet (a picture from the command line): room for a usual frame.
-            frame = QSize(2 * kFrameGuess,
-                          kFrameGuess + style()->pixelMetric(QStyle::PM_TitleBarHeight));
-        }
-        limit = shownOn->availableGeometry().size() - frame;
-    }
+    const QSize limit = screenRoom();
     const QSize size = fitToScreen(needed, limit, style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     // Only a window that grows is moved: one that the user put partly off the screen stays
     // there through a Grid Clear.
@@ -300,6 +299,20 @@ void Form1::keepOnScreen(QSize size) {
     if (m_returning) {
         m_placeBeforeCapture = place;  // back from a capture: this is where it belongs now
     }
+}
+
+QSize Form1::screenRoom() const {
+    const QScreen* shownOn = screen();
+    if (shownOn == nullptr) {
+        return QSize();
+    }
+    QSize frame = frameGeometry().size() - size();
+    if (frame.isNull() && !isVisible()) {
+        // Not framed yet (a picture from the command line): room for a usual frame.
+        frame =
+            QSize(2 * kFrameGuess, kFrameGuess + style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    }
+    return shownOn->availableGeometry().size() - frame;
 }
 
 void Form1::enableImageItems() {

@@ -14,6 +14,7 @@ class QHelpEvent;
 
 namespace kiramo {
 
+class CanvasView;
 class Capture;
 class FirstStepHint;
 class Form2;
@@ -44,6 +45,8 @@ public:
     [[nodiscard]] const Form1Menus& menus() const { return m_menus; }
     // The canvas kept for the next run: at exit and after long work.
     [[nodiscard]] LastPicture& lastPicture() { return m_lastPicture; }
+    // The zoom, tones, mirror and cell names of the View menu.
+    [[nodiscard]] CanvasView& canvasView() const { return *m_view; }
     // The colour strip, docked to the bottom.
     [[nodiscard]] Surface* P3() const { return m_P3; }
     // The primary monitor's capture window, while the screen is frozen.
@@ -121,6 +124,9 @@ private:
     void keepOnScreen(QSize size);
     // Shows the values of the recorded colour under the pointer, if any (Form1Colours.cpp).
     void showSwatchToolTip(const QHelpEvent& event) const;
+    // The window's own area on its screen (the screen less panels, less the window's frame),
+    // logical pixels; empty without a screen.
+    [[nodiscard]] QSize screenRoom() const;
 
     QWidget* const m_area;
     QScrollArea* const m_scroll;  // holds the canvas; scrolls when it is larger than the screen
@@ -130,6 +136,7 @@ private:
     Form1Menus m_menus;
     FirstStepHint* m_hint = nullptr;          // over the canvas area while the canvas is empty
     QImage m_blankCanvas;                     // the canvas as start-up leaves it
+    CanvasView* m_view = nullptr;
     PaperOptionsDialog m_paperOptions{this};  // what Export PDF and Print ask first
     GridStyleDialog m_gridStyle{this};
     QPointer<Capture> m_capture;

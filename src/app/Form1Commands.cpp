@@ -1,5 +1,6 @@
 // The main window's menu bar, one entry per item in menu order, and the wiring of its commands to
 // the routines of each part of the program. A new command is one entry here plus its routine.
+#include "app/CanvasView.h"
 #include "app/Form1.h"
 #include "app/MenuEntry.h"
 #include "app/MenuRules.h"
@@ -23,8 +24,8 @@ namespace {
 using M = Form1Menus;
 
 // The menus, the English captions and the Grid commands' Japanese ones (translated) are the
-// program's own texts. Only Landscape has a check mark; Copy and Paste take the platform's usual
-// keys.
+// program's own texts. Landscape and the View menu's tones, mirror and cell names have a check
+// mark; Copy and Paste take the platform's usual keys.
 const MenuEntry kMenuBar[] = {
     {.name = "MFile", .menu = &M::MFile, .caption = "&File"},
     {.name = "MOpen",
@@ -183,6 +184,84 @@ const MenuEntry kMenuBar[] = {
      .caption = QT_TRANSLATE_NOOP("Form1Menus", "パレットを書き出す(&E)..."),
      .translated = true,
      .run = [](Form1& f) { exportPalette(f.workspace(), f.swatchColours()); }},
+
+    // What is shown, never the picture: zoom, tones, mirror and cell names.
+    {.name = "MView",
+     .menu = &M::MView,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "表示(&V)"),
+     .translated = true},
+    {.name = "MZoomIn",
+     .in = &M::MView,
+     .action = &M::MZoomIn,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "拡大(&I)"),
+     .translated = true,
+     .keys = "Ctrl++; Ctrl+=",
+     .run = [](Form1& f) { f.canvasView().zoomIn(); }},
+    {.name = "MZoomOut",
+     .in = &M::MView,
+     .action = &M::MZoomOut,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "縮小(&O)"),
+     .translated = true,
+     .keys = "Ctrl+-",
+     .run = [](Form1& f) { f.canvasView().zoomOut(); }},
+    {.name = "MActualSize",
+     .in = &M::MView,
+     .action = &M::MActualSize,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "実際のサイズ(&A)"),
+     .translated = true,
+     .keys = "Ctrl+1",
+     .run = [](Form1& f) { f.canvasView().actualSize(); }},
+    {.name = "MFit",
+     .in = &M::MView,
+     .action = &M::MFit,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "画面に合わせる(&F)"),
+     .translated = true,
+     .keys = "Ctrl+0",
+     .run = [](Form1& f) { f.canvasView().fit(); }},
+    {.name = "MSpTone", .in = &M::MView},
+    {.name = "MGreyscale",
+     .in = &M::MView,
+     .action = &M::MGreyscale,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "グレースケール(&G)"),
+     .translated = true,
+     .checkable = true,
+     .run = [](Form1& f) { f.canvasView().toggleTone(ViewTone::Greyscale); }},
+    {.name = "MValues3",
+     .in = &M::MView,
+     .action = &M::MValues3,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "明暗 3 段階(&3)"),
+     .translated = true,
+     .checkable = true,
+     .run = [](Form1& f) { f.canvasView().toggleTone(ViewTone::Values3); }},
+    {.name = "MValues5",
+     .in = &M::MView,
+     .action = &M::MValues5,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "明暗 5 段階(&5)"),
+     .translated = true,
+     .checkable = true,
+     .run = [](Form1& f) { f.canvasView().toggleTone(ViewTone::Values5); }},
+    {.name = "MMirror",
+     .in = &M::MView,
+     .action = &M::MMirror,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "左右反転(&M)"),
+     .translated = true,
+     .checkable = true,
+     .run = [](Form1& f) { f.canvasView().toggleMirror(); }},
+    {.name = "MCellLabels",
+     .in = &M::MView,
+     .action = &M::MCellLabels,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "セル番号(&L)"),
+     .translated = true,
+     .checkable = true,
+     .run = [](Form1& f) { f.canvasView().toggleCellLabels(); }},
+    {.name = "MSpZoom", .in = &M::MView},
+    // The zoom as the user reads it, "%1" standing for "200 %" (CanvasView fills it in).
+    {.name = "MZoomShown",
+     .in = &M::MView,
+     .action = &M::MZoomShown,
+     .caption = QT_TRANSLATE_NOOP("Form1Menus", "表示倍率: %1"),
+     .translated = true,
+     .startsEnabled = false},
 
     {.name = "MOption", .menu = &M::MOption, .caption = "&Option"},
     {.name = "MCap",

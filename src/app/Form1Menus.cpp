@@ -51,6 +51,7 @@ void Form1Menus::build(QMenuBar* bar) {
             if (entry.keys != nullptr) {
                 action->setShortcuts(QKeySequence::listFromString(QLatin1String(entry.keys)));
             }
+            action->setCheckable(entry.checkable);
             if (!entry.startsEnabled || entry.needsImage) {
                 setCommandEnabled(action, false);
             }

@@ -45,6 +45,18 @@ struct Form1Menus {
     QAction* MUndo = nullptr;
     QAction* MRedo = nullptr;
 
+    QMenu* MView = nullptr;
+    QAction* MZoomIn = nullptr;
+    QAction* MZoomOut = nullptr;
+    QAction* MActualSize = nullptr;
+    QAction* MFit = nullptr;
+    QAction* MGreyscale = nullptr;
+    QAction* MValues3 = nullptr;
+    QAction* MValues5 = nullptr;
+    QAction* MMirror = nullptr;
+    QAction* MCellLabels = nullptr;
+    QAction* MZoomShown = nullptr;  // the zoom, as text; never enabled
+
     QMenu* MOption = nullptr;
     QAction* MCap = nullptr;
     QAction* MSpMode = nullptr;

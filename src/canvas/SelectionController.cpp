@@ -29,13 +29,12 @@ SelectionController::SelectionController(QWidget* host, SizeLabel* label, const 
 }
 
 QPointF SelectionController::toUnits(const QMouseEvent& event) const {
-    const QPoint pixel = devicePixelUnder(*m_host, event);
+    const QPoint pixel = imagePixelUnder(*m_host, event);
     return m_rules.unitsPerPixel.toTwips(QPointF(pixel));
 }
 
 QPointF SelectionController::toLocal(QPointF units) const {
-    const double ratio = m_host->devicePixelRatioF();
-    return m_rules.unitsPerPixel.toPixels(units) / ratio;
+    return logicalOfImage(*m_host, m_rules.unitsPerPixel.toPixels(units));
 }
 
 bool SelectionController::eventFilter(QObject* watched, QEvent* event) {
@@ -71,7 +70,7 @@ void SelectionController::press(QMouseEvent* event) {
         return;
     }
     if (m_rules.rightPressPicks && event->button() == Qt::RightButton) {
-        emit rightPressed(devicePixelUnder(*m_host, *event));
+        emit rightPressed(imagePixelUnder(*m_host, *event));
         return;
     }
     if (!m_label->isHidden()) {
@@ -97,9 +96,20 @@ void SelectionController::move(QMouseEvent* event) {
         return;
     }
     const int mode = m_modeIndex;
+    // On a mirrored canvas a drag to the right on the screen goes left in the picture: the
+    // rectangle grows leftwards from the anchor's pixel, which stays its rightmost one.
+    const auto* canvas = qobject_cast<const Surface*>(m_host);
+    const bool mirrored = canvas != nullptr && canvas->view().mirrored;
+    QPointF pointer = toUnits(*event);
+    if (mirrored) {
+        pointer.setX(2 * DragStartX - pointer.x());
+    }
     if (const std::optional<QSizeF> size =
-            stretchLabel(*m_label, QPointF(DragStartX, DragStartY), toUnits(*event),
-                         event->modifiers(), m_modes, mode)) {
+            stretchLabel(*m_label, QPointF(DragStartX, DragStartY), pointer, event->modifiers(),
+                         m_modes, mode)) {
+        if (mirrored) {
+            m_label->moveTopLeft(DragStartX + m_rules.unitsPerPixel.x - size->width(), DragStartY);
+        }
         m_label->setText(m_rules.caption(*size, mode));
         m_unstretched = false;
     }
@@ -135,7 +145,12 @@ void SelectionController::labelPressed(Qt::MouseButton button, QPointF inLabel) 
     }
     LabelGrabX = inLabel.x();
     LabelGrabY = inLabel.y();
-    m_dragger.begin(toLocal(inLabel));
+    // The grabbed point within the label as shown (zoomed, perhaps mirrored).
+    const LabelRect& r = m_label->rect();
+    const QPointF corner = toLocal(QPointF(r.left, r.top));
+    const QPointF far = toLocal(QPointF(r.left + r.width, r.top + r.height));
+    m_dragger.begin(toLocal(QPointF(r.left, r.top) + inLabel) -
+                    QPointF(std::min(corner.x(), far.x()), corner.y()));
 }
 
 bool SelectionController::key(QKeyEvent* event) {

@@ -65,8 +65,15 @@ void SizeLabel::setRect(const LabelRect& rect) {
     const double y = pixelOfTwips(rect.top, m_unitsPerPixel.y);
     const double w = std::max(1.0, std::round(m_unitsPerPixel.toPixelsX(rect.width)));
     const double h = std::max(1.0, std::round(m_unitsPerPixel.toPixelsY(rect.height)));
-    setGeometry(static_cast<int>(std::floor(x / ratio)), static_cast<int>(std::floor(y / ratio)),
-                static_cast<int>(std::ceil(w / ratio)), static_cast<int>(std::ceil(h / ratio)));
+    QRectF shown(x, y, w, h);
+    // On a zoomed or mirrored canvas: where its view shows those image pixels.
+    if (const auto* surface = qobject_cast<const Surface*>(parentWidget())) {
+        shown = surface->view().viewRectOf(shown);
+    }
+    setGeometry(static_cast<int>(std::floor(shown.x() / ratio)),
+                static_cast<int>(std::floor(shown.y() / ratio)),
+                static_cast<int>(std::ceil(shown.width() / ratio)),
+                static_cast<int>(std::ceil(shown.height() / ratio)));
 }
 
 void SizeLabel::moveTopLeft(double left, double top) {
@@ -77,7 +84,7 @@ QPointF SizeLabel::toUnits(const QMouseEvent& event) const {
     // Measured from the rectangle, not from the widget: the widget sits on whole logical pixels,
     // at or up to a logical pixel before the rectangle's corner, and a label dropped right where
     // it was grabbed must stay exactly where it was.
-    const QPoint pixel = devicePixelUnder(*parentWidget(), event);
+    const QPoint pixel = imagePixelUnder(*parentWidget(), event);
     return m_unitsPerPixel.toTwips(QPointF(pixel)) - QPointF(m_rect.left, m_rect.top);
 }
 

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "core/PageLayout.h"
+#include "core/ViewTone.h"
+#include "core/ZoomMath.h"
+
 #include <QColor>
 #include <QImage>
+#include <QList>
 #include <QWidget>
 
 class QMouseEvent;
@@ -11,7 +16,8 @@ namespace kiramo {
 
 // A picture box: a widget that shows a persistent image, one image pixel per device pixel.
 // What is drawn into the image stays until the image is replaced, and can be read back. The
-// widget always has the size of its image.
+// widget always has the size of its image as shown: at zoom 1 the image's size. The view (zoom,
+// tone, mirror, cell labels) changes only what is painted; the image stays as it is.
 class Surface : public QWidget {
     Q_OBJECT
 
@@ -35,21 +41,44 @@ public:
     // Runs `edit` on the image (drawing into it in place), then repaints.
     template <typename Edit> void editImage(Edit&& edit) {
         edit(m_image);
-        update();
+        imageEdited();
     }
+
+    // The view: `zoom` device pixels per image pixel, the colours in `tone`, left and right
+    // swapped when `mirrored`. The widget takes the zoomed size; viewChanged() follows.
+    void setView(double zoom, ViewTone tone, bool mirrored);
+    [[nodiscard]] ZoomView view() const { return ZoomView{m_image.size(), m_zoom, m_mirrored}; }
+    [[nodiscard]] ViewTone tone() const { return m_tone; }
+    // Cell names drawn over the picture, not into it; positions in image pixels.
+    void setCellLabels(const QList<CellLabel>& labels);
 
     // Gives the surface pixels of its own where its image still shares them with a copy, so
     // that the next drawing into it does not have to copy first. Nothing visible changes.
     void detachImage() { m_image.bits(); }
+
+signals:
+    // The zoom or the orientation changed: what lies over the picture must move with it.
+    void viewChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void fitWidgetToImage();
+    void imageEdited();
+    // The image as painted: tone and mirror applied, and below zoom 1 smoothly scaled down.
+    [[nodiscard]] const QImage& shownImage();
+    void paintZoomed(QPainter& painter, const QRect& exposed);
+    void paintCellLabels(QPainter& painter);
 
     QColor m_background;
     QImage m_image;
+    double m_zoom = 1.0;
+    ViewTone m_tone = ViewTone::Colour;
+    bool m_mirrored = false;
+    QList<CellLabel> m_cellLabels;
+    QImage m_toned;   // tone and mirror applied; null while not made or not needed
+    QImage m_scaled;  // the shown image smoothly scaled to the view below zoom 1; null likewise
 };
 
 // The device pixel under a point `logical` pixels from a widget's origin, the widget showing
@@ -70,6 +99,12 @@ private:
 // widget is rounded to whole logical pixels, which at a scale above 1 is a device pixel or more
 // away.
 [[nodiscard]] QPoint devicePixelUnder(const QWidget& widget, const QMouseEvent& event);
+// The image pixel under the pointer of `event` when `widget` is a Surface, through its view;
+// for any other widget the device pixel under it.
+[[nodiscard]] QPoint imagePixelUnder(const QWidget& widget, const QMouseEvent& event);
+// Where image position `image` (pixels) shows on `widget`, in its logical pixels: through the
+// view of a Surface, one to one on any other widget.
+[[nodiscard]] QPointF logicalOfImage(const QWidget& widget, QPointF image);
 // Paints the part `exposed` (logical pixels) of `widget` from `image`, one image pixel per
 // device pixel; what the image does not cover shows `background`.
 void paintImageOneToOne(QWidget& widget, const QRect& exposed, const QImage& image,

@@ -89,6 +89,7 @@ void Workspace::restoreCommittedCanvas() {
         step.canvas = P1->image();
     }
     P1->setImage(P2.copy());
+    emit gridsChanged();
     emit canvasCommitted();
     if (!step.grids.isEmpty()) {
         m_history.push(std::move(step));
@@ -110,6 +111,8 @@ void Workspace::replacePicture(const QImage& picture, const std::optional<QStrin
     P1->setImage(picture);
     m_gridless = picture;
     m_grids.clear();
+    emit gridsChanged();
+    emit pictureArriving();
     // The steps before keep the committed copy of their own picture, which the snapshot holds.
     commit();
     if (file) {
@@ -164,6 +167,7 @@ void Workspace::restore(const CanvasSnapshot& snapshot) {
     setCurrentFile(snapshot.currentFile);
     m_subject = snapshot.subject;
     hideSelection();  // it may lie beyond the picture
+    emit gridsChanged();
     emit canvasCommitted();
 }
 
@@ -239,6 +243,7 @@ void Workspace::swapStep(EditStep& step, bool back) {
         break;
     }
     }
+    emit gridsChanged();
 }
 
 void Workspace::markSaved() {
@@ -286,6 +291,7 @@ bool Workspace::startProgram(const QString& program, const QStringList& argument
 
 void Workspace::recordGrid(const Grid& grid, GridSpacing spacing, const GridStyle& style) {
     m_grids.append(DrawnGrid{grid, spacing, false, style});
+    emit gridsChanged();
 }
 
 bool Workspace::hasSelection() const {

@@ -166,6 +166,11 @@ signals:
     void imageCommandsEnabled();
     // The canvas changed: a new picture, a grid, Grid Clear, Undo, Redo.
     void canvasChanged();
+    // A new picture is on the canvas, not yet committed: the view may choose its zoom before
+    // the window fits around it.
+    void pictureArriving();
+    // The grids of drawnGrids() changed.
+    void gridsChanged();
 
 private:
     [[nodiscard]] CanvasSnapshot snapshot() const;
