@@ -2,6 +2,57 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>BitmapCodec</name>
+    <message>
+        <source>ビットマップファイルが途中で終わっています: %2 バイトのうち %1 バイトしかありません</source>
+        <translation>The bitmap file ends early: %1 of %2 bytes are there</translation>
+    </message>
+    <message>
+        <source>ビットマップファイルが途中で終わっています: ヘッダーに %1 バイト必要ですが、%2 バイトしかありません</source>
+        <translation>The bitmap file ends early: its headers need %1 bytes, %2 are there</translation>
+    </message>
+    <message>
+        <source>ビットマップファイルが途中で終わっています: 圧縮された画素が %2 行のうち %1 行目で切れています</source>
+        <translation>The bitmap file ends early: its compressed pixels stop in row %1 of %2</translation>
+    </message>
+    <message>
+        <source>ビットマップファイルが壊れています: %1</source>
+        <translation>The bitmap file is damaged: %1</translation>
+    </message>
+    <message>
+        <source>Windows ビットマップのファイルではありません</source>
+        <translation>The file is not a Windows bitmap</translation>
+    </message>
+    <message>
+        <source>ビットマップのヘッダーが未知の種類です (%1 バイト)</source>
+        <translation>The bitmap has a header of an unknown kind (%1 bytes)</translation>
+    </message>
+    <message>
+        <source>大きさが %1 x %2 ピクセルとなっています</source>
+        <translation>it gives its size as %1 x %2 pixels</translation>
+    </message>
+    <message>
+        <source>読めない種類のビットマップです (1 画素 %1 ビット、圧縮 %2)</source>
+        <translation>The bitmap is of a kind that the program does not read (%1 bits a pixel, compression %2)</translation>
+    </message>
+    <message>
+        <source>画素の始まり (%1 バイト目) がヘッダーの中にあります</source>
+        <translation>its pixels start at byte %1, inside its headers</translation>
+    </message>
+    <message>
+        <source>色のマスクがひと続きのビットになっていません</source>
+        <translation>its colour masks are not single runs of bits</translation>
+    </message>
+    <message>
+        <source>書き込む画像がありません</source>
+        <translation>There is no picture to write</translation>
+    </message>
+    <message>
+        <source>画像がビットマップファイルには大きすぎます</source>
+        <translation>The picture is too large for a bitmap file</translation>
+    </message>
+</context>
+<context>
     <name>Caption</name>
     <message>
         <source>  右クリックで色記録</source>
@@ -95,6 +146,33 @@
     <message>
         <source>画像</source>
         <translation>Pictures</translation>
+    </message>
+</context>
+<context>
+    <name>FileReplacement</name>
+    <message>
+        <source>%1 に書き込めません: %2</source>
+        <translation>%1 cannot be written: %2</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません</source>
+        <translation>it is not a file</translation>
+    </message>
+    <message>
+        <source>保存している間に別のファイルに置き換えられました</source>
+        <translation>it was replaced while being saved</translation>
+    </message>
+    <message>
+        <source>%1 (上書きの途中だったため、元の内容は失われました)</source>
+        <translation>%1; it was being overwritten in place and its old contents are lost</translation>
+    </message>
+    <message>
+        <source>フォルダーです</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>パイプかデバイスで、ファイルではありません</source>
+        <translation>it is a pipe or a device, not a file</translation>
     </message>
 </context>
 <context>
@@ -196,6 +274,50 @@
     <message>
         <source>一覧を消去(&amp;C)</source>
         <translation>&amp;Clear</translation>
+    </message>
+    <message>
+        <source>表示倍率: %1</source>
+        <translation>Zoom: %1</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>拡大(&amp;I)</source>
+        <translation>Zoom &amp;In</translation>
+    </message>
+    <message>
+        <source>縮小(&amp;O)</source>
+        <translation>Zoom &amp;Out</translation>
+    </message>
+    <message>
+        <source>実際のサイズ(&amp;A)</source>
+        <translation>&amp;Actual Size</translation>
+    </message>
+    <message>
+        <source>画面に合わせる(&amp;F)</source>
+        <translation>&amp;Fit</translation>
+    </message>
+    <message>
+        <source>グレースケール(&amp;G)</source>
+        <translation>&amp;Greyscale</translation>
+    </message>
+    <message>
+        <source>明暗 3 段階(&amp;3)</source>
+        <translation>&amp;Values (3)</translation>
+    </message>
+    <message>
+        <source>明暗 5 段階(&amp;5)</source>
+        <translation>Values (&amp;5)</translation>
+    </message>
+    <message>
+        <source>左右反転(&amp;M)</source>
+        <translation>&amp;Mirror</translation>
+    </message>
+    <message>
+        <source>セル番号(&amp;L)</source>
+        <translation>Cell &amp;Labels</translation>
     </message>
 </context>
 <context>
@@ -308,6 +430,11 @@
         <translation>No browser can be started. The help page is here:
 %1</translation>
     </message>
+    <message>
+        <source>help.html</source>
+        <comment>the file name of the help page in this language</comment>
+        <translation>help.en.html</translation>
+    </message>
 </context>
 <context>
     <name>HistoryItems</name>
@@ -330,6 +457,22 @@
         <source>%1 を保存しています...</source>
         <translation>Saving %1...</translation>
     </message>
+    <message>
+        <source>%1 はフォルダーで、画像ファイルではありません</source>
+        <translation>%1 is a folder, not a picture file</translation>
+    </message>
+    <message>
+        <source>%1 は画像ファイルではなく、デバイスかパイプです</source>
+        <translation>%1 is not a picture file but a device or a pipe</translation>
+    </message>
+    <message>
+        <source>%1 を開けません: %2</source>
+        <translation>%1 cannot be opened: %2</translation>
+    </message>
+    <message>
+        <source>%1 を読み込めません: %2</source>
+        <translation>%1 cannot be loaded: %2</translation>
+    </message>
 </context>
 <context>
     <name>LastPicture</name>
@@ -347,6 +490,89 @@
     <message>
         <source>横</source>
         <translation>landscape</translation>
+    </message>
+</context>
+<context>
+    <name>PageLayout</name>
+    <message>
+        <source>%1 等分</source>
+        <translation>%1 parts</translation>
+    </message>
+    <message>
+        <source>%1、グリッド %2</source>
+        <translation>%1, grid %2</translation>
+    </message>
+</context>
+<context>
+    <name>PaperCommands</name>
+    <message>
+        <source>PDF の書き出し</source>
+        <translation>Export PDF</translation>
+    </message>
+    <message>
+        <source>印刷</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>PDF を作成できません</source>
+        <translation>the PDF could not be started</translation>
+    </message>
+    <message>
+        <source>PDF (*.pdf)|*.pdf|すべてのファイル (*.*)|*.*|</source>
+        <translation>PDF (*.pdf)|*.pdf|All Files (*.*)|*.*|</translation>
+    </message>
+</context>
+<context>
+    <name>PaperOptionsDialog</name>
+    <message>
+        <source>実寸: %1</source>
+        <translation>True size: %1</translation>
+    </message>
+    <message>
+        <source>用紙に合わせる:</source>
+        <translation>Fitted on the page:</translation>
+    </message>
+    <message>
+        <source>用紙に合わせる</source>
+        <translation>Fitted on the page</translation>
+    </message>
+    <message>
+        <source>マス目の記号 (列 A, B, C… 行 1, 2, 3…)</source>
+        <translation>Cell labels (columns A, B, C… rows 1, 2, 3…)</translation>
+    </message>
+</context>
+<context>
+    <name>PaperScene</name>
+    <message>
+        <source>%1 (%2 %、%3 に配置)</source>
+        <translation>%1 at %2 %, on %3</translation>
+    </message>
+    <message>
+        <source>%1 (%2 に配置)</source>
+        <translation>%1, on %2</translation>
+    </message>
+    <message>
+        <source>%1/%2 行 %3/%4 列 — %5</source>
+        <translation>Row %1 of %2, column %3 of %4 — %5</translation>
+    </message>
+</context>
+<context>
+    <name>PictureIntake</name>
+    <message>
+        <source>画像が大きすぎます: %1 x %2 ピクセル (最大 %3 x %3)</source>
+        <translation>The picture is too large: %1 x %2 pixels (at most %3 x %3)</translation>
+    </message>
+    <message>
+        <source>%1 x %2 ピクセルの画像に足りるメモリーがありません</source>
+        <translation>There is not enough memory for a picture of %1 x %2 pixels</translation>
+    </message>
+    <message>
+        <source>画像に画素がありません: %1 x %2</source>
+        <translation>The picture has no pixels: %1 x %2</translation>
+    </message>
+    <message>
+        <source>読み込める画像ではありません</source>
+        <translation>Not a picture that the program can read</translation>
     </message>
 </context>
 <context>
