@@ -27,6 +27,7 @@
 #include <QScreen>
 #include <QStringEncoder>
 #include <QTest>
+#include <QScrollBar>
 #include <QToolButton>
 
 #include <cmath>
@@ -772,6 +773,10 @@ void TestApp::everyMenuVisibleAtStartupWidth() {
              QSize(std::max(state.MinFormWidth - state.FrameExtraWidth, hint->sizeHint().width()),
                    hint->sizeHint().height()));
     QCOMPARE(hint->geometry(), QRect(QPoint(0, 0), form->innerSize()));
+    // Nothing to scroll to under it: no scroll bar across its text.
+    for (QScrollBar* bar : form->findChildren<QScrollBar*>()) {
+        QVERIFY(!bar->isVisible());
+    }
     for (QAction* top : form->menuBar()->actions()) {
         const QRect r = form->menuBar()->actionGeometry(top);
         QVERIFY2(!r.isEmpty() && r.right() < form->menuBar()->width(), qPrintable(top->text()));

@@ -341,8 +341,9 @@ void Form1::layOutStrip() {
     const QSize canvas = m_workspace.P1->size();
     const QSize view = m_scroll->size();
     const int slack = ratio == std::floor(ratio) ? 0 : 1;
-    const bool fits =
-        canvas.width() <= view.width() + slack && canvas.height() <= view.height() + slack;
+    // The empty canvas lies under the hint of the first step: nothing on it to scroll to.
+    const bool fits = canvasIsEmpty() || (canvas.width() <= view.width() + slack &&
+                                          canvas.height() <= view.height() + slack);
     const Qt::ScrollBarPolicy policy = fits ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
     m_scroll->setHorizontalScrollBarPolicy(policy);
     m_scroll->setVerticalScrollBarPolicy(policy);
