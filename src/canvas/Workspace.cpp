@@ -3,6 +3,7 @@
 #include "canvas/SizeLabel.h"
 #include "canvas/Surface.h"
 #include "core/Caption.h"
+#include "core/FileNames.h"
 #include "core/ImageBlock.h"
 #include "core/Selection.h"
 #include "platform/NativeNames.h"
@@ -10,6 +11,8 @@
 #include "platform/Prompts.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace kiramo {
@@ -277,6 +280,28 @@ bool Workspace::mayReplace(const QString& name) {
                                            "同名ファイル %1 が存在します。上書きしますか？")
                    .arg(name),
                Prompts::Answer::No);  // Enter, or a second Enter after the dialog, keeps the file
+}
+
+std::optional<QString> Workspace::askNameToWrite(const QString& title, const QString& filterText,
+                                                 const QString& suffix, const QString& untitled) {
+    FileDialogRequest request;
+    request.title = title;
+    request.filters = parseFilterText(filterText);
+    request.defaultSuffix = suffix;
+    const QFileInfo current(currentFile());
+    request.initialName = currentFile().isEmpty()
+                              ? untitled + u'.' + suffix
+                              : current.dir().filePath(current.completeBaseName() + u'.' + suffix);
+    request.initialFolder = QDir::currentPath();
+    const std::optional<QString> chosen = prompts().askSaveFileName(request);
+    if (!chosen) {
+        return std::nullopt;
+    }
+    const QString name = trimBlanks(*chosen);
+    if (!mayReplace(name)) {
+        return std::nullopt;
+    }
+    return name;
 }
 
 bool Workspace::startProgram(const QString& program, const QStringList& arguments) {

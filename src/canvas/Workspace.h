@@ -123,6 +123,14 @@ public:
     // True when `name` may be written: no file of that name exists, hidden ones included, or
     // the user says yes to replacing it (No is the default button).
     [[nodiscard]] bool mayReplace(const QString& name);
+    // Asks for the name of a file to write, `title` on the dialog and `filterText` its filters
+    // ("name|patterns|..."), proposing the current file's name with `suffix` (or `untitled`
+    // with it): the name chosen, blanks trimmed, once the user may replace it (mayReplace);
+    // nothing when the user gave up.
+    [[nodiscard]] std::optional<QString> askNameToWrite(const QString& title,
+                                                        const QString& filterText,
+                                                        const QString& suffix,
+                                                        const QString& untitled);
 
     // Milliseconds since the last load or save (or start-up): how much work a change may hold.
     [[nodiscard]] qint64 msSinceSaved() const { return m_sinceSaved.elapsed(); }

@@ -26,16 +26,6 @@ bool haveColours(Workspace& workspace, const QList<QRgb>& colours) {
     return true;
 }
 
-// The proposed name: the current file's with ".gpl", or "palette.gpl".
-QString proposedName(const Workspace& workspace) {
-    const QString& current = workspace.currentFile();
-    if (current.isEmpty()) {
-        return QStringLiteral("palette.gpl");
-    }
-    const QFileInfo info(current);
-    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".gpl"));
-}
-
 }  // namespace
 
 void copyColourValues(Workspace& workspace, const QList<QRgb>& colours) {
@@ -49,25 +39,17 @@ void exportPalette(Workspace& workspace, const QList<QRgb>& colours) {
         return;
     }
     Prompts& prompts = workspace.prompts();
-    FileDialogRequest request;
-    request.title = QCoreApplication::translate("ColourCommands", "パレットの書き出し");
-    request.filters =
-        parseFilterText(QCoreApplication::translate("ColourCommands", "GIMP パレット (*.gpl)") +
-                        QStringLiteral("|*.gpl|All Files (*.*)|*.*|"));
-    request.defaultSuffix = QStringLiteral("gpl");
-    request.initialName = proposedName(workspace);
-    request.initialFolder = QDir::currentPath();
-    const std::optional<QString> chosen = prompts.askSaveFileName(request);
-    if (!chosen) {
-        return;
-    }
-    const QString name = trimBlanks(*chosen);
-    if (!workspace.mayReplace(name)) {
+    const std::optional<QString> name = workspace.askNameToWrite(
+        QCoreApplication::translate("ColourCommands", "パレットの書き出し"),
+        QCoreApplication::translate("ColourCommands", "GIMP パレット (*.gpl)") +
+            QStringLiteral("|*.gpl|All Files (*.*)|*.*|"),
+        QStringLiteral("gpl"), QStringLiteral("palette"));
+    if (!name) {
         return;
     }
     QString error;
     if (!replaceFileContents(
-            name, gimpPalette(QFileInfo(name).completeBaseName(), colours).toUtf8(), &error)) {
+            *name, gimpPalette(QFileInfo(*name).completeBaseName(), colours).toUtf8(), &error)) {
         prompts.beep();
         prompts.showMessage(error);
     }

@@ -51,16 +51,6 @@ QString printTitle() {
     return QCoreApplication::translate("PaperCommands", "印刷");
 }
 
-// The proposed name: the current file's with ".pdf", or "image.pdf".
-QString proposedName(const Workspace& workspace) {
-    const QString& current = workspace.currentFile();
-    if (current.isEmpty()) {
-        return QStringLiteral("image.pdf");
-    }
-    const QFileInfo info(current);
-    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));
-}
-
 }  // namespace
 
 bool writePdf(const Workspace& workspace, const PaperOptions& options, const QString& path,
@@ -120,21 +110,15 @@ void exportPdfCommand(Workspace& workspace, PaperOptionsPrompt& paper) {
         return;
     }
     Prompts& prompts = workspace.prompts();
-    FileDialogRequest request;
-    request.title = exportPdfTitle();
-    request.filters = parseFilterText(QCoreApplication::translate(
-        "PaperCommands", "PDF (*.pdf)|*.pdf|すべてのファイル (*.*)|*.*|"));
-    request.defaultSuffix = QStringLiteral("pdf");
-    request.initialName = proposedName(workspace);
-    request.initialFolder = QDir::currentPath();
-    const std::optional<QString> chosen = prompts.askSaveFileName(request);
+    const std::optional<QString> chosen = workspace.askNameToWrite(
+        exportPdfTitle(),
+        QCoreApplication::translate("PaperCommands",
+                                    "PDF (*.pdf)|*.pdf|すべてのファイル (*.*)|*.*|"),
+        QStringLiteral("pdf"), QStringLiteral("image"));
     if (!chosen) {
         return;
     }
-    const QString name = trimBlanks(*chosen);
-    if (!workspace.mayReplace(name)) {
-        return;
-    }
+    const QString& name = *chosen;
     QString error;
     std::optional<WaitCursor> hourglass(std::in_place);
     const bool written = writePdf(workspace, *options, name, &error);
