@@ -140,6 +140,8 @@ private slots:
     void saveOverAFileInAReadOnlyFolder();
     void saveOntoWhatIsNotAFile_data();
     void saveOntoWhatIsNotAFile();
+    void pictureArrivingDuringASaveStaysUnsaved_data();
+    void pictureArrivingDuringASaveStaysUnsaved();
     void cancelledSaveKeepsTheOldFile_data();
     void cancelledSaveKeepsTheOldFile();
     void abandonedReplacementLeavesNoTrace_data();
@@ -981,6 +983,30 @@ void TestFiles::saveOntoWhatIsNotAFile() {
     QVERIFY(!after.isFile());
     QVERIFY(after.exists());
     QVERIFY(s.ws().state.CurrentFile.isEmpty());
+}
+
+void TestFiles::pictureArrivingDuringASaveStaysUnsaved_data() {
+    QTest::addColumn<QString>("file");  // where the arriving picture comes from; "" for none
+    QTest::newRow("pasted") << QString();
+    QTest::newRow("a file dropped") << QStringLiteral("/pics/dropped.bmp");
+}
+
+void TestFiles::pictureArrivingDuringASaveStaysUnsaved() {
+    QFETCH(QString, file);
+    Session s;
+    const QImage saved = patternImage(QSize(30, 20));
+    s.setCanvas(saved);
+    const QString path = s.fake.path("x.bmp");
+    s.fake.prompts.whileProgress = [&] {
+        s.fake.prompts.whileProgress = nullptr;
+        s.ws().replacePicture(patternImage(QSize(40, 10)), QStringLiteral("new"), "&Paste",
+                              file.isEmpty() ? std::nullopt : std::optional<QString>(file));
+    };
+    SaveImageFile(s.ws(), path);
+    QCOMPARE(QImage(path, "BMP"), saved);
+    QCOMPARE(s.ws().pictureSize(), QSize(40, 10));
+    QCOMPARE(s.ws().state.CurrentFile, file);
+    QCOMPARE(s.ws().hasUnsavedChanges(), file.isEmpty());
 }
 
 void TestFiles::cancelledSaveKeepsTheOldFile_data() {

@@ -131,9 +131,11 @@ public:
     [[nodiscard]] int stepCount() const { return int(m_undo.size() + m_redo.size()); }
     [[nodiscard]] qint64 bytes() const;
 
-private:
     // The state the canvas is in: the id of the last step done, or of the last one dropped.
+    // Equal ids, equal canvases.
     [[nodiscard]] quint64 stateId() const { return m_undo.empty() ? m_baseId : m_undo.back().id; }
+
+private:
     void keepWithinBounds();
 
     int m_maxSteps;

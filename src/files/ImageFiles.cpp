@@ -153,6 +153,7 @@ bool writeCanvasFile(Workspace& workspace, const QString& name) {
     // The worker reads its own handle on the pixels: what the window draws meanwhile gets a
     // copy of its own (QImage copies on write).
     const QImage picture = workspace.picture();
+    const quint64 state = workspace.history().stateId();
     QString error;
     bool written = false;
     WorkProgress progress;
@@ -179,6 +180,13 @@ bool writeCanvasFile(Workspace& workspace, const QString& name) {
         return false;
     }
     qCInfo(lcFiles) << "saved" << name;
+    if (workspace.history().stateId() != state) {
+        // The canvas changed while the file was written (a picture dropped meanwhile): the file
+        // holds the canvas as it was, so what the canvas shows now is neither saved nor from it.
+        qCInfo(lcFiles) << "the canvas changed during the save";
+        rememberRecentPicture(workspace, name);
+        return true;
+    }
     workspace.setCurrentFile(name);
     workspace.markSaved();
     workspace.setCaption(fileSubject(name, workspace.pictureSize()));

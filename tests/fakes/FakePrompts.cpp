@@ -87,6 +87,9 @@ std::unique_ptr<ProgressWindow> FakePrompts::showProgress(const QString& text, i
     progressTexts.append(text);
     auto window = std::make_unique<Window>();
     window->cancel = cancelProgress;
+    if (whileProgress) {
+        whileProgress();
+    }
     return window;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QQueue>
 #include <QStringList>
+#include <functional>
 
 namespace kiramo::testing {
 
@@ -33,6 +34,9 @@ public:
     // it shows while `cancelProgress` is set.
     QStringList progressTexts;
     bool cancelProgress = false;
+    // Runs as each progress window is asked for, before the work starts: what the user does
+    // meanwhile.
+    std::function<void()> whileProgress;
 
     void beep() override;
     void showMessage(const QString& text) override;
