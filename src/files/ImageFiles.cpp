@@ -156,6 +156,7 @@ bool writeCanvasFile(Workspace& workspace, const QString& name) {
     const quint64 state = workspace.history().stateId();
     QString error;
     bool written = false;
+    bool cancelled = false;  // stopped by Cancel before the file was touched
     WorkProgress progress;
     runOffUiThread(prompts,
                    QCoreApplication::translate("ImageFiles", "%1 を保存しています...")
@@ -164,14 +165,18 @@ bool writeCanvasFile(Workspace& workspace, const QString& name) {
                    [&] {
         const QByteArray contents = encodePictureFile(name, picture, &error, &progress);
         if (contents.isEmpty()) {
+            cancelled = progress.abandoned();
             error = cannotWriteMessage(name, error);
             return;
         }
         written =
             replaceFileContents(name, contents, &error, FollowLinks::Yes, &progress.abandonFlag());
+        // A write in place is not abandoned once begun: a failure there is told even after a
+        // Cancel, as it may have cost the old contents.
+        cancelled = !written && error == cannotWriteMessage(name, abandonedReason());
     });
-    if (!written && progress.abandoned()) {
-        return false;  // cancelled: the old file is as it was, and the user knows why
+    if (cancelled) {
+        return false;  // the old file is as it was, and the user knows why
     }
     if (!written) {
         qCInfo(lcFiles) << "save failed:" << error;
