@@ -21,6 +21,7 @@ CanvasView::CanvasView(Workspace& workspace, QScrollArea& scroll, Form1Menus& me
     : QObject(&scroll)
     , m_workspace(workspace)
     , m_scroll(scroll)
+    , m_viewport(scroll.viewport())
     , m_menus(menus)
     , m_window(std::move(window)) {
     connect(&workspace, &Workspace::pictureArriving, this, &CanvasView::pictureArriving);
@@ -130,7 +131,7 @@ void CanvasView::showCellLabels() {
 }
 
 bool CanvasView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_scroll.viewport() && event->type() == QEvent::Wheel) {
+    if (watched == m_viewport && event->type() == QEvent::Wheel) {
         auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
             const int notches = wheel->angleDelta().y();

@@ -61,6 +61,9 @@ private:
 
     Workspace& m_workspace;
     QScrollArea& m_scroll;
+    // The scroll area's viewport, whose wheel events are watched; compared, never called: it
+    // still sends events while the scroll area is being destroyed.
+    const QObject* const m_viewport;
     Form1Menus& m_menus;
     Window m_window;
     double m_zoom = 1.0;
