@@ -691,6 +691,7 @@ void TestCore::bitmapRoundTrip_data() {
     QTest::newRow("3 x 2") << QSize(3, 2);
     QTest::newRow("4 x 5") << QSize(4, 5);
     QTest::newRow("301 x 257") << QSize(301, 257);
+    QTest::newRow("encoded in two halves, odd rows") << QSize(7, 1025);
 }
 
 void TestCore::bitmapRoundTrip() {
