@@ -1,7 +1,7 @@
 #pragma once
 
-// What the benchmarks share: the main window started as main() starts it, and medians of
-// repeated timings.
+// What the benchmarks share: the main window started as main() starts it, a large test
+// picture, and medians of repeated timings.
 #include "app/Form1.h"
 #include "app/Startup.h"
 #include "capture/Form2.h"
@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QImage>
 #include <QTimer>
 
 #include <algorithm>
@@ -48,6 +49,19 @@ namespace kiramo::bench {
         std::fprintf(stderr, "%s\n", qPrintable(error));
     }
     return form;
+}
+
+// A `width` x `height` picture of smooth gradients, every pixel set (no blank area that
+// a drawing or a scaling could skip).
+[[nodiscard]] inline QImage gradientPicture(int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            line[x] = qRgb(x & 255, y & 255, (x ^ y) & 255);
+        }
+    }
+    return picture;
 }
 
 // Runs the event loop until a capture window has painted the frozen screen and the window system

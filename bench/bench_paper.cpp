@@ -28,13 +28,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     Workspace& w = form->workspace();
-    QImage picture(kWidth, kHeight, QImage::Format_RGB32);
-    for (int y = 0; y < kHeight; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < kWidth; ++x) {
-            line[x] = qRgb(x & 255, y & 255, (x ^ y) & 255);
-        }
-    }
+    const QImage picture = bench::gradientPicture(kWidth, kHeight);
     w.replacePicture(picture, QStringLiteral("bench.bmp (8000x6000)"));
     CaptureMode a4{QStringLiteral("A4 29.7x21"), QStringLiteral("A4"), 29.7, 21.0};
     w.state.modes.set(1, a4);

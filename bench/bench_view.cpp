@@ -23,13 +23,7 @@ int main(int argc, char* argv[]) {
     if (!form) {
         return 1;
     }
-    QImage picture(8000, 6000, QImage::Format_RGB32);
-    for (int y = 0; y < picture.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < picture.width(); ++x) {
-            line[x] = qRgb(x % 256, y % 256, (x + y) % 256);
-        }
-    }
+    const QImage picture = bench::gradientPicture(8000, 6000);
     form->show();
     form->workspace().replacePicture(picture, std::nullopt);
     CanvasView& view = form->canvasView();
