@@ -20,12 +20,14 @@
 #include "core/RecentFiles.h"
 #include "core/RubberBand.h"
 #include "core/Selection.h"
+#include "core/WindowSighting.h"
 #include "core/WorkProgress.h"
 #include "fakes/BitmapFiles.h"
 #include "fakes/Pictures.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <QPainter>
 #include <QTest>
 
 #include <cmath>
@@ -228,6 +230,9 @@ private slots:
     void abandonedPngStops();
     void recentFiles_data();
     void recentFiles();
+    // A picture of the screen that still shows a window of ours.
+    void windowSighting_data();
+    void windowSighting();
 };
 
 void TestCore::readNumber_data() {
@@ -1564,6 +1569,32 @@ void TestCore::recentFiles() {
     QFETCH(QString, path);
     QFETCH(QStringList, expected);
     QCOMPARE(path.isEmpty() ? recentFileList(list) : pushRecentFile(list, path), expected);
+}
+
+void TestCore::windowSighting_data() {
+    QTest::addColumn<QPoint>("at");       // where the window lay
+    QTest::addColumn<QPoint>("drawnAt");  // where the picture shows it; (-1, -1): not at all
+    QTest::addColumn<bool>("seen");
+    QTest::newRow("in the picture where it lay") << QPoint(30, 20) << QPoint(30, 20) << true;
+    QTest::newRow("gone") << QPoint(30, 20) << QPoint(-1, -1) << false;
+    QTest::newRow("elsewhere in the picture") << QPoint(30, 20) << QPoint(100, 60) << false;
+    QTest::newRow("partly off the monitor, shown") << QPoint(180, -10) << QPoint(180, -10) << true;
+    QTest::newRow("wholly off the monitor") << QPoint(300, 20) << QPoint(-1, -1) << false;
+}
+
+void TestCore::windowSighting() {
+    QFETCH(QPoint, at);
+    QFETCH(QPoint, drawnAt);
+    QFETCH(bool, seen);
+    const QImage desktop = patternImage(QSize(240, 160));
+    QImage window(60, 40, QImage::Format_RGB32);
+    window.fill(qRgb(255, 0, 255));
+    window.setPixel(5, 5, qRgb(0, 0, 0));
+    QImage screen = desktop.copy();
+    if (drawnAt.x() >= 0) {
+        QPainter(&screen).drawImage(drawnAt, window);
+    }
+    QCOMPARE(showsWindow(screen, WindowOnScreen{QRect(0, 0, 240, 160), at, window}), seen);
 }
 
 QTEST_GUILESS_MAIN(TestCore)

@@ -451,6 +451,7 @@ void Form1::startCapture() {
     // window system carry that out. It comes back where it was.
     m_placeBeforeCapture = pos();
     m_hadPlace = isVisible();
+    m_capture->noteWindowOnScreen(this);
     hide();
     QGuiApplication::sync();
     m_capture->start();

@@ -4,10 +4,12 @@
 #include "capture/WaitWindow.h"
 
 #include "platform/Logging.h"
+#include "platform/WindowWithdrawal.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QWidget>
 #include <QWindow>
 
 namespace kiramo {
@@ -78,9 +80,31 @@ void Capture::start() {
 void Capture::startGrab() {
     // A Wayland compositor gives no frame callback to a program with no surface on the screen,
     // and a surface of ours kept for one would be in the picture: the round trip (sync) makes
-    // sure the compositor has taken our windows down, the settle time lets it draw without them.
+    // sure the compositor has taken our windows down; under X11 (and XWayland) the window
+    // manager does that later, and says so on each window. The settle time then lets the
+    // compositor draw without them.
     QGuiApplication::sync();
-    QTimer::singleShot(kSettleMilliseconds, Qt::PreciseTimer, this, [this] {
+    m_hiddenFor.start();
+    grabOnceWithdrawn();
+}
+
+void Capture::grabOnceWithdrawn() {
+    if (!m_grabbing || m_done) {
+        return;
+    }
+    if (!hiddenWindowsWithdrawn()) {
+        if (m_hiddenFor.elapsed() < kWithdrawalMilliseconds) {
+            QTimer::singleShot(kWithdrawalPollMilliseconds, Qt::PreciseTimer, this,
+                               &Capture::grabOnceWithdrawn);
+            return;
+        }
+        qCInfo(lcCapture) << "capture: the window manager has not withdrawn our windows after"
+                          << m_hiddenFor.elapsed() << "ms; reading the screen anyway";
+    } else {
+        qCDebug(lcCapture) << "capture: our windows withdrawn after" << m_hiddenFor.elapsed()
+                           << "ms";
+    }
+    QTimer::singleShot(m_settleMilliseconds, Qt::PreciseTimer, this, [this] {
         if (!m_grabbing || m_done) {
             return;
         }
@@ -112,11 +136,20 @@ void Capture::onGrabbed(const FrozenScreens& screens) {
     if (!m_grabbing || m_done) {
         return;
     }
-    if (m_waitSeen && m_retries < kMaxRetries) {
+    const bool oursSeen = showsOurWindows(screens);
+    if ((m_waitSeen || oursSeen) && m_retries < kMaxRetries) {
         // The waiting window was there while the desktop took the picture (on GNOME it is taken
         // right after the user allowed it): thrown away, and asked for again once it is gone.
         // The window comes back only if the new grab is slow too, so the user can still give up.
-        qCInfo(lcCapture) << "capture: the waiting window was on the screen; asking again";
+        // A window that had left, yet is in the picture, was read from a frame the compositor
+        // drew before it left (seen under XWayland on GNOME): the next try waits longer.
+        qCInfo(lcCapture) << "capture:"
+                          << (oursSeen ? "a window of ours is in the picture"
+                                       : "the waiting window was on the screen")
+                          << "; asking again";
+        if (oursSeen) {
+            m_settleMilliseconds *= 4;
+        }
         ++m_retries;
         m_waitSeen = false;
         if (m_wait) {
@@ -168,6 +201,33 @@ void Capture::onGrabbed(const FrozenScreens& screens) {
     m_shown = true;
     restoreCursor();
     emit frozen();
+}
+
+void Capture::noteWindowOnScreen(QWidget* window) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !window->isVisible()) {
+        return;  // a Wayland client does not know where its windows lie
+    }
+    const QScreen* screen = window->screen();
+    if (screen == nullptr) {
+        return;
+    }
+    const double ratio = window->devicePixelRatioF();
+    QImage pixels = window->grab().toImage();
+    pixels.setDevicePixelRatio(1.0);
+    const QPointF inside =
+        QPointF(window->mapToGlobal(QPoint(0, 0)) - screen->geometry().topLeft());
+    m_ours.append(WindowOnScreen{screen->geometry(), (inside * ratio).toPoint(), pixels});
+}
+
+bool Capture::showsOurWindows(const FrozenScreens& screens) const {
+    for (const WindowOnScreen& window : m_ours) {
+        for (const FrozenScreen& screen : screens) {
+            if (screen.geometry == window.monitor && showsWindow(screen.image, window)) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 Form2* Capture::addWindow(const QString& screenName, QRect place) {

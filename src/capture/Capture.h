@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/WindowSighting.h"
 #include "platform/ScreenGrabber.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -27,6 +29,10 @@ public:
     // How long other windows get to repaint what the main window covered, once it has left
     // the screen, before the screen is read.
     static constexpr int kSettleMilliseconds = 40;
+    // How long the window manager may take to withdraw our hidden windows (see
+    // hiddenWindowsWithdrawn) before the screen is read anyway, and how often it is asked.
+    static constexpr int kWithdrawalMilliseconds = 1000;
+    static constexpr int kWithdrawalPollMilliseconds = 5;
     // How long the grab may take before the waiting window shows.
     static constexpr int kWaitNoticeMilliseconds = 700;
     // The same once a grab has gone through without the user in this process: the desktop
@@ -42,6 +48,9 @@ public:
     // The desktop lets the user choose what to take in a dialog of its own (the portal's
     // interactive screenshot); the frozen screen is what that returns. Before start().
     void setInteractive(bool interactive) { m_interactive = interactive; }
+    // `window`, about to be hidden for the grab, is on the screen now: a picture that still shows
+    // it is taken again. Where the window system tells where windows lie (X11, XWayland).
+    void noteWindowOnScreen(QWidget* window);
     // GrabScreen: after the settle time the grab starts; returns at once.
     void start();
     // Ends the capture without a picture, whatever stage it is at.
@@ -69,6 +78,8 @@ private:
     void onGrabbed(const FrozenScreens& screens);
     void showWaiting();
     void startGrab();
+    void grabOnceWithdrawn();
+    [[nodiscard]] bool showsOurWindows(const FrozenScreens& screens) const;
     void finish();
     void restoreCursor();
     Form2* addWindow(const QString& screenName, QRect place);
@@ -79,6 +90,9 @@ private:
     // One per monitor, made when the capture starts and shown once the screen is frozen.
     QList<QPointer<Form2>> m_windows;
     QPointer<WaitWindow> m_wait;
+    QElapsedTimer m_hiddenFor;     // since our windows were hidden for the grab
+    QList<WindowOnScreen> m_ours;  // see noteWindowOnScreen
+    int m_settleMilliseconds = kSettleMilliseconds;
     bool m_grabbing = false;
     bool m_interactive = false;
     // The waiting window was on the screen while the grab was out: the picture may show it.
