@@ -1572,19 +1572,27 @@ void TestCore::recentFiles() {
 }
 
 void TestCore::windowSighting_data() {
-    QTest::addColumn<QPoint>("at");       // where the window lay
+    QTest::addColumn<QPoint>("at");       // where the window lay; (-1, -1): not known
     QTest::addColumn<QPoint>("drawnAt");  // where the picture shows it; (-1, -1): not at all
+    QTest::addColumn<bool>("black");      // the picture has a black block of its size there
     QTest::addColumn<bool>("seen");
-    QTest::newRow("in the picture where it lay") << QPoint(30, 20) << QPoint(30, 20) << true;
-    QTest::newRow("gone") << QPoint(30, 20) << QPoint(-1, -1) << false;
-    QTest::newRow("elsewhere in the picture") << QPoint(30, 20) << QPoint(100, 60) << false;
-    QTest::newRow("partly off the monitor, shown") << QPoint(180, -10) << QPoint(180, -10) << true;
-    QTest::newRow("wholly off the monitor") << QPoint(300, 20) << QPoint(-1, -1) << false;
+    const QPoint none(-1, -1);
+    QTest::newRow("where it lay") << QPoint(30, 20) << QPoint(30, 20) << false << true;
+    QTest::newRow("gone") << QPoint(30, 20) << none << false << false;
+    QTest::newRow("elsewhere") << QPoint(30, 20) << QPoint(100, 60) << false << false;
+    QTest::newRow("partly off the monitor")
+        << QPoint(180, -10) << QPoint(180, -10) << false << true;
+    QTest::newRow("wholly off the monitor") << QPoint(300, 20) << none << false << false;
+    QTest::newRow("a black block where it lay") << QPoint(30, 20) << QPoint(30, 20) << true << true;
+    QTest::newRow("place unknown, shown") << none << QPoint(101, 77) << false << true;
+    QTest::newRow("place unknown, gone") << none << none << false << false;
+    QTest::newRow("place unknown, a black block") << none << QPoint(101, 77) << true << false;
 }
 
 void TestCore::windowSighting() {
     QFETCH(QPoint, at);
     QFETCH(QPoint, drawnAt);
+    QFETCH(bool, black);
     QFETCH(bool, seen);
     const QImage desktop = patternImage(QSize(240, 160));
     QImage window(60, 40, QImage::Format_RGB32);
@@ -1592,9 +1600,17 @@ void TestCore::windowSighting() {
     window.setPixel(5, 5, qRgb(0, 0, 0));
     QImage screen = desktop.copy();
     if (drawnAt.x() >= 0) {
-        QPainter(&screen).drawImage(drawnAt, window);
+        QPainter painter(&screen);
+        if (black) {
+            painter.fillRect(QRect(drawnAt, window.size()), Qt::black);
+        } else {
+            painter.drawImage(drawnAt, window);
+        }
     }
-    QCOMPARE(showsWindow(screen, WindowOnScreen{QRect(0, 0, 240, 160), at, window}), seen);
+    const bool found = at.x() < 0
+                           ? showsWindowAnywhere(screen, window)
+                           : showsWindow(screen, WindowOnScreen{QRect(0, 0, 240, 160), at, window});
+    QCOMPARE(found, seen);
 }
 
 QTEST_GUILESS_MAIN(TestCore)

@@ -6,6 +6,8 @@
 #include "platform/Logging.h"
 #include "platform/WindowWithdrawal.h"
 
+#include <algorithm>
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -62,6 +64,10 @@ Capture::~Capture() {
     }
 }
 
+int Capture::settleMilliseconds() {
+    return kSettleMilliseconds;
+}
+
 void Capture::start() {
     // The caller's windows have left the screen; the windows below get a moment to repaint
     // what they covered before the screen is read (a compositor draws a frame without them).
@@ -104,18 +110,24 @@ void Capture::grabOnceWithdrawn() {
         qCDebug(lcCapture) << "capture: our windows withdrawn after" << m_hiddenFor.elapsed()
                            << "ms";
     }
-    QTimer::singleShot(m_settleMilliseconds, Qt::PreciseTimer, this, [this] {
-        if (!m_grabbing || m_done) {
-            return;
+    if (m_settleMilliseconds == 0) {
+        askGrabber();  // before the capture windows are made, which takes a while
+        return;
+    }
+    QTimer::singleShot(m_settleMilliseconds, Qt::PreciseTimer, this, &Capture::askGrabber);
+}
+
+void Capture::askGrabber() {
+    if (!m_grabbing || m_done) {
+        return;
+    }
+    for (const QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (window->isVisible()) {
+            qCInfo(lcCapture) << "capture: a window of ours is on the screen:" << window;
         }
-        for (const QWindow* window : QGuiApplication::topLevelWindows()) {
-            if (window->isVisible()) {
-                qCInfo(lcCapture) << "capture: a window of ours is on the screen:" << window;
-            }
-        }
-        m_waitSeen = m_wait && m_wait->isVisible();
-        m_grabber.start();
-    });
+    }
+    m_waitSeen = m_wait && m_wait->isVisible();
+    m_grabber.start();
 }
 
 void Capture::showWaiting() {
@@ -148,7 +160,7 @@ void Capture::onGrabbed(const FrozenScreens& screens) {
                                        : "the waiting window was on the screen")
                           << "; asking again";
         if (oursSeen) {
-            m_settleMilliseconds *= 4;
+            m_settleMilliseconds = 4 * std::max(m_settleMilliseconds, kSettleMilliseconds);
         }
         ++m_retries;
         m_waitSeen = false;
@@ -204,16 +216,18 @@ void Capture::onGrabbed(const FrozenScreens& screens) {
 }
 
 void Capture::noteWindowOnScreen(QWidget* window) {
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || !window->isVisible()) {
-        return;  // a Wayland client does not know where its windows lie
-    }
     const QScreen* screen = window->screen();
-    if (screen == nullptr) {
+    if (!window->isVisible() || screen == nullptr) {
         return;
     }
     const double ratio = window->devicePixelRatioF();
     QImage pixels = window->grab().toImage();
     pixels.setDevicePixelRatio(1.0);
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        // A Wayland client is not told where its windows lie: looked for anywhere.
+        m_ours.append(WindowOnScreen{QRect(), QPoint(), pixels});
+        return;
+    }
     const QPointF inside =
         QPointF(window->mapToGlobal(QPoint(0, 0)) - screen->geometry().topLeft());
     m_ours.append(WindowOnScreen{screen->geometry(), (inside * ratio).toPoint(), pixels});
@@ -222,7 +236,11 @@ void Capture::noteWindowOnScreen(QWidget* window) {
 bool Capture::showsOurWindows(const FrozenScreens& screens) const {
     for (const WindowOnScreen& window : m_ours) {
         for (const FrozenScreen& screen : screens) {
-            if (screen.geometry == window.monitor && showsWindow(screen.image, window)) {
+            const bool seen =
+                window.monitor.isNull()
+                    ? showsWindowAnywhere(screen.image, window.pixels)
+                    : screen.geometry == window.monitor && showsWindow(screen.image, window);
+            if (seen) {
                 return true;
             }
         }

@@ -27,8 +27,10 @@ class Capture : public QObject {
 
 public:
     // How long other windows get to repaint what the main window covered, once it has left
-    // the screen, before the screen is read.
+    // the screen, before the screen is read. GNOME's compositor, natively too, may still hand
+    // out a frame with our window in it after the round trip in which it took the window down.
     static constexpr int kSettleMilliseconds = 40;
+    [[nodiscard]] static int settleMilliseconds();
     // How long the window manager may take to withdraw our hidden windows (see
     // hiddenWindowsWithdrawn) before the screen is read anyway, and how often it is asked.
     static constexpr int kWithdrawalMilliseconds = 1000;
@@ -49,7 +51,7 @@ public:
     // interactive screenshot); the frozen screen is what that returns. Before start().
     void setInteractive(bool interactive) { m_interactive = interactive; }
     // `window`, about to be hidden for the grab, is on the screen now: a picture that still shows
-    // it is taken again. Where the window system tells where windows lie (X11, XWayland).
+    // it is taken again (where it lay under X11 and XWayland, anywhere under Wayland).
     void noteWindowOnScreen(QWidget* window);
     // GrabScreen: after the settle time the grab starts; returns at once.
     void start();
@@ -79,6 +81,7 @@ private:
     void showWaiting();
     void startGrab();
     void grabOnceWithdrawn();
+    void askGrabber();
     [[nodiscard]] bool showsOurWindows(const FrozenScreens& screens) const;
     void finish();
     void restoreCursor();
@@ -92,7 +95,7 @@ private:
     QPointer<WaitWindow> m_wait;
     QElapsedTimer m_hiddenFor;     // since our windows were hidden for the grab
     QList<WindowOnScreen> m_ours;  // see noteWindowOnScreen
-    int m_settleMilliseconds = kSettleMilliseconds;
+    int m_settleMilliseconds = settleMilliseconds();
     bool m_grabbing = false;
     bool m_interactive = false;
     // The waiting window was on the screen while the grab was out: the picture may show it.

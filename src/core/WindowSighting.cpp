@@ -1,32 +1,94 @@
 #include "core/WindowSighting.h"
 
+#include <algorithm>
+
 namespace kiramo {
 
-bool showsWindow(const QImage& screen, const WindowOnScreen& window) {
-    const QRect shown =
-        QRect(window.at, window.pixels.size()).intersected(QRect(QPoint(0, 0), screen.size()));
-    if (shown.isEmpty() || window.pixels.isNull()) {
-        return false;
-    }
-    const QImage picture = screen.format() == QImage::Format_RGB32
-                               ? screen
-                               : screen.convertToFormat(QImage::Format_RGB32);
-    const QImage own = window.pixels.format() == QImage::Format_RGB32
-                           ? window.pixels
-                           : window.pixels.convertToFormat(QImage::Format_RGB32);
+namespace {
+
+QImage asRgb32(const QImage& image) {
+    return image.format() == QImage::Format_RGB32 ? image
+                                                  : image.convertToFormat(QImage::Format_RGB32);
+}
+
+// How many of the looked-at pixels of the window's place show the window's own colour, and how
+// many are black.
+struct Tally {
+    qint64 same = 0;
+    qint64 black = 0;
+    qint64 looked = 0;
+};
+
+Tally tally(const QImage& picture, const QImage& own, QPoint at) {
+    Tally t;
+    const QRect shown = QRect(at, own.size()).intersected(QRect(QPoint(0, 0), picture.size()));
     // Every fourth pixel of every fourth row is enough to tell, and quick on a large window.
     constexpr int kStep = 4;
-    qint64 same = 0;
-    qint64 looked = 0;
     for (int y = shown.top(); y <= shown.bottom(); y += kStep) {
         const auto* on = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        const auto* mine = reinterpret_cast<const QRgb*>(own.constScanLine(y - window.at.y()));
+        const auto* mine = reinterpret_cast<const QRgb*>(own.constScanLine(y - at.y()));
         for (int x = shown.left(); x <= shown.right(); x += kStep) {
-            same += ((on[x] ^ mine[x - window.at.x()]) & 0xffffffu) == 0 ? 1 : 0;
-            ++looked;
+            t.same += ((on[x] ^ mine[x - at.x()]) & 0xffffffu) == 0 ? 1 : 0;
+            t.black += (on[x] & 0xffffffu) == 0 ? 1 : 0;
+            ++t.looked;
         }
     }
-    return 2 * same > looked;
+    return t;
+}
+
+}  // namespace
+
+bool showsWindow(const QImage& screen, const WindowOnScreen& window) {
+    if (window.pixels.isNull() ||
+        !QRect(window.at, window.pixels.size()).intersects(QRect(QPoint(0, 0), screen.size()))) {
+        return false;
+    }
+    const Tally t = tally(asRgb32(screen), asRgb32(window.pixels), window.at);
+    return t.looked > 0 && (2 * t.same > t.looked || t.black == t.looked);
+}
+
+bool showsWindowAnywhere(const QImage& screen, const QImage& window) {
+    if (window.isNull() || window.width() > screen.width() || window.height() > screen.height()) {
+        return false;
+    }
+    const QImage picture = asRgb32(screen);
+    const QImage own = asRgb32(window);
+    // The run of pixels that starts the window's middle row is looked for in every row of the
+    // screen, where the screen's colour changes (a window's flat inside would match all along
+    // itself); then the start of its left column below the top, and only then the whole window,
+    // a bounded number of times.
+    const int row = own.height() / 2;
+    const int run = std::min(16, own.width());
+    const int column = std::min(16, own.height());
+    const auto* key = reinterpret_cast<const QRgb*>(own.constScanLine(row));
+    const auto sameColour = [](QRgb a, QRgb b) { return ((a ^ b) & 0xffffffu) == 0; };
+    int candidates = 0;
+    for (int y = row; y + (own.height() - row) <= picture.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x + own.width() <= picture.width(); ++x) {
+            if (x > 0 && sameColour(line[x - 1], key[0])) {
+                continue;
+            }
+            bool matches = true;
+            for (int i = 0; i < run && matches; ++i) {
+                matches = sameColour(line[x + i], key[i]);
+            }
+            for (int i = 0; i < column && matches; ++i) {
+                matches = sameColour(picture.pixel(x, y - row + i), own.pixel(0, i));
+            }
+            if (!matches) {
+                continue;
+            }
+            const Tally t = tally(picture, own, QPoint(x, y - row));
+            if (2 * t.same > t.looked) {
+                return true;
+            }
+            if (++candidates >= 256) {
+                return false;
+            }
+        }
+    }
+    return false;
 }
 
 }  // namespace kiramo

@@ -17,6 +17,12 @@ struct WindowOnScreen {
 // Whether `screen` (a monitor's picture) still shows the window: a picture taken before the
 // compositor drew the screen without it. Most of the window's pixels are where it lay, exactly;
 // a screen that happens to hold the same colours by chance is not enough (below half of them).
+// Under XWayland a window being taken down may also be drawn as a black block of its size
+// for a frame: that counts too (a black desktop only costs a second look).
 [[nodiscard]] bool showsWindow(const QImage& screen, const WindowOnScreen& window);
+
+// The same where the window's place is not known (a Wayland client is not told): whether
+// `window`'s pixels are anywhere in `screen`.
+[[nodiscard]] bool showsWindowAnywhere(const QImage& screen, const QImage& window);
 
 }  // namespace kiramo

@@ -62,7 +62,8 @@ QList<MonitorPicture> splitDesktopPicture(const QImage& picture,
     const QList<MonitorPart> cuts = monitorParts(picture.size(), geometries, ratios);
     QList<MonitorPicture> parts;
     for (qsizetype i = 0; i < monitors.size(); ++i) {
-        QImage part = picture.copy(cuts.at(i).block);
+        // A monitor that is the whole picture shares its pixels rather than copying them.
+        QImage part = cuts.at(i).block == picture.rect() ? picture : picture.copy(cuts.at(i).block);
         if (part.size() != cuts.at(i).size && !part.isNull()) {
             part = part.scaled(cuts.at(i).size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         }

@@ -338,7 +338,7 @@ void PortalScreenGrabber::finishWithPicture(const QVariantMap& results, qint64 a
     }
     qCInfo(lcCapture) << "portal: picture" << picture.size() << "answered after" << answeredAfterMs
                       << "ms, read in" << clock.elapsed() << "ms";
-    picture = picture.convertToFormat(QImage::Format_RGB32);
+    picture.convertTo(QImage::Format_RGB32);  // in place where the depth allows
     FrozenScreens frozen;
     if (interactive) {
         // Whatever the user chose in the desktop's dialog (a region, a window, a screen): not
