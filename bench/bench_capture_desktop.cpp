@@ -188,7 +188,7 @@ int main(int argc, char* argv[]) {
     std::printf("capture on %s (%s) %dx%d: freeze median %.1f ms (settle %d ms included) against "
                 "%s %.1f ms, ratio %.2fx (target <= %.1fx) %s\n",
                 qPrintable(desktop), qPrintable(QGuiApplication::platformName()), size.width(),
-                size.height(), bench::median(freeze), Capture::settleMilliseconds(),
+                size.height(), bench::median(freeze), Capture::kSettleMilliseconds,
                 kde ? "KWin's CaptureScreen" : "a bare portal call", bench::median(baseline), ratio,
                 target, ratio <= target ? "ok" : "OVER TARGET");
     if (kde && size.width() >= 3840) {

@@ -118,7 +118,7 @@ int main(int argc, char* argv[]) {
                 "included, the portal running) against grim -o %s %.1f ms, ratio %.2fx (target <= "
                 "1.5x) %s\n",
                 size.width(), size.height(), freeze.front(), bench::median(freeze),
-                Capture::settleMilliseconds(), qPrintable(output), bench::median(grim), ratio,
+                Capture::kSettleMilliseconds, qPrintable(output), bench::median(grim), ratio,
                 ratio <= 1.5 ? "ok" : "OVER TARGET");
     return 0;
 }

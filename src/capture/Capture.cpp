@@ -64,10 +64,6 @@ Capture::~Capture() {
     }
 }
 
-int Capture::settleMilliseconds() {
-    return kSettleMilliseconds;
-}
-
 void Capture::start() {
     // The caller's windows have left the screen; the windows below get a moment to repaint
     // what they covered before the screen is read (a compositor draws a frame without them).

@@ -27,10 +27,10 @@ class Capture : public QObject {
 
 public:
     // How long other windows get to repaint what the main window covered, once it has left
-    // the screen, before the screen is read. GNOME's compositor, natively too, may still hand
-    // out a frame with our window in it after the round trip in which it took the window down.
+    // the screen, before the screen is read. GNOME's compositor, natively too, hands out a
+    // frame with our window in it when asked right after the round trip in which it took the
+    // window down (nearly every time with no wait; never seen in hundreds with this one).
     static constexpr int kSettleMilliseconds = 40;
-    [[nodiscard]] static int settleMilliseconds();
     // How long the window manager may take to withdraw our hidden windows (see
     // hiddenWindowsWithdrawn) before the screen is read anyway, and how often it is asked.
     static constexpr int kWithdrawalMilliseconds = 1000;
@@ -95,7 +95,7 @@ private:
     QPointer<WaitWindow> m_wait;
     QElapsedTimer m_hiddenFor;     // since our windows were hidden for the grab
     QList<WindowOnScreen> m_ours;  // see noteWindowOnScreen
-    int m_settleMilliseconds = settleMilliseconds();
+    int m_settleMilliseconds = kSettleMilliseconds;
     bool m_grabbing = false;
     bool m_interactive = false;
     // The waiting window was on the screen while the grab was out: the picture may show it.
