@@ -85,6 +85,7 @@ private slots:
     void grabs_data();
     void grabs();
     void cancelled();
+    void interactive();
 };
 
 void TestKWin::initTestCase() {
@@ -188,6 +189,31 @@ void TestKWin::cancelled() {
     QCOMPARE(grabbed.size(), 1);
     QCOMPARE(grabbed.at(0).at(0).value<FrozenScreens>().at(1).image,
              desktop.copy(320, 0, 160, 100));
+}
+
+void TestKWin::interactive() {
+    // Only the portal lets the user choose what to take: KWin is not asked.
+    QTemporaryDir folder;
+    const QImage chosen = patternImage(QSize(120, 80), 3);
+    QVERIFY(chosen.save(folder.filePath(QStringLiteral("chosen.png"))));
+    QVERIFY(writeRaw(folder.path(), QStringLiteral("Left-1"), desktopPicture().copy(0, 0, 320, 200),
+                     QImage::Format_RGB32));
+    Fake kwin;
+    QVERIFY(kwin.start(QStringLiteral("fake_kwin.py"), {QStringLiteral("pixels"), folder.path()}));
+    Fake portal;
+    QVERIFY(portal.start(
+        QStringLiteral("fake_portal.py"),
+        {QStringLiteral("picture"),
+         QUrl::fromLocalFile(folder.filePath(QStringLiteral("chosen.png"))).toString()}));
+    KWinScreenGrabber grabber;
+    grabber.setInteractive(true);
+    QSignalSpy grabbed(&grabber, &ScreenGrabber::grabbed);
+    grabber.start();
+    QVERIFY(grabbed.wait(20000));
+    const auto frozen = grabbed.at(0).at(0).value<FrozenScreens>();
+    QCOMPARE(frozen.size(), 1);
+    QCOMPARE(frozen.at(0).image, chosen);
+    QCOMPARE(kwinCalls(), QStringList());
 }
 
 QTEST_MAIN(TestKWin)
