@@ -30,6 +30,9 @@ const QString kInterface = QStringLiteral("org.kde.KWin.ScreenShot2");
 // A pipe of 1 MiB (the most an unprivileged program may ask for by default) rather than 64 KiB:
 // far fewer wake-ups while KWin writes a monitor's pixels.
 constexpr int kPipeBytes = 1 << 20;
+// More than any desktop's pixels (three 8K monitors take 400 MB): a size announced beyond it is
+// taken for nonsense rather than allocated.
+constexpr qsizetype kMostBytes = qsizetype(1) << 30;
 
 // A monitor's size in device pixels, as the toolkit knows it (a guess of the picture's size).
 QSize deviceSize(QSize logical, double ratio) {
@@ -58,8 +61,8 @@ public:
         }
         m_readEnd = fds[0];
         (void)::fcntl(m_readEnd, F_SETPIPE_SZ, kPipeBytes);  // a small pipe works, only slower
-        // The message keeps a duplicate of the write end until sent; ours goes now, so that the
-        // pipe ends once KWin closes its own.
+        // The call carries a duplicate of the write end, which its pending reply keeps until it
+        // has been handled; ours goes now, so that the pipe ends once KWin closes its own.
         m_writeEnd = QDBusUnixFileDescriptor(fds[1]);
         ::close(fds[1]);
         m_notifier = new QSocketNotifier(m_readEnd, QSocketNotifier::Read, this);
@@ -72,7 +75,9 @@ public:
         m_metadata = metadata;
         m_needed = qsizetype(metadata.value(QStringLiteral("stride")).toUInt()) *
                    metadata.value(QStringLiteral("height")).toUInt();
-        if (m_bytes.size() < m_needed) {
+        if (m_needed <= 0 || m_needed > kMostBytes) {
+            stop();  // nothing sensible to read: the picture is found unreadable
+        } else if (m_bytes.size() < m_needed) {
             m_bytes.resize(m_needed);
         }
         readSome();
