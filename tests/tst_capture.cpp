@@ -69,6 +69,8 @@ private slots:
 
     void screenSource_data();
     void screenSource();
+    void kwinSource_data();
+    void kwinSource();
     void monitorBlocks_data();
     void monitorBlocks();
     void monitorParts_data();
@@ -488,6 +490,44 @@ void TestCapture::screenSource() {
     QFETCH(QString, display);
     QFETCH(bool, portal);
     QCOMPARE(screenSourceFor(platform, session, display) == ScreenSource::Portal, portal);
+}
+
+void TestCapture::kwinSource_data() {
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QString>("session");
+    QTest::addColumn<QString>("desktop");  // XDG_CURRENT_DESKTOP
+    QTest::addColumn<int>("source");
+    const int x11 = int(ScreenSource::X11);
+    const int portal = int(ScreenSource::Portal);
+    const int kwin = int(ScreenSource::KWin);
+    QTest::newRow("KDE on Wayland") << "wayland"
+                                    << "wayland"
+                                    << "KDE" << kwin;
+    QTest::newRow("KDE, XWayland") << "xcb"
+                                   << "wayland"
+                                   << "KDE" << kwin;
+    QTest::newRow("KDE among others") << "wayland"
+                                      << "wayland"
+                                      << "neon:kde" << kwin;
+    QTest::newRow("KDE on X11") << "xcb"
+                                << "x11"
+                                << "KDE" << x11;
+    QTest::newRow("GNOME") << "wayland"
+                           << "wayland"
+                           << "GNOME" << portal;
+    QTest::newRow("not quite KDE") << "wayland"
+                                   << "wayland"
+                                   << "KDEish" << portal;
+}
+
+void TestCapture::kwinSource() {
+    QFETCH(QString, platform);
+    QFETCH(QString, session);
+    QFETCH(QString, desktop);
+    QFETCH(int, source);
+    // A Wayland display is announced wherever the session is Wayland.
+    const QString display = session == QLatin1String("wayland") ? QStringLiteral("wayland-0") : "";
+    QCOMPARE(int(screenSourceFor(platform, session, display, desktop)), source);
 }
 
 void TestCapture::monitorBlocks_data() {

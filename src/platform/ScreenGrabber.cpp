@@ -1,5 +1,6 @@
 #include "platform/ScreenGrabber.h"
 
+#include "platform/KWinScreenGrabber.h"
 #include "platform/Logging.h"
 #include "platform/PortalScreenGrabber.h"
 #include "platform/X11ScreenGrabber.h"
@@ -11,31 +12,40 @@
 namespace kiramo {
 
 ScreenSource screenSourceFor(const QString& platformName, const QString& sessionType,
-                             const QString& waylandDisplay) {
-    if (platformName.startsWith(QLatin1String("wayland"))) {
-        return ScreenSource::Portal;
+                             const QString& waylandDisplay, const QString& currentDesktop) {
+    const bool wayland = platformName.startsWith(QLatin1String("wayland")) ||
+                         // XWayland: an X grab would miss every Wayland window
+                         (platformName == QLatin1String("xcb") &&
+                          (sessionType == QLatin1String("wayland") || !waylandDisplay.isEmpty()));
+    if (!wayland) {
+        return ScreenSource::X11;
     }
-    if (platformName == QLatin1String("xcb") &&
-        (sessionType == QLatin1String("wayland") || !waylandDisplay.isEmpty())) {
-        return ScreenSource::Portal;  // XWayland: an X grab would miss every Wayland window
-    }
-    return ScreenSource::X11;
+    const QStringList desktops = currentDesktop.split(u':');
+    return desktops.contains(QLatin1String("KDE"), Qt::CaseInsensitive) ? ScreenSource::KWin
+                                                                        : ScreenSource::Portal;
 }
 
 ScreenGrabber* createScreenGrabber(QObject* parent) {
-    const ScreenSource source =
-        screenSourceFor(QGuiApplication::platformName(), qEnvironmentVariable("XDG_SESSION_TYPE"),
-                        qEnvironmentVariable("WAYLAND_DISPLAY"));
-    qCInfo(lcCapture) << "grabber:" << (source == ScreenSource::Portal ? "desktop portal" : "X11")
-                      << "for platform" << QGuiApplication::platformName() << "XDG_SESSION_TYPE"
+    const ScreenSource source = screenSourceFor(
+        QGuiApplication::platformName(), qEnvironmentVariable("XDG_SESSION_TYPE"),
+        qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+    const char* names[] = {"X11", "desktop portal", "KWin"};
+    qCInfo(lcCapture) << "grabber:" << names[int(source)] << "for platform"
+                      << QGuiApplication::platformName() << "XDG_SESSION_TYPE"
                       << qEnvironmentVariable("XDG_SESSION_TYPE") << "WAYLAND_DISPLAY"
-                      << qEnvironmentVariable("WAYLAND_DISPLAY");
+                      << qEnvironmentVariable("WAYLAND_DISPLAY") << "XDG_CURRENT_DESKTOP"
+                      << qEnvironmentVariable("XDG_CURRENT_DESKTOP");
     for (QScreen* screen : screensPrimaryFirst()) {
         qCInfo(lcCapture) << "monitor" << screen->name() << screen->geometry() << "ratio"
                           << screen->devicePixelRatio();
     }
-    if (source == ScreenSource::Portal) {
+    switch (source) {
+    case ScreenSource::KWin:
+        return new KWinScreenGrabber(parent);
+    case ScreenSource::Portal:
         return new PortalScreenGrabber(parent);
+    case ScreenSource::X11:
+        break;
     }
     return new X11ScreenGrabber(parent);
 }

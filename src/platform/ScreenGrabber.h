@@ -53,10 +53,12 @@ signals:
 
 // Which way of reading the screen suits this session: the X server's own pixels when the program
 // talks to a real X server, the desktop portal under Wayland (natively, or through XWayland where
-// an X grab sees only X windows).
-enum class ScreenSource { X11, Portal };
+// an X grab sees only X windows), and there KWin's own screenshot interface where the desktop
+// (`currentDesktop`, XDG_CURRENT_DESKTOP: names separated by colons) is KDE.
+enum class ScreenSource { X11, Portal, KWin };
 [[nodiscard]] ScreenSource screenSourceFor(const QString& platformName, const QString& sessionType,
-                                           const QString& waylandDisplay);
+                                           const QString& waylandDisplay,
+                                           const QString& currentDesktop = QString());
 
 // The screen grabber that suits this session (see screenSourceFor).
 [[nodiscard]] ScreenGrabber* createScreenGrabber(QObject* parent = nullptr);
