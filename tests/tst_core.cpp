@@ -1583,7 +1583,8 @@ void TestCore::windowSighting_data() {
     QTest::newRow("partly off the monitor")
         << QPoint(180, -10) << QPoint(180, -10) << false << true;
     QTest::newRow("wholly off the monitor") << QPoint(300, 20) << none << false << false;
-    QTest::newRow("a black block where it lay") << QPoint(30, 20) << QPoint(30, 20) << true << true;
+    QTest::newRow("a black block where it lay") << QPoint(90, 90) << QPoint(90, 90) << true << true;
+    QTest::newRow("a black desktop") << QPoint(90, 90) << QPoint(0, 0) << true << false;
     QTest::newRow("place unknown, shown") << none << QPoint(101, 77) << false << true;
     QTest::newRow("place unknown, gone") << none << none << false << false;
     QTest::newRow("place unknown, a black block") << none << QPoint(101, 77) << true << false;
@@ -1602,7 +1603,9 @@ void TestCore::windowSighting() {
     if (drawnAt.x() >= 0) {
         QPainter painter(&screen);
         if (black) {
-            painter.fillRect(QRect(drawnAt, window.size()), Qt::black);
+            // Where it lay, or from (0, 0) the whole desktop.
+            painter.fillRect(drawnAt.isNull() ? screen.rect() : QRect(drawnAt, window.size()),
+                             Qt::black);
         } else {
             painter.drawImage(drawnAt, window);
         }

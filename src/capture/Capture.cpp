@@ -87,6 +87,10 @@ void Capture::startGrab() {
     // compositor draw without them.
     QGuiApplication::sync();
     m_hiddenFor.start();
+    if (m_retries == 0) {
+        const int settle = m_grabber.settleMilliseconds();
+        m_settleMilliseconds = settle >= 0 ? settle : kSettleMilliseconds;
+    }
     grabOnceWithdrawn();
 }
 

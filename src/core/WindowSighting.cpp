@@ -43,8 +43,37 @@ bool showsWindow(const QImage& screen, const WindowOnScreen& window) {
         !QRect(window.at, window.pixels.size()).intersects(QRect(QPoint(0, 0), screen.size()))) {
         return false;
     }
-    const Tally t = tally(asRgb32(screen), asRgb32(window.pixels), window.at);
-    return t.looked > 0 && (2 * t.same > t.looked || t.black == t.looked);
+    const QImage picture = asRgb32(screen);
+    const Tally t = tally(picture, asRgb32(window.pixels), window.at);
+    if (t.looked == 0) {
+        return false;
+    }
+    if (2 * t.same > t.looked) {
+        return true;
+    }
+    if (t.black < t.looked) {
+        return false;
+    }
+    // All black where the window lay: the window taken down but still drawn, if the desktop
+    // around it (beyond its frame and title bar) is not black too.
+    const QRect around = QRect(window.at, window.pixels.size()).adjusted(-48, -80, 48, 48);
+    qint64 outside = 0;
+    qint64 blackOutside = 0;
+    const auto look = [&](int x, int y) {
+        if (picture.rect().contains(x, y)) {
+            ++outside;
+            blackOutside += (picture.pixel(x, y) & 0xffffffu) == 0 ? 1 : 0;
+        }
+    };
+    for (int x = around.left(); x <= around.right(); x += 4) {
+        look(x, around.top());
+        look(x, around.bottom());
+    }
+    for (int y = around.top(); y <= around.bottom(); y += 4) {
+        look(around.left(), y);
+        look(around.right(), y);
+    }
+    return outside > 0 && 2 * blackOutside < outside;
 }
 
 bool showsWindowAnywhere(const QImage& screen, const QImage& window) {

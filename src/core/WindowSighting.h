@@ -17,8 +17,8 @@ struct WindowOnScreen {
 // Whether `screen` (a monitor's picture) still shows the window: a picture taken before the
 // compositor drew the screen without it. Most of the window's pixels are where it lay, exactly;
 // a screen that happens to hold the same colours by chance is not enough (below half of them).
-// Under XWayland a window being taken down may also be drawn as a black block of its size
-// for a frame: that counts too (a black desktop only costs a second look).
+// Under XWayland a window being taken down may also be drawn as a black block for a frame:
+// that counts too where the desktop around the window's frame is not black.
 [[nodiscard]] bool showsWindow(const QImage& screen, const WindowOnScreen& window);
 
 // The same where the window's place is not known (a Wayland client is not told): whether

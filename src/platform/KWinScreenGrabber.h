@@ -31,6 +31,11 @@ public:
     ~KWinScreenGrabber() override;
 
     void setInteractive(bool interactive) override;
+    // KWin renders the screenshot from the scene as it is when asked: no wait (the portal's
+    // usual one where that is used instead).
+    [[nodiscard]] int settleMilliseconds() const override {
+        return m_kwinUnavailable || m_interactive ? -1 : 0;
+    }
     void start() override;
     void cancel() override;
 

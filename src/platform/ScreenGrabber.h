@@ -36,6 +36,10 @@ public:
     // screenshot dialog) rather than reading the whole screen quietly. Only the portal has such
     // a way; elsewhere this changes nothing.
     virtual void setInteractive(bool interactive) { (void)interactive; }
+    // How long after the program's windows left the screen the grab should wait, so that the
+    // picture is taken from a frame drawn without them; -1 for the caller's usual wait.
+    // Nothing where the desktop draws the picture afresh when asked.
+    [[nodiscard]] virtual int settleMilliseconds() const { return -1; }
     virtual void start() = 0;
     virtual void cancel() = 0;
 
