@@ -8,11 +8,13 @@
 
 namespace kiramo::testing {
 
-// The scale factor that CTest pins for this run (QT_SCALE_FACTOR; 1 when unset).
+// The scale factor that CTest pins for this run (QT_SCALE_FACTOR; 1 when unset), times the one
+// a desktop started for the test applies itself (KIRAMO_DESKTOP_SCALE, see run-desktop-test).
 [[nodiscard]] inline double pinnedScale() {
     bool ok = false;
     const double scale = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&ok);
-    return ok ? scale : 1.0;
+    const int desktop = qEnvironmentVariableIntValue("KIRAMO_DESKTOP_SCALE");
+    return (ok ? scale : 1.0) * (desktop > 0 ? desktop : 1);
 }
 
 // Fails the running test unless Qt really scales by the pinned factor, so that a scaled
