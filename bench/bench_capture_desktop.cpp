@@ -4,7 +4,7 @@
 // GNOME: a bare call of the screenshot portal (the call until its answer names the file);
 // KDE: a bare call of KWin's screenshot interface (the call until the last byte of the raw
 // pixels came through the pipe).
-#include "BenchSupport.h"
+#include "CaptureTiming.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -165,32 +165,20 @@ int main(int argc, char* argv[]) {
     }
     std::vector<double> freeze;
     std::vector<double> baseline;
+    const QByteArray what = "capture on " + desktop.toUtf8();
     for (int round = 0; round < 15; ++round) {
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get())) {
-            std::fprintf(stderr, "capture on %s: the main window never showed\n",
-                         qPrintable(desktop));
+        const std::optional<double> ms = bench::timeOneFreeze(*form, what.constData());
+        if (!ms) {
             return 1;
         }
-        QTest::qWait(300);
-        QElapsedTimer timer;
-        timer.start();
-        form->startCapture();
-        if (!bench::waitForCaptureWindowPaint()) {
-            std::fprintf(stderr, "capture on %s: the capture window never showed\n",
-                         qPrintable(desktop));
-            return 1;
-        }
-        freeze.push_back(timer.nsecsElapsed() / 1e6);
-        form->captureWindow()->abandon();
-        QTest::qWait(300);
-        const double ms = bare();
-        if (ms < 0) {
+        freeze.push_back(*ms);
+        const double bareMs = bare();
+        if (bareMs < 0) {
             std::fprintf(stderr, "capture on %s: the desktop's own screenshot failed\n",
                          qPrintable(desktop));
             return 1;
         }
-        baseline.push_back(ms);
+        baseline.push_back(bareMs);
     }
     const bool kde = desktop == QLatin1String("kde");
     const double target = kde ? 1.5 : 1.3;

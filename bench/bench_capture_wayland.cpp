@@ -1,7 +1,7 @@
 // Capture natively on Wayland (run by tests/wayland/run-wayland-test on headless sway with the
 // desktop portal): the time from "&Capture" to the capture window showing the frozen screen,
 // against grim writing the same output to a file, alternating, in the same run.
-#include "BenchSupport.h"
+#include "CaptureTiming.h"
 #include "capture/Capture.h"
 
 #include <QApplication>
@@ -89,24 +89,14 @@ int main(int argc, char* argv[]) {
     std::vector<double> freeze;
     std::vector<double> grim;
     for (int round = 0; round < 5; ++round) {
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get())) {
-            std::fprintf(stderr, "capture on Wayland: the main window never showed\n");
+        const std::optional<double> ms = bench::timeOneFreeze(*form, "capture on Wayland");
+        if (!ms) {
             return 1;
         }
-        QTest::qWait(300);
+        freeze.push_back(*ms);
+
         QElapsedTimer timer;
         timer.start();
-        form->startCapture();
-        if (!bench::waitForCaptureWindowPaint()) {
-            std::fprintf(stderr, "capture on Wayland: the capture window never showed\n");
-            return 1;
-        }
-        freeze.push_back(timer.nsecsElapsed() / 1e6);
-        form->captureWindow()->abandon();
-        QTest::qWait(300);
-
-        timer.restart();
         if (!runs(QStringLiteral("grim"), {QStringLiteral("-o"), output, written})) {
             std::fprintf(stderr, "capture on Wayland: grim failed\n");
             return 1;
