@@ -128,6 +128,7 @@ void Capture::askGrabber() {
     }
     m_waitSeen = m_wait && m_wait->isVisible();
     m_grabber.start();
+    renderOurWindows();
 }
 
 void Capture::showWaiting() {
@@ -220,17 +221,29 @@ void Capture::noteWindowOnScreen(QWidget* window) {
     if (!window->isVisible() || screen == nullptr) {
         return;
     }
-    const double ratio = window->devicePixelRatioF();
-    QImage pixels = window->grab().toImage();
-    pixels.setDevicePixelRatio(1.0);
+    // Its pixels are rendered later, while the desktop takes its picture.
+    m_oursToRender.append(window);
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
         // A Wayland client is not told where its windows lie: looked for anywhere.
-        m_ours.append(WindowOnScreen{QRect(), QPoint(), pixels});
+        m_ours.append(WindowOnScreen{QRect(), QPoint(), QImage()});
         return;
     }
     const QPointF inside =
         QPointF(window->mapToGlobal(QPoint(0, 0)) - screen->geometry().topLeft());
-    m_ours.append(WindowOnScreen{screen->geometry(), (inside * ratio).toPoint(), pixels});
+    m_ours.append(WindowOnScreen{screen->geometry(),
+                                 (inside * window->devicePixelRatioF()).toPoint(), QImage()});
+}
+
+void Capture::renderOurWindows() {
+    for (qsizetype i = 0; i < m_oursToRender.size() && i < m_ours.size(); ++i) {
+        QWidget* window = m_oursToRender.at(i);
+        if (window != nullptr && m_ours.at(i).pixels.isNull()) {
+            // What it showed: a hidden widget renders as it would on the screen.
+            QImage pixels = window->grab().toImage();
+            pixels.setDevicePixelRatio(1.0);
+            m_ours[i].pixels = pixels;
+        }
+    }
 }
 
 bool Capture::showsOurWindows(const FrozenScreens& screens) const {

@@ -11,6 +11,8 @@
 #include <QRect>
 #include <QSizeF>
 
+class QWidget;
+
 namespace kiramo {
 
 class Form2;
@@ -82,6 +84,7 @@ private:
     void startGrab();
     void grabOnceWithdrawn();
     void askGrabber();
+    void renderOurWindows();
     [[nodiscard]] bool showsOurWindows(const FrozenScreens& screens) const;
     void finish();
     void restoreCursor();
@@ -93,8 +96,9 @@ private:
     // One per monitor, made when the capture starts and shown once the screen is frozen.
     QList<QPointer<Form2>> m_windows;
     QPointer<WaitWindow> m_wait;
-    QElapsedTimer m_hiddenFor;     // since our windows were hidden for the grab
-    QList<WindowOnScreen> m_ours;  // see noteWindowOnScreen
+    QElapsedTimer m_hiddenFor;                // since our windows were hidden for the grab
+    QList<WindowOnScreen> m_ours;             // see noteWindowOnScreen
+    QList<QPointer<QWidget>> m_oursToRender;  // their widgets, one to one
     int m_settleMilliseconds = kSettleMilliseconds;
     bool m_grabbing = false;
     bool m_interactive = false;
