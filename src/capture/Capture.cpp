@@ -62,6 +62,7 @@ Capture::~Capture() {
     if (m_wait) {
         m_wait->dismiss();
     }
+    dismissLeaving();
 }
 
 void Capture::start() {
@@ -129,6 +130,14 @@ void Capture::askGrabber() {
     m_waitSeen = m_wait && m_wait->isVisible();
     m_grabber.start();
     renderOurWindows();
+    dismissLeaving();
+}
+
+void Capture::dismissLeaving() {
+    if (m_leaving) {
+        m_leaving->dismiss();
+        m_leaving.clear();
+    }
 }
 
 void Capture::showWaiting() {
@@ -166,7 +175,11 @@ void Capture::onGrabbed(const FrozenScreens& screens) {
         ++m_retries;
         m_waitSeen = false;
         if (m_wait) {
-            m_wait->dismiss();
+            // Hidden, not yet closed: the next grab waits until the window manager has taken
+            // it down, and a picture that still shows it is taken again too.
+            noteWindowOnScreen(m_wait);
+            m_wait->hide();
+            m_leaving = m_wait;
             m_wait.clear();
         }
         startGrab();
@@ -297,6 +310,7 @@ void Capture::finish() {
     if (m_wait) {
         m_wait->dismiss();
     }
+    dismissLeaving();
     for (const QPointer<Form2>& window : std::as_const(m_windows)) {
         if (window) {
             window->abandon();  // a window that already ended ignores it

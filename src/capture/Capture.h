@@ -85,6 +85,7 @@ private:
     void grabOnceWithdrawn();
     void askGrabber();
     void renderOurWindows();
+    void dismissLeaving();
     [[nodiscard]] bool showsOurWindows(const FrozenScreens& screens) const;
     void finish();
     void restoreCursor();
@@ -96,8 +97,9 @@ private:
     // One per monitor, made when the capture starts and shown once the screen is frozen.
     QList<QPointer<Form2>> m_windows;
     QPointer<WaitWindow> m_wait;
-    QElapsedTimer m_hiddenFor;                // since our windows were hidden for the grab
-    QList<WindowOnScreen> m_ours;             // see noteWindowOnScreen
+    QPointer<WaitWindow> m_leaving;  // hidden for the next grab, closed once it is asked for
+    QElapsedTimer m_hiddenFor;       // since our windows were hidden for the grab
+    QList<WindowOnScreen> m_ours;    // see noteWindowOnScreen
     QList<QPointer<QWidget>> m_oursToRender;  // their widgets, one to one
     int m_settleMilliseconds = kSettleMilliseconds;
     bool m_grabbing = false;
