@@ -20,6 +20,8 @@ Options:
                 names them (Screenshot.png, Screenshot-1.png, ...)
   --store V     also owns the permission store, holding V ("yes" or "no") for screenshots
                 of programs outside a sandbox
+  --shell-animates V  also owns GNOME Shell's org.gnome.Shell.Introspect, whose
+                AnimationsEnabled is V ("true" or "false")
 It prints "ready" once the names are taken, and the options of each call on stderr.
 """
 import argparse
@@ -123,12 +125,27 @@ class PermissionStore(dbus.service.Object):
         return ({"": [self.value]}, dbus.Byte(0, variant_level=1))
 
 
+class Introspect(dbus.service.Object):
+    def __init__(self, bus, animates):
+        super().__init__(bus, "/org/gnome/Shell/Introspect")
+        self.animates = animates
+
+    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="ss",
+                         out_signature="v")
+    def Get(self, interface, name):
+        if interface != "org.gnome.Shell.Introspect" or name != "AnimationsEnabled":
+            raise dbus.DBusException("no such property",
+                                     name="org.freedesktop.DBus.Error.UnknownProperty")
+        return dbus.Boolean(self.animates)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("how")
     parser.add_argument("uri", nargs="?", default="")
     parser.add_argument("--into")
     parser.add_argument("--store")
+    parser.add_argument("--shell-animates", choices=["true", "false"])
     args = parser.parse_args()
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
@@ -137,6 +154,9 @@ def main():
     if args.store:
         objects += [PermissionStore(bus, args.store),
                     dbus.service.BusName("org.freedesktop.impl.portal.PermissionStore", bus)]
+    if args.shell_animates:
+        objects += [Introspect(bus, args.shell_animates == "true"),
+                    dbus.service.BusName("org.gnome.Shell.Introspect", bus)]
     print("ready", flush=True)
     GLib.MainLoop().run()
     del objects

@@ -7,6 +7,7 @@
 #include "capture/WaitWindow.h"
 #include "fakes/FakeServices.h"
 #include "fakes/Pictures.h"
+#include "platform/ClosingAnimation.h"
 #include "platform/PortalScreenGrabber.h"
 
 #include <QApplication>
@@ -113,6 +114,8 @@ private slots:
     void denial();
     void waitWindowInPictureAsksAgain();
     void answerFromAnotherProgram();
+    void closingAnimation_data();
+    void closingAnimation();
 };
 
 void TestPortal::initTestCase() {
@@ -473,6 +476,51 @@ void TestPortal::answerFromAnotherProgram() {
     QVERIFY(QFile::exists(path));
     QVERIFY(!s.form->captureWindow());
     QDBusConnection::disconnectFromBus(QStringLiteral("other"));
+    tellPortal(QStringLiteral("Reply"), {0u});
+    tellPortal(QStringLiteral("Respond"), {0u, 1u});
+    QTRY_VERIFY_WITH_TIMEOUT(s.form->isVisible(), 10000);
+}
+
+void TestPortal::closingAnimation_data() {
+    QTest::addColumn<QString>("desktop");   // XDG_CURRENT_DESKTOP
+    QTest::addColumn<QString>("animates");  // what the shell says; "" for no shell
+    QTest::addColumn<int>("milliseconds");
+    QTest::newRow("GNOME animating") << "GNOME"
+                                     << "true" << kGnomeShellClosingMilliseconds;
+    QTest::newRow("Ubuntu's GNOME") << "ubuntu:GNOME"
+                                    << "true" << kGnomeShellClosingMilliseconds;
+    QTest::newRow("GNOME without animations") << "GNOME"
+                                              << "false" << 0;
+    QTest::newRow("GNOME, the shell not answering") << "GNOME"
+                                                    << "" << 0;
+    QTest::newRow("another desktop") << "KDE"
+                                     << "true" << 0;
+}
+
+void TestPortal::closingAnimation() {
+    // A window of ours fades on GNOME for a while after it left: the screen is read after that.
+    QFETCH(QString, desktop);
+    QFETCH(QString, animates);
+    QFETCH(int, milliseconds);
+    QTemporaryDir scratch;
+    const QString path = scratch.filePath(QStringLiteral("screen.png"));
+    QVERIFY(patternImage(deviceSize(), 5).save(path));
+    QStringList arguments{QStringLiteral("late"), QUrl::fromLocalFile(path).toString()};
+    if (!animates.isEmpty()) {
+        arguments << QStringLiteral("--shell-animates") << animates;
+    }
+    FakePortal portal;
+    QVERIFY(portal.start(arguments));
+    QCOMPARE(closingAnimationMilliseconds(QDBusConnection::sessionBus(), desktop), milliseconds);
+
+    qputenv("XDG_CURRENT_DESKTOP", desktop.toUtf8());
+    PortalSession s;
+    QElapsedTimer sinceHidden;
+    sinceHidden.start();
+    s.form->startCapture();
+    QTRY_COMPARE_WITH_TIMEOUT(tellPortal(QStringLiteral("Calls")).toUInt(), 1u, 10000);
+    QVERIFY(sinceHidden.elapsed() >= milliseconds);
+    qunsetenv("XDG_CURRENT_DESKTOP");
     tellPortal(QStringLiteral("Reply"), {0u});
     tellPortal(QStringLiteral("Respond"), {0u, 1u});
     QTRY_VERIFY_WITH_TIMEOUT(s.form->isVisible(), 10000);

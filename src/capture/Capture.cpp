@@ -3,7 +3,9 @@
 #include "capture/Form2.h"
 #include "capture/WaitWindow.h"
 
+#include "platform/ClosingAnimation.h"
 #include "platform/Logging.h"
+#include "platform/WaylandRoundTrip.h"
 #include "platform/WindowWithdrawal.h"
 
 #include <algorithm>
@@ -81,16 +83,19 @@ void Capture::start() {
 }
 
 void Capture::startGrab() {
-    // A Wayland compositor gives no frame callback to a program with no surface on the screen,
-    // and a surface of ours kept for one would be in the picture: the round trip (sync) makes
-    // sure the compositor has taken our windows down; under X11 (and XWayland) the window
-    // manager does that later, and says so on each window. The settle time then lets the
-    // compositor draw without them.
+    // Under Wayland the round trip makes sure the compositor has carried the hide out (the
+    // toolkit's sync does not wait there); under X11 (and XWayland) the window manager does that
+    // later, and says so on each window. A desktop that animates windows leaving the screen is
+    // waited for next; the settle time then lets the compositor draw without them. (A Wayland
+    // compositor gives no frame callback to a program with no surface on the screen, and a
+    // surface of ours kept for one would be in the picture.)
     QGuiApplication::sync();
+    waylandRoundTrip();
     m_hiddenFor.start();
     if (m_retries == 0) {
         const int settle = m_grabber.settleMilliseconds();
         m_settleMilliseconds = settle >= 0 ? settle : kSettleMilliseconds;
+        m_closingMilliseconds = closingAnimationMilliseconds();
     }
     grabOnceWithdrawn();
 }
@@ -110,6 +115,20 @@ void Capture::grabOnceWithdrawn() {
     } else {
         qCDebug(lcCapture) << "capture: our windows withdrawn after" << m_hiddenFor.elapsed()
                            << "ms";
+    }
+    waitForClosingAnimation();
+}
+
+void Capture::waitForClosingAnimation() {
+    if (!m_grabbing || m_done) {
+        return;
+    }
+    // A desktop that animates windows leaving the screen draws ours until that is over.
+    const qint64 hidden = m_hiddenFor.elapsed();
+    if (hidden < m_closingMilliseconds) {
+        QTimer::singleShot(int(m_closingMilliseconds - hidden), Qt::PreciseTimer, this,
+                           &Capture::waitForClosingAnimation);
+        return;
     }
     if (m_settleMilliseconds == 0) {
         askGrabber();  // before the capture windows are made, which takes a while
