@@ -24,14 +24,17 @@
 #include "core/WorkProgress.h"
 #include "fakes/BitmapFiles.h"
 #include "fakes/Pictures.h"
+#include "platform/PngDecoder.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <QtEndian>
 
 #include <cmath>
 #include <limits>
+#include <zlib.h>
 
 using namespace kiramo;
 using namespace kiramo::testing;
@@ -227,6 +230,8 @@ private slots:
     void colourTexts();
     void pngGivesBackEveryPixel_data();
     void pngGivesBackEveryPixel();
+    void quickPngDecoding_data();
+    void quickPngDecoding();
     void abandonedPngStops();
     void recentFiles_data();
     void recentFiles();
@@ -1531,8 +1536,126 @@ void TestCore::pngGivesBackEveryPixel() {
     const QImage::Format format =
         image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
     QCOMPARE(back.convertToFormat(format), image.convertToFormat(format));
+    // The quick reader takes what has no see-through pixel.
+    const QImage quick = decodeOpaquePng(png);
+    QCOMPARE(quick.isNull(), image.hasAlphaChannel());
+    if (!quick.isNull()) {
+        QCOMPARE(quick, image.convertToFormat(QImage::Format_RGB32));
+    }
     QCOMPARE(pictureFormatFor(QStringLiteral("a.PNG")), QByteArray("png"));
     QCOMPARE(encodePictureFile(QStringLiteral("a.png"), image, &error), png);
+}
+
+namespace {
+
+// A PNG file of `width` x `height` made-up pixels (`channels` 3 or 4, alpha opaque) whose row y
+// is filtered with PNG's filter y % 5, so that each filter is met on both kinds of pixel.
+QByteArray pngWithEveryFilter(int width, int height, int channels) {
+    const int bytes = width * channels;
+    std::vector<quint8> raw(std::size_t(bytes * height));
+    quint32 seed = 11;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        raw[i] = (channels == 4 && i % 4 == 3) ? 0xff : quint8((seed >> 24) & 0xf0);
+    }
+    QByteArray filtered;
+    for (int y = 0; y < height; ++y) {
+        const int filter = y % 5;
+        filtered.append(char(filter));
+        for (int i = 0; i < bytes; ++i) {
+            const auto at = [&](int row, int col) {
+                return row < 0 || col < 0 ? 0 : int(raw[std::size_t(row * bytes + col)]);
+            };
+            const int a = at(y, i - channels);
+            const int b = at(y - 1, i);
+            const int c = at(y - 1, i - channels);
+            const int p = a + b - c;
+            const int pa = std::abs(p - a);
+            const int pb = std::abs(p - b);
+            const int pc = std::abs(p - c);
+            const int paeth = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+            const int predictor[5] = {0, a, b, (a + b) / 2, paeth};
+            filtered.append(char(at(y, i) - predictor[filter]));
+        }
+    }
+    uLongf size = compressBound(uLong(filtered.size()));
+    QByteArray stream(qsizetype(size), Qt::Uninitialized);
+    compress2(reinterpret_cast<Bytef*>(stream.data()), &size,
+              reinterpret_cast<const Bytef*>(filtered.constData()), uLong(filtered.size()), 6);
+    stream.truncate(qsizetype(size));
+    const auto chunk = [](const char* type, const QByteArray& body) {
+        QByteArray out;
+        const auto word = [&out](quint32 v) {
+            for (int shift = 24; shift >= 0; shift -= 8) {
+                out.append(char(v >> shift));
+            }
+        };
+        word(quint32(body.size()));
+        const QByteArray typed = QByteArray(type) + body;
+        out.append(typed);
+        word(quint32(
+            crc32(0, reinterpret_cast<const Bytef*>(typed.constData()), uInt(typed.size()))));
+        return out;
+    };
+    QByteArray header(13, '\0');
+    qToBigEndian(quint32(width), header.data());
+    qToBigEndian(quint32(height), header.data() + 4);
+    header[8] = 8;
+    header[9] = char(channels == 4 ? 6 : 2);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", stream) +
+           chunk("IEND", QByteArray());
+}
+
+}  // namespace
+
+void TestCore::quickPngDecoding_data() {
+    // PNG files as other programs write them: the quick reader takes the kinds a desktop's
+    // screenshot is, pixel for pixel as Qt reads them, and gives up on the rest.
+    QTest::addColumn<QByteArray>("png");
+    QTest::addColumn<bool>("taken");
+    const auto written = [](const QImage& image) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "png");
+        return bytes;
+    };
+    const QImage picture = patternImage(QSize(123, 45));
+    const QByteArray rgb = written(picture);
+    QTest::newRow("RGB") << rgb << true;
+    QTest::newRow("RGBA, all opaque")
+        << written(picture.convertToFormat(QImage::Format_ARGB32)) << true;
+    for (const int width : {1, 5, 37}) {
+        for (const int channels : {3, 4}) {
+            QTest::addRow("every filter, %d wide, %d channels", width, channels)
+                << pngWithEveryFilter(width, 11, channels) << true;
+        }
+    }
+    QTest::newRow("16 bits a channel")
+        << written(picture.convertToFormat(QImage::Format_RGBX64)) << false;
+    QTest::newRow("palette") << written(picture.convertToFormat(QImage::Format_Indexed8)) << false;
+    QTest::newRow("grey") << written(picture.convertToFormat(QImage::Format_Grayscale8)) << false;
+    QByteArray damaged = rgb;
+    damaged[damaged.indexOf("IDAT") + 20] = char(damaged[damaged.indexOf("IDAT") + 20] ^ 0x55);
+    QTest::newRow("a damaged byte") << damaged << false;
+    QTest::newRow("cut short") << rgb.left(rgb.size() / 2) << false;
+    QTest::newRow("no end") << rgb.left(rgb.size() - 12) << false;
+    QTest::newRow("not a PNG") << QByteArray("BM") + rgb << false;
+    QByteArray huge = rgb;  // 2^31-1 pixels a side, announced in a header whose checksum holds
+    huge.replace(16, 8, QByteArray::fromHex("7fffffff7fffffff"));
+    const quint32 crc = crc32(0, reinterpret_cast<const Bytef*>(huge.constData() + 12), 17);
+    huge.replace(29, 4, QByteArray::fromHex(QByteArray::number(crc, 16).rightJustified(8, '0')));
+    QTest::newRow("a huge size") << huge << false;
+}
+
+void TestCore::quickPngDecoding() {
+    QFETCH(QByteArray, png);
+    QFETCH(bool, taken);
+    const QImage quick = decodeOpaquePng(png);
+    QCOMPARE(!quick.isNull(), taken);
+    if (taken) {
+        QCOMPARE(quick, QImage::fromData(png, "png").convertToFormat(QImage::Format_RGB32));
+    }
 }
 
 void TestCore::abandonedPngStops() {
